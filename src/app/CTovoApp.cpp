@@ -1,0 +1,52 @@
+#include "app/CTovoApp.h"
+
+#include "app/CMainFrame.h"
+#include "core/settings/KeptSettings.h"
+#include "core/settings/SettingsStore.h"
+#include "core/settings/SettingsUpgrade.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+CTovoApp::CTovoApp(const CommandLine& commandLine, Prompter& prompter, std::unique_ptr<SettingsStore> store)
+    : m_commandLine(commandLine)
+    , m_prompter(prompter)
+    , m_store(store ? std::move(store) : std::make_unique<SettingsStore>(commandLine.profile()))
+{
+}
+
+CTovoApp::~CTovoApp() = default;
+
+QString CTovoApp::defaultHomeFolder()
+{
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    if (QFileInfo(exeDir).isWritable())
+        return exeDir;
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    QDir().mkpath(data);
+    return data;
+}
+
+bool CTovoApp::initInstance()
+{
+    m_mruLength = m_store->readCustomInt(QString::fromLatin1(kept::MRULength.name), kept::MRULength.def);
+    m_home = HomeFolder(m_commandLine.homeDir().isEmpty() ? defaultHomeFolder() : m_commandLine.homeDir());
+
+    const bool upgrade = SettingsUpgrade::needed(*m_store);
+    m_mainFrame = std::make_unique<CMainFrame>(*this, m_prompter);
+    if (upgrade)
+        SettingsUpgrade::run(*m_store);
+
+    m_mainFrame->restorePlacement();
+    m_mainFrame->show();
+    return true;
+}
+
+void CTovoApp::exitInstance()
+{
+    if (m_mainFrame)
+        m_mainFrame->storeState();
+    m_store->sync();
+}

@@ -1,0 +1,45 @@
+// The application object: start-up and shutdown of one Tovo process.
+#pragma once
+
+#include "app/CommandLine.h"
+#include "core/HomeFolder.h"
+#include "core/settings/SettingsStore.h"
+
+#include <QObject>
+
+#include <memory>
+
+class CMainFrame;
+class Prompter;
+
+class CTovoApp : public QObject {
+    Q_OBJECT
+public:
+    // store: null for the native per-user store of the given profile.
+    CTovoApp(const CommandLine& commandLine, Prompter& prompter, std::unique_ptr<SettingsStore> store = nullptr);
+    ~CTovoApp() override;
+
+    // Runs the start-up sequence; false ends the program.
+    bool initInstance();
+    // Stores what the session leaves behind; called once before the event loop ends.
+    void exitInstance();
+
+    const CommandLine& commandLine() const { return m_commandLine; }
+    const HomeFolder& home() const { return m_home; }
+    QString GetHomeFilePath(const QString& name) const { return m_home.filePath(name); }
+    SettingsStore& store() { return *m_store; }
+    CMainFrame* mainFrame() const { return m_mainFrame.get(); }
+    int mruLength() const { return m_mruLength; }
+
+    // The home folder when --homedir is absent: the executable's folder, or the
+    // per-user application-data folder when that one is not writable.
+    static QString defaultHomeFolder();
+
+private:
+    CommandLine m_commandLine;
+    Prompter& m_prompter;
+    std::unique_ptr<SettingsStore> m_store;
+    HomeFolder m_home;
+    int m_mruLength = 4;
+    std::unique_ptr<CMainFrame> m_mainFrame;
+};
