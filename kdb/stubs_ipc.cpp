@@ -1,9 +1,6 @@
-// Calls whose real implementation is still to come; each reports 'nyi.
+// IPC calls whose real implementation is still to come.
 #include "kdb/k.h"
 
-K b9(I, K) { return krr("nyi"); }
-K d9(K) { return krr("nyi"); }
-I okx(K) { return 0; }
 I khp(const char*, I) { return -1; }
 I khpu(const char*, I, const char*) { return -1; }
 I khpun(const char*, I, const char*, I) { return -1; }
