@@ -17,6 +17,7 @@ QScrollArea* scrolled(QWidget* page)
     area->setWidget(page);
     area->setWidgetResizable(true);
     area->setFrameShape(QFrame::NoFrame);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     return area;
 }
 } // namespace

@@ -23,6 +23,7 @@ CEditorSettingsPage::CEditorSettingsPage(CDlgEditorSettings& s, QWidget* parent)
 
     beginGroup(QStringLiteral("Critical instances"));
     addText(QStringLiteral("Path or symbol contains (separated by ;)"), &s.CriticalMasks, 255);
+    addColour(QStringLiteral("Override background color"), &s.CriticalBackground, CDlgEditorSettings().CriticalBackground);
     endGroup();
 
     addText(QStringLiteral("Help URL for keywords:"), &s.HelpURL, 2048);

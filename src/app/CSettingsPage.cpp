@@ -3,6 +3,10 @@
 #include "core/settings/CDlgQSettings.h"
 
 #include <QCheckBox>
+#include <QColorDialog>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -11,6 +15,16 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
+
+namespace {
+// Labels such as "<Big table> is >" are plain text, not markup.
+QLabel* plainLabel(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+} // namespace
 
 CSettingsPage::CSettingsPage(QWidget* parent)
     : QWidget(parent)
@@ -54,7 +68,7 @@ QLineEdit* CSettingsPage::addInt(const QString& label, int* field, const char* s
     if (!suffix.isEmpty())
         h->addWidget(new QLabel(suffix, row));
     h->addStretch();
-    currentForm()->addRow(label, row);
+    currentForm()->addRow(plainLabel(label, this), row);
     m_bindings.push_back({[edit, field] { edit->setText(QString::number(*field)); },
                           [edit, field] {
                               bool ok = false;
@@ -86,7 +100,7 @@ QLineEdit* CSettingsPage::addText(const QString& label, QString* field, int maxL
         edit->setEchoMode(QLineEdit::Password);
     edit->setVisible(visible);
     if (visible)
-        currentForm()->addRow(label, edit);
+        currentForm()->addRow(plainLabel(label, this), edit);
     m_bindings.push_back({[edit, field] { edit->setText(*field); }, [edit, field] { *field = edit->text(); }});
     return edit;
 }
@@ -96,7 +110,7 @@ void CSettingsPage::addMultiLine(const QString& label, QString* field)
     auto* edit = new QPlainTextEdit(this);
     edit->setObjectName(label);
     edit->setMaximumHeight(70);
-    currentForm()->addRow(new QLabel(label, this));
+    currentForm()->addRow(plainLabel(label, this));
     currentForm()->addRow(edit);
     m_bindings.push_back(
         {[edit, field] { edit->setPlainText(*field); }, [edit, field] { *field = edit->toPlainText(); }});
@@ -107,7 +121,7 @@ void CSettingsPage::addChoice(const QString& label, int* field, const QStringLis
     auto* combo = new QComboBox(this);
     combo->setObjectName(label);
     combo->addItems(items);
-    currentForm()->addRow(label, combo);
+    currentForm()->addRow(plainLabel(label, this), combo);
     m_bindings.push_back({[combo, field] { combo->setCurrentIndex(*field); },
                           [combo, field] { *field = std::max(0, combo->currentIndex()); }});
 }
@@ -117,7 +131,7 @@ void CSettingsPage::addTextChoice(const QString& label, QString* field, const QS
     auto* combo = new QComboBox(this);
     combo->setObjectName(label);
     combo->addItems(items);
-    currentForm()->addRow(label, combo);
+    currentForm()->addRow(plainLabel(label, this), combo);
     m_bindings.push_back({[combo, field] {
                               if (combo->findText(*field) < 0)
                                   combo->addItem(*field);
@@ -152,4 +166,41 @@ QLineEdit* CSettingsPage::firstInvalid(int* lo, int* hi) const
         }
     }
     return nullptr;
+}
+
+namespace {
+QColor fromColorRef(int ref)
+{
+    const auto v = static_cast<quint32>(ref);
+    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
+}
+
+int toColorRef(const QColor& c) { return c.red() | (c.green() << 8) | (c.blue() << 16); }
+
+void paintSwatch(QToolButton* button, int ref)
+{
+    QPixmap swatch(32, 14);
+    swatch.fill(fromColorRef(ref));
+    button->setIcon(QIcon(swatch));
+    button->setProperty("colorRef", ref);
+}
+} // namespace
+
+void CSettingsPage::addColour(const QString& label, int* field, int automaticValue)
+{
+    auto* button = new QToolButton(this);
+    button->setObjectName(label);
+    button->setPopupMode(QToolButton::InstantPopup);
+    button->setIconSize(QSize(32, 14));
+    auto* menu = new QMenu(button);
+    menu->addAction(QStringLiteral("Automatic"), button, [button, automaticValue] { paintSwatch(button, automaticValue); });
+    menu->addAction(QStringLiteral("More Colors..."), button, [button] {
+        const QColor chosen = QColorDialog::getColor(fromColorRef(button->property("colorRef").toInt()), button);
+        if (chosen.isValid())
+            paintSwatch(button, toColorRef(chosen));
+    });
+    button->setMenu(menu);
+    currentForm()->addRow(plainLabel(label, this), button);
+    m_bindings.push_back({[button, field] { paintSwatch(button, *field); },
+                          [button, field] { *field = button->property("colorRef").toInt(); }});
 }

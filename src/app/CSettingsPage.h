@@ -37,6 +37,8 @@ protected:
     void addMultiLine(const QString& label, QString* field);
     void addChoice(const QString& label, int* field, const QStringList& items);
     void addTextChoice(const QString& label, QString* field, const QStringList& items);
+    // A colour reference (0x00BBGGRR) with an "Automatic" entry that stands for automaticValue.
+    void addColour(const QString& label, int* field, int automaticValue);
     void addWidget(QWidget* widget);
 
 private:

@@ -59,6 +59,15 @@ void TestSettingsDialog::okWritesEveryValue()
     CMainFrame* frame = app.mainFrame();
 
     onDialog([](CDlgSettings* d) {
+        // Pictures of the pages for a look by eye, when asked for.
+        const QString shots = qEnvironmentVariable("TOVO_SCREENSHOT_DIR");
+        if (!shots.isEmpty()) {
+            for (int i = 0; i < d->tabs()->count(); ++i) {
+                d->tabs()->setCurrentIndex(i);
+                d->grab().save(shots + QStringLiteral("/settings-page-%1.png").arg(i));
+            }
+            d->tabs()->setCurrentIndex(0);
+        }
         control<QLineEdit>(d, QStringLiteral("Float Precision:"))->setText(QStringLiteral("9"));
         control<QCheckBox>(d, QStringLiteral("Nulls are empty cells"))->setChecked(true);
         control<QLineEdit>(d, QStringLiteral("User:"))->setText(QStringLiteral("bob"));
