@@ -134,7 +134,32 @@ I khpu(const char* host, I port, const char* usrpwd);
 I khpun(const char* host, I port, const char* usrpwd, I timeoutMs);
 I khpunc(const char* host, I port, const char* usrpwd, I timeoutMs, I capability);
 V kclose(I handle);
-// k(h, text, args..., (K)0): sync (h > 0) or async (h < 0) query.
-// k(h, (S)0): wait for the next message on h.
+// k(h, text, args..., (K)0): sync (h > 0) or async (h < 0) query; with
+// arguments the message is the general list (text; args...). The arguments
+// are consumed (released) in every case. Sync: the reply (type -128 for a q
+// error). Async: a generic null (::) once sent. Either: null when the
+// connection is gone (then kclose it); an error value when the message cannot
+// be serialised. k(h, (S)0): wait for the next message on h.
+// sslInfo(0): a dictionary of the TLS client settings, or null when they
+// cannot be applied (ee() then gives the reason).
 K k(I handle, const char* query, ...);
 K sslInfo(K);
+
+// TLS client settings, modelled on kdb+'s environment variables. They are read
+// from the environment (SSL_VERIFY_SERVER=NO, SSL_CA_CERT_FILE, SSL_CA_CERT_PATH,
+// SSL_CERT_FILE, SSL_KEY_FILE, SSL_CIPHER_LIST) on first use, unless set here
+// before. Changes apply to the next TLS connection.
+#include <string>
+namespace kdb {
+struct TlsClientSettings {
+    bool verifyServer = true;  // check the server's certificate chain and name
+    std::string caCertFile;    // trusted CAs (PEM); empty: the system's defaults
+    std::string caCertPath;    // folder of hashed CA certificates
+    std::string certFile;      // optional client certificate (PEM)
+    std::string keyFile;       // its private key
+    std::string cipherList;    // OpenSSL cipher list for TLS 1.2 and below
+};
+TlsClientSettings tlsClientSettings();
+void setTlsClientSettings(const TlsClientSettings& settings);
+TlsClientSettings tlsClientSettingsFromEnvironment();
+} // namespace kdb

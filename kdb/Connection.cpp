@@ -1,0 +1,176 @@
+#include "kdb/Connection.h"
+
+#include "kdb/KPtr.h"
+#include "kdb/MessageCodec.h"
+#include "kdb/TlsClientContext.h"
+#include "kdb/kerror.h"
+
+#include <vector>
+
+namespace kdb {
+
+namespace {
+
+bool isAddress(const std::string& host)
+{
+    // Host names get SNI; numeric addresses must not.
+    return host.find_first_not_of("0123456789.") == std::string::npos || host.find(':') != std::string::npos;
+}
+
+} // namespace
+
+int Connection::open(const std::string& hostIn, int port, const std::string& credentials, int timeoutMs,
+                     int capability, std::shared_ptr<Connection>& out)
+{
+    out.reset();
+    const std::string host = hostIn.empty() ? std::string("localhost") : hostIn;
+    const Deadline deadline = timeoutMs > 0 ? Deadline::afterMs(timeoutMs) : Deadline();
+
+    std::shared_ptr<SSL_CTX> tlsContext;
+    if (capability & WantTls) {
+        std::string error;
+        tlsContext = TlsClientContext::get(error);
+        if (!tlsContext) {
+            setLastError(error);
+            return TlsFailed;
+        }
+    }
+
+    Socket socket;
+    switch (socket.connect(host, port, deadline)) {
+    case Socket::Connect::Ok: break;
+    case Socket::Connect::TimedOut: setLastError("timeout"); return TimedOut;
+    case Socket::Connect::Refused: setLastError(socket.error()); return Refused;
+    }
+    Stream stream(std::move(socket));
+
+    if (tlsContext) {
+        std::string error;
+        const bool verify = TlsClientContext::settings().verifyServer;
+        auto tls = TlsSession::connect(tlsContext.get(), stream.socket(), isAddress(host) ? std::string() : host,
+                                       verify ? host : std::string(), deadline, error);
+        if (!tls) {
+            setLastError(error);
+            return deadline.expired() ? TimedOut : TlsFailed;
+        }
+        stream.setTls(std::move(tls));
+    }
+
+    const unsigned char wanted = (capability & WantLarge) ? CapLarge : CapGuid;
+    std::string hello = credentials;
+    hello.push_back(static_cast<char>(wanted));
+    hello.push_back('\0');
+    if (!stream.writeAll(hello.data(), hello.size())) {
+        setLastError(stream.error());
+        return Refused;
+    }
+    unsigned char answer = 0;
+    switch (stream.readExact(&answer, 1, deadline)) {
+    case Stream::Read::Ok: break;
+    case Stream::Read::TimedOut: setLastError("timeout"); return TimedOut;
+    case Stream::Read::Closed:
+    case Stream::Read::Failed:
+    case Stream::Read::BadHeader:
+        // A server that refuses the credentials closes at once (a reset counts too).
+        setLastError("access");
+        return AccessDenied;
+    }
+    if (answer > wanted) {
+        // Not a kdb+ answer: e.g. a TLS alert from a server that expects TLS.
+        setLastError("unexpected handshake answer " + std::to_string(answer));
+        return Refused;
+    }
+    out = std::make_shared<Connection>(std::move(stream), answer);
+    return Opened;
+}
+
+Connection::Connection(Stream stream, int capability)
+    : m_stream(std::move(stream)), m_capability(capability), m_loopback(m_stream.socket().isLoopbackPeer())
+{
+}
+
+void Connection::fail(const std::string& why)
+{
+    setLastError(why);
+    if (!m_broken.exchange(true))
+        m_stream.shutdown();
+}
+
+Connection::Sent Connection::send(K x, int type)
+{
+    if (m_broken) {
+        setLastError("connection closed");
+        return Sent::Broken;
+    }
+    std::vector<unsigned char> bytes;
+    std::string error;
+    if (!MessageCodec::encode(x, type, m_capability, m_loopback, bytes, error)) {
+        setLastError(error);
+        return Sent::NotEncoded;
+    }
+    std::lock_guard lock(m_writeMutex);
+    if (!m_stream.writeAll(bytes.data(), bytes.size())) {
+        fail(m_stream.error());
+        return Sent::Broken;
+    }
+    return Sent::Ok;
+}
+
+K Connection::receive(int* type)
+{
+    if (m_broken) {
+        setLastError("connection closed");
+        return nullptr;
+    }
+    MessageHeader header;
+    std::vector<unsigned char> bytes;
+    Stream::Read r = m_stream.readMessage(m_capability, header, bytes);
+    if (r != Stream::Read::Ok) {
+        fail(m_stream.error());
+        return nullptr;
+    }
+    *type = header.type;
+    return MessageCodec::decode(bytes.data(), bytes.size());
+}
+
+K Connection::sync(K x)
+{
+    std::lock_guard lock(m_readMutex);
+    switch (send(x, MsgSync)) {
+    case Sent::Ok: break;
+    case Sent::NotEncoded: return krr(lastError().c_str());
+    case Sent::Broken: return nullptr;
+    }
+    for (;;) {
+        int type = MsgAsync;
+        K reply = receive(&type);
+        if (!reply || type == MsgResponse)
+            return reply;
+        r0(reply);
+    }
+}
+
+K Connection::async(K x)
+{
+    switch (send(x, MsgAsync)) {
+    case Sent::Ok: return ka(KUNARY); // the generic null (::)
+    case Sent::NotEncoded: return krr(lastError().c_str());
+    case Sent::Broken: break;
+    }
+    return nullptr;
+}
+
+K Connection::next()
+{
+    std::lock_guard lock(m_readMutex);
+    int type = MsgAsync;
+    return receive(&type);
+}
+
+void Connection::shutdown()
+{
+    m_broken = true;
+    m_stream.shutdown();
+}
+
+} // namespace kdb

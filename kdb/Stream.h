@@ -1,0 +1,46 @@
+// A connected byte stream, plain or TLS, that moves whole IPC messages.
+#pragma once
+
+#include "kdb/MessageHeader.h"
+#include "kdb/Socket.h"
+#include "kdb/TlsSession.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kdb {
+
+class Stream {
+public:
+    enum class Read { Ok, Closed, TimedOut, Failed, BadHeader };
+
+    explicit Stream(Socket socket) : m_socket(std::move(socket)) {}
+
+    Socket& socket() { return m_socket; }
+    bool isTls() const { return m_tls != nullptr; }
+    void setTls(std::unique_ptr<TlsSession> tls) { m_tls = std::move(tls); }
+
+    // Bytes read (> 0), 0 for a closed peer, -1 on error, -2 after the deadline.
+    long long readSome(void* data, std::size_t size, Deadline deadline = Deadline());
+    Read readExact(void* data, std::size_t size, Deadline deadline = Deadline());
+    bool writeAll(const void* data, std::size_t size);
+
+    // Reads one message: its header, then the rest, into bytes (header
+    // included). The buffer grows only as bytes arrive, so a peer that
+    // announces a huge length and sends little costs little memory.
+    Read readMessage(int capability, MessageHeader& header, std::vector<unsigned char>& bytes,
+                     Deadline deadline = Deadline());
+
+    // Wakes a reader blocked in another thread; the stream is unusable afterwards.
+    void shutdown() { m_socket.shutdown(); }
+
+    const std::string& error() const { return m_error; }
+
+private:
+    Socket m_socket;
+    std::unique_ptr<TlsSession> m_tls;
+    std::string m_error;
+};
+
+} // namespace kdb
