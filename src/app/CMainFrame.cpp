@@ -1,14 +1,35 @@
 #include "app/CMainFrame.h"
 
+#include "app/ApplicationLook.h"
+#include "app/CActionRegistry.h"
+#include "app/CChildFrame.h"
+#include "app/CConnectComboButton.h"
 #include "app/CDlgSettings.h"
+#include "app/CDocumentArea.h"
+#include "app/CFrameStatusBar.h"
 #include "app/CTovoApp.h"
+#include "app/CommandIds.h"
+#include "app/FrameTitle.h"
+#include "core/Prompter.h"
+#include "core/settings/KeptSettings.h"
 #include "core/settings/SettingsStore.h"
+#include "results/COutputWnd.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDockWidget>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QToolBar>
+#include <QUrl>
 
 namespace {
 const QString kGeometry = QStringLiteral("Geometry");
@@ -18,65 +39,343 @@ const QString kWindowState = QStringLiteral("WindowState");
 CMainFrame::CMainFrame(CTovoApp& app, Prompter& prompter)
     : m_app(app)
     , m_prompter(prompter)
+    , m_actions(new CActionRegistry(this))
+    , m_documents(new CDocumentArea(this))
+    , m_statusBar(new CFrameStatusBar(this))
 {
     setObjectName(QStringLiteral("CMainFrame"));
-    setWindowTitle(QStringLiteral("Tovo"));
     m_qSettings.asyncAllowed = app.commandLine().async();
     m_qSettings.load(app.store());
     m_editorSettings.load(app.store());
+    m_look = app.store().readInt(QString::fromLatin1(kept::ApplicationLook.name), kept::ApplicationLook.def);
+    if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        ApplicationLook::apply(*application, m_look);
 
-    auto* placeholder = new QPlainTextEdit(this);
-    placeholder->setObjectName(QStringLiteral("placeholderDocument"));
-    setCentralWidget(placeholder);
+    setCentralWidget(m_documents);
+    setStatusBar(m_statusBar);
+    setDockOptions(AnimatedDocks | AllowTabbedDocks | AllowNestedDocks);
+    createActions();
     createMenus();
-    resize(1024, 700);
+    createToolBars();
+    createPanes();
+    updateToggleActions();
+
+    connect(m_documents, &CDocumentArea::activeDocumentChanged, this, [this] {
+        updateDocumentCommands();
+        updateCaption();
+    });
+    connect(m_documents, &CDocumentArea::documentTitleChanged, this, [this](CChildFrame* child) {
+        if (child == activeDocument())
+            updateCaption();
+    });
+    connect(m_documents, &CDocumentArea::closeRequested, this, [this](CChildFrame* child) {
+        m_documents->closeDocument(child);
+    });
+    connect(m_documents, &CDocumentArea::tabMenuAboutToShow, this, [this](QMenu* menu, CChildFrame*) {
+        if (!m_app.commandLine().dummyFileView())
+            menu->addAction(action(cmd::ShowInFileView));
+    });
+    updateDocumentCommands();
+    updateCaption();
+    resize(1200, 800);
+
+    m_timer.setInterval(500);
+    connect(&m_timer, &QTimer::timeout, this, &CMainFrame::onTimer);
+    m_timer.start();
 }
 
 CMainFrame::~CMainFrame() = default;
 
+QAction* CMainFrame::action(int id) { return m_actions->action(id); }
+
+void CMainFrame::createActions()
+{
+    const std::pair<int, std::function<void()>> handlers[] = {
+        {cmd::FileNew, [this] { newDocument(); }},
+        {cmd::FileClose, [this] { if (CChildFrame* c = activeDocument()) m_documents->closeDocument(c); }},
+        {cmd::AppExit, [this] { close(); }},
+        {cmd::Settings, [this] { showSettings(); }},
+        {cmd::Async, [this] { toggleAsync(); }},
+        {cmd::Tls, [this] { toggleTls(); }},
+        {cmd::FullScreen, [this] { toggleFullScreen(); }},
+        {cmd::OpenHomeFolder, [this] { openHomeFolder(); }},
+        {cmd::ViewStatusBar, [this] { m_statusBar->setVisible(!m_statusBar->isVisible()); }},
+        {cmd::NewHorizontalTabGroup, [this] { m_documents->newGroup(Qt::Vertical); }},
+        {cmd::NewVerticalTabGroup, [this] { m_documents->newGroup(Qt::Horizontal); }},
+        {cmd::MoveToNextTabGroup, [this] { m_documents->moveToGroup(1); }},
+        {cmd::MoveToPreviousTabGroup, [this] { m_documents->moveToGroup(-1); }},
+        {cmd::AppAbout, [this] {
+             m_prompter.inform(QStringLiteral("Tovo version %1\nA development environment for q and kdb+.")
+                                   .arg(QCoreApplication::applicationVersion()),
+                               QStringLiteral("About Tovo"));
+         }},
+    };
+    for (const auto& [id, handler] : handlers)
+        connect(action(id), &QAction::triggered, this, handler);
+
+    for (int id : {cmd::Async, cmd::Tls, cmd::FullScreen, cmd::ViewStatusBar, cmd::Connected, cmd::LineWrapping,
+                   cmd::SyntaxHighlight})
+        action(id)->setCheckable(true);
+    action(cmd::ViewStatusBar)->setChecked(true);
+
+    // Commands whose owners come with their panes are announced to whoever handles them.
+    for (int id : {cmd::FileOpen, cmd::FileSave, cmd::FileSaveAs, cmd::ExportToExcel, cmd::ViewSearchLogs,
+                   cmd::RecoverTempFiles, cmd::FilePrint, cmd::FilePrintPreview, cmd::FilePrintSetup,
+                   cmd::ExecuteLine, cmd::ExecuteSelection, cmd::QuickWatch, cmd::ConnectToServer, cmd::Connected,
+                   cmd::ConnectPrevious, cmd::ConnectNext, cmd::TestSubscription, cmd::Debugger,
+                   cmd::VariablesInventory, cmd::FunctionsInventory, cmd::RemoteFilesInventory, cmd::ResultsStash,
+                   cmd::LineWrapping, cmd::ChartGrid, cmd::SyntaxHighlight, cmd::GoToLine, cmd::GoToMatchingBracket,
+                   cmd::AutoComplete, cmd::QHelp, cmd::Refresh, cmd::ShowInFileView, cmd::WindowNew, cmd::Windows,
+                   cmd::EditUndo, cmd::EditRedo, cmd::EditCut, cmd::EditCopy, cmd::EditPaste, cmd::EditPasteSpecial,
+                   cmd::EditSelectAll, cmd::EditFind, cmd::EditFindNext, cmd::EditReplace, cmd::Customize})
+        connect(action(id), &QAction::triggered, this, [this, id] { emit commandTriggered(id); });
+}
+
 void CMainFrame::createMenus()
 {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    QAction* exit = file->addAction(QStringLiteral("E&xit"));
-    connect(exit, &QAction::triggered, this, &QWidget::close);
+    QMenuBar* bar = menuBar();
+    auto fill = [this](QMenu* menu, std::initializer_list<int> ids) {
+        for (int id : ids) {
+            if (id == 0)
+                menu->addSeparator();
+            else
+                menu->addAction(action(id));
+        }
+    };
+    fill(bar->addMenu(QStringLiteral("&File")),
+         {cmd::FileNew, cmd::FileOpen, cmd::FileClose, cmd::FileSave, cmd::FileSaveAs, 0, cmd::ExportToExcel,
+          cmd::OpenHomeFolder, cmd::ViewSearchLogs, cmd::RecoverTempFiles, 0, cmd::FilePrint, cmd::FilePrintPreview,
+          cmd::FilePrintSetup, 0, cmd::AppExit});
+    fill(bar->addMenu(QStringLiteral("&Edit")),
+         {cmd::EditRedo, cmd::EditUndo, 0, cmd::EditCut, cmd::EditCopy, cmd::EditPaste, cmd::EditPasteSpecial,
+          cmd::EditSelectAll, 0, cmd::EditFind, cmd::EditFindNext, cmd::EditReplace, cmd::GoToLine,
+          cmd::GoToMatchingBracket, cmd::AutoComplete});
+    fill(bar->addMenu(QStringLiteral("&Q")),
+         {cmd::ExecuteLine, cmd::ExecuteSelection, cmd::QuickWatch, 0, cmd::ConnectToServer, cmd::Settings,
+          cmd::Connected, cmd::Tls, cmd::Async, cmd::ConnectPrevious, cmd::ConnectNext, 0, cmd::TestSubscription,
+          cmd::Debugger, cmd::VariablesInventory, cmd::FunctionsInventory, cmd::RemoteFilesInventory,
+          cmd::ResultsStash});
 
-    QMenu* query = menuBar()->addMenu(QStringLiteral("&Query"));
-    m_asyncAction = query->addAction(QStringLiteral("Sync"));
-    m_asyncAction->setCheckable(true);
-    connect(m_asyncAction, &QAction::triggered, this, &CMainFrame::toggleAsync);
-    m_tlsAction = query->addAction(QStringLiteral("TLS/OpenSSL"));
-    m_tlsAction->setCheckable(true);
-    connect(m_tlsAction, &QAction::triggered, this, &CMainFrame::toggleTls);
+    QMenu* view = bar->addMenu(QStringLiteral("&View"));
+    QMenu* bars = view->addMenu(QStringLiteral("&Toolbars and Docking Windows"));
+    connect(bars, &QMenu::aboutToShow, this, [this, bars] {
+        bars->clear();
+        if (QMenu* popup = createPopupMenu()) {
+            bars->addActions(popup->actions());
+            popup->setParent(bars);
+        }
+        bars->addSeparator();
+        bars->addAction(action(cmd::Customize));
+    });
+    view->addAction(action(cmd::ViewStatusBar));
+    QMenu* looks = view->addMenu(QStringLiteral("&Application Look"));
+    auto* lookGroup = new QActionGroup(this);
+    auto addLook = [this, lookGroup](QMenu* menu, int id) {
+        QAction* a = action(id);
+        a->setCheckable(true);
+        a->setChecked(ApplicationLook::resolve(m_look) == id);
+        lookGroup->addAction(a);
+        menu->addAction(a);
+        connect(a, &QAction::triggered, this, [this, id] { setApplicationLook(id); });
+    };
+    for (int id : {cmd::LookWindows2000, cmd::LookOfficeXP, cmd::LookWindowsXP, cmd::LookOffice2003, cmd::LookVS2005,
+                   cmd::LookVS2008})
+        addLook(looks, id);
+    QMenu* office2007 = looks->addMenu(QStringLiteral("Office 200&7"));
+    for (int id : {cmd::LookBlue, cmd::LookBlack, cmd::LookSilver, cmd::LookAqua})
+        addLook(office2007, id);
+    addLook(looks, cmd::LookWindows7);
+    fill(view, {cmd::FullScreen, cmd::LineWrapping, cmd::ChartGrid, cmd::SyntaxHighlight});
 
-    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
-    QAction* settings = tools->addAction(QStringLiteral("Settings..."));
-    settings->setToolTip(QStringLiteral("Invokes settings dialog\nSettings"));
-    connect(settings, &QAction::triggered, this, [this] { showSettings(); });
-    updateToggleActions();
+    m_windowMenu = bar->addMenu(QStringLiteral("&Window"));
+    fill(m_windowMenu, {cmd::WindowNew, 0, cmd::Windows});
+    fill(bar->addMenu(QStringLiteral("&Help")), {cmd::AppAbout, 0, cmd::QHelp});
 }
 
-void CMainFrame::updateToggleActions()
+void CMainFrame::createToolBars()
 {
-    m_asyncAction->setEnabled(m_qSettings.asyncAllowed);
-    m_asyncAction->setChecked(m_qSettings.AsyncQuerying);
-    m_asyncAction->setText(m_qSettings.AsyncQuerying ? QStringLiteral("Async") : QStringLiteral("Sync"));
-    m_tlsAction->setChecked(m_qSettings.EnableTLS);
+    m_standard = addToolBar(QStringLiteral("Standard"));
+    m_standard->setObjectName(QStringLiteral("StandardToolBar"));
+    for (int id : {cmd::FileNew, cmd::FileOpen, cmd::FileSave, 0, cmd::EditCut, cmd::EditCopy, cmd::EditPaste, 0,
+                   cmd::EditUndo, cmd::EditRedo, 0, cmd::FilePrint, 0, cmd::ConnectPrevious, cmd::ConnectNext}) {
+        if (id)
+            m_standard->addAction(action(id));
+        else
+            m_standard->addSeparator();
+    }
+    auto* box = new CConnectComboButton(m_standard);
+    m_standard->addWidget(box);
+    connect(box, &CConnectComboButton::connectRequested, this, &CMainFrame::connectRequested);
+    for (int id : {cmd::Connected, cmd::Tls, 0, cmd::ExecuteLine, cmd::ExecuteSelection, 0, cmd::TestSubscription, 0,
+                   cmd::ChartGrid, cmd::ExportToExcel, 0, cmd::LineWrapping, cmd::SyntaxHighlight, 0, cmd::Settings,
+                   cmd::AppAbout}) {
+        if (id)
+            m_standard->addAction(action(id));
+        else
+            m_standard->addSeparator();
+    }
+
+    m_search = addToolBar(QStringLiteral("Search"));
+    m_search->setObjectName(QStringLiteral("SearchToolBar"));
+    for (int id : {cmd::Refresh, 0, cmd::RemoteFilesInventory, cmd::VariablesInventory, cmd::FunctionsInventory, 0,
+                   cmd::FileFilter})
+        id ? void(m_search->addAction(action(id))) : void(m_search->addSeparator());
+    m_contentSearch = new QComboBox(m_search);
+    m_contentSearch->setObjectName(QStringLiteral("CComboSearchButton"));
+    m_contentSearch->setEditable(true);
+    m_contentSearch->setFixedWidth(300);
+    m_contentSearch->lineEdit()->setPlaceholderText(QStringLiteral("Enter substring to search codebase for..."));
+    m_contentSearch->setEnabled(false);
+    m_search->addWidget(m_contentSearch);
+    m_search->addAction(action(cmd::ExecuteSelection));
 }
 
-void CMainFrame::toggleAsync()
+QDockWidget* CMainFrame::addPane(int id, const QString& title, QWidget* content, Qt::DockWidgetArea area)
 {
-    if (!m_qSettings.asyncAllowed)
+    auto* dock = new QDockWidget(title, this);
+    dock->setObjectName(QStringLiteral("pane%1").arg(id));
+    content->setMinimumSize(100, 100);
+    dock->setWidget(content);
+    addDockWidget(area, dock);
+    m_panes.insert(id, dock);
+    return dock;
+}
+
+void CMainFrame::createPanes()
+{
+    auto placeholder = [] { return new QWidget; };
+    QDockWidget* ns = addPane(NamespaceExplorer, QStringLiteral("Namespace Explorer"), placeholder(), Qt::LeftDockWidgetArea);
+    QDockWidget* servers = addPane(ServerView, QStringLiteral("Server View"), placeholder(), Qt::LeftDockWidgetArea);
+    QDockWidget* watch = addPane(Watch, QStringLiteral("Watch"), placeholder(), Qt::BottomDockWidgetArea);
+    QDockWidget* history = addPane(ResultsHistory, QStringLiteral("Results History"), placeholder(), Qt::BottomDockWidgetArea);
+    QDockWidget* files = addPane(FileView, QStringLiteral("File View"), placeholder(), Qt::LeftDockWidgetArea);
+    m_output = new COutputWnd;
+    m_output->setSettingsSource([this] {
+        COutputWnd::Settings s;
+        s.limits.maxResultKChars = m_qSettings.QMaxConsoleResultLength;
+        s.limits.maxQueries = m_qSettings.QMaxConsoleQueries;
+        s.maxHighlightKChars = m_qSettings.QMaxHighlightResultKChars;
+        return s;
+    });
+    QDockWidget* output = addPane(Output, QStringLiteral("Output"), m_output, Qt::BottomDockWidgetArea);
+    QDockWidget* grid = addPane(GridView, QStringLiteral("Grid View"), placeholder(), Qt::BottomDockWidgetArea);
+    QDockWidget* image = addPane(ImageView, QStringLiteral("Image view"), placeholder(), Qt::BottomDockWidgetArea);
+    addPane(Properties, QStringLiteral("Properties"), placeholder(), Qt::RightDockWidgetArea);
+
+    tabifyDockWidget(files, ns);
+    tabifyDockWidget(files, servers);
+    files->raise();
+    splitDockWidget(output, watch, Qt::Horizontal);
+    splitDockWidget(output, image, Qt::Horizontal);
+    tabifyDockWidget(output, history);
+    tabifyDockWidget(output, grid);
+    output->raise();
+    resizeDocks({files}, {260}, Qt::Horizontal);
+    resizeDocks({output}, {260}, Qt::Vertical);
+}
+
+CConnectComboButton* CMainFrame::connectBox() const { return m_standard->findChild<CConnectComboButton*>(); }
+
+void CMainFrame::setServer(const QString& serverText, const QString& serverTitle)
+{
+    m_serverText = serverText;
+    m_serverTitle = serverTitle;
+}
+
+CChildFrame* CMainFrame::newDocument()
+{
+    QString title = QStringLiteral("q%1.q").arg(++m_untitled);
+    QWidget* view = m_documentFactory ? m_documentFactory(QString(), &title) : new QPlainTextEdit;
+    auto* child = new CChildFrame(view);
+    child->setTitle(title);
+    m_documents->addDocument(child);
+    child->setFocus();
+    return child;
+}
+
+CChildFrame* CMainFrame::activeDocument() const { return m_documents->activeDocument(); }
+
+void CMainFrame::updateDocumentCommands()
+{
+    // With no document open the menus are shorter.
+    const bool open = activeDocument() != nullptr;
+    for (int id : {cmd::FileSave, cmd::FileSaveAs, cmd::FilePrint, cmd::FilePrintPreview, cmd::GoToLine,
+                   cmd::RemoteFilesInventory, cmd::LineWrapping, cmd::SyntaxHighlight})
+        action(id)->setVisible(open);
+    m_windowMenu->menuAction()->setVisible(open);
+}
+
+void CMainFrame::updateCaption()
+{
+    CChildFrame* child = activeDocument();
+    setWindowTitle(FrameTitle::caption(child ? child->title() : QString(), m_frameTitle));
+}
+
+void CMainFrame::onTimer()
+{
+    // Busy animation while a query runs.
+    if (m_runningQuery.isEmpty()) {
+        if (m_statusBar->isBusy())
+            m_statusBar->stopBusy();
+    } else if (!m_statusBar->isBusy()) {
+        m_statusBar->startBusy();
+    }
+
+    // Caret and grid position.
+    int line = 0, column = 0;
+    CChildFrame* child = activeDocument();
+    if (child && m_caretSource && m_caretSource(child->view(), &line, &column)) {
+        const int row = m_gridRowSource ? m_gridRowSource() : 0;
+        m_statusBar->setPaneText(CFrameStatusBar::Position,
+                                 QStringLiteral("Ln %1  Ch %2 Row %3").arg(line).arg(column).arg(row));
+    } else if (child && !m_caretSource) {
+        auto* edit = qobject_cast<QPlainTextEdit*>(child->view());
+        if (edit) {
+            const QTextCursor c = edit->textCursor();
+            const int row = m_gridRowSource ? m_gridRowSource() : 0;
+            m_statusBar->setPaneText(CFrameStatusBar::Position,
+                                     QStringLiteral("Ln %1  Ch %2 Row %3")
+                                         .arg(c.blockNumber() + 1)
+                                         .arg(c.positionInBlock() + 1)
+                                         .arg(row));
+        }
+    } else {
+        m_statusBar->setPaneText(CFrameStatusBar::Position, QString());
+    }
+
+    // Quick-connect box.
+    CConnectComboButton* box = connectBox();
+    if (box) {
+        if (m_connectBoxSync && !m_serverText.isEmpty() && box->currentText() != m_serverText)
+            box->setEditText(m_serverText);
+        box->updateState(m_serverText, m_serverTitle);
+    }
+    m_connectBoxSync = box == nullptr;
+
+    // Window title, only when the server changed.
+    if (m_serverText != m_lastTitleSource) {
+        m_lastTitleSource = m_serverText;
+        m_frameTitle = FrameTitle::frameTitle(m_serverText, m_serverTitle);
+        updateCaption();
+    }
+}
+
+bool CMainFrame::restorePlacement()
+{
+    const QByteArray geometry = m_app.store().readState(kGeometry);
+    if (geometry.isEmpty() || !restoreGeometry(geometry))
+        return false;
+    restoreState(m_app.store().readState(kWindowState));
+    return true;
+}
+
+void CMainFrame::storeState()
+{
+    if (m_stateStored)
         return;
-    m_qSettings.AsyncQuerying = !m_qSettings.AsyncQuerying;
-    m_qSettings.save(m_app.store());
-    updateToggleActions();
-}
-
-void CMainFrame::toggleTls()
-{
-    m_qSettings.EnableTLS = !m_qSettings.EnableTLS;
-    m_qSettings.save(m_app.store());
-    updateToggleActions();
+    m_stateStored = true;
+    m_app.store().writeState(kGeometry, saveGeometry());
+    m_app.store().writeState(kWindowState, saveState());
 }
 
 bool CMainFrame::showSettings()
@@ -106,22 +405,55 @@ bool CMainFrame::showSettings()
     return true;
 }
 
-bool CMainFrame::restorePlacement()
+void CMainFrame::updateToggleActions()
 {
-    const QByteArray geometry = m_app.store().readState(kGeometry);
-    if (geometry.isEmpty() || !restoreGeometry(geometry))
-        return false;
-    restoreState(m_app.store().readState(kWindowState));
-    return true;
+    QAction* async = action(cmd::Async);
+    async->setEnabled(m_qSettings.asyncAllowed);
+    async->setChecked(m_qSettings.AsyncQuerying);
+    async->setText(m_qSettings.AsyncQuerying ? QStringLiteral("Async") : QStringLiteral("Sync"));
+    action(cmd::Tls)->setChecked(m_qSettings.EnableTLS);
 }
 
-void CMainFrame::storeState()
+void CMainFrame::toggleAsync()
 {
-    if (m_stateStored)
+    if (!m_qSettings.asyncAllowed)
         return;
-    m_stateStored = true;
-    m_app.store().writeState(kGeometry, saveGeometry());
-    m_app.store().writeState(kWindowState, saveState());
+    m_qSettings.AsyncQuerying = !m_qSettings.AsyncQuerying;
+    m_qSettings.save(m_app.store());
+    updateToggleActions();
+}
+
+void CMainFrame::toggleTls()
+{
+    m_qSettings.EnableTLS = !m_qSettings.EnableTLS;
+    m_qSettings.save(m_app.store());
+    updateToggleActions();
+}
+
+void CMainFrame::setApplicationLook(int id)
+{
+    m_look = id;
+    if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        ApplicationLook::apply(*application, id);
+    if (ApplicationLook::isKnown(id))
+        action(id)->setChecked(true);
+    m_app.store().writeInt(QString::fromLatin1(kept::ApplicationLook.name), id);
+    update();
+}
+
+void CMainFrame::toggleFullScreen()
+{
+    if (isFullScreen())
+        showNormal();
+    else
+        showFullScreen();
+    action(cmd::FullScreen)->setChecked(isFullScreen());
+}
+
+void CMainFrame::openHomeFolder()
+{
+    const QString path = QFileInfo(m_app.GetHomeFilePath(QStringLiteral("Servers.cfg"))).absolutePath();
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -1,22 +1,67 @@
-// The main window: owns the live settings pages and, as they come, the panes.
+// The main window: tabbed documents, docking panes, menus, toolbars and the
+// status bar. It owns the live settings pages and the connection state the
+// panes show; each pane owns its own behaviour.
 #pragma once
 
 #include "core/settings/CDlgQSettings.h"
 
+#include <QHash>
 #include <QMainWindow>
+#include <QTimer>
 
+#include <functional>
+
+class CActionRegistry;
+class CChildFrame;
+class CConnectComboButton;
+class CDocumentArea;
+class CFrameStatusBar;
+class COutputWnd;
 class CTovoApp;
 class Prompter;
 class QAction;
+class QComboBox;
+class QDockWidget;
+class QMenu;
+class QToolBar;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
+    // Pane control ids.
+    enum PaneId {
+        NamespaceExplorer = 134, ServerView = 220, Watch = 221, ResultsHistory = 222, FileView = 133,
+        Output = 149, GridView = 1131, ImageView = 1132, Properties = 150
+    };
+    // Makes the editor view of a new or opened document; null path for a new one.
+    using DocumentFactory = std::function<QWidget*(const QString& path, QString* title)>;
+
     CMainFrame(CTovoApp& app, Prompter& prompter);
     ~CMainFrame() override;
 
     CDlgQSettings& qSettings() { return m_qSettings; }
     CDlgEditorSettings& editorSettings() { return m_editorSettings; }
+    CActionRegistry& actions() { return *m_actions; }
+    QAction* action(int id);
+    CFrameStatusBar* frameStatusBar() const { return m_statusBar; }
+    COutputWnd* outputWnd() const { return m_output; }
+    CDocumentArea* documentArea() const { return m_documents; }
+    QDockWidget* pane(int id) const { return m_panes.value(id); }
+    CConnectComboButton* connectBox() const;
+    QToolBar* standardToolBar() const { return m_standard; }
+    QToolBar* searchToolBar() const { return m_search; }
+
+    // Connection state, written by the session and read by the timer.
+    void setServer(const QString& serverText, const QString& serverTitle);
+    QString serverText() const { return m_serverText; }
+    QString serverTitle() const { return m_serverTitle; }
+    // The running query text; empty while no query runs.
+    void setRunningQuery(const QString& query) { m_runningQuery = query; }
+    QString runningQuery() const { return m_runningQuery; }
+
+    void setDocumentFactory(DocumentFactory factory) { m_documentFactory = std::move(factory); }
+    CChildFrame* newDocument();
+    CChildFrame* activeDocument() const;
 
     // Window placement and layout from the settings section; false when none was saved.
     bool restorePlacement();
@@ -24,29 +69,67 @@ public:
 
     // Opens the settings dialog; returns whether OK was pressed.
     bool showSettings();
-    // The menu toggles that save the Q settings page at once.
     void toggleAsync();
     void toggleTls();
+    void setApplicationLook(int id);
+    int applicationLook() const { return m_look; }
+    void toggleFullScreen();
 
-    QAction* asyncAction() const { return m_asyncAction; }
-    QAction* tlsAction() const { return m_tlsAction; }
+    // One pass of the 500 ms timer; public so tests need not wait for it.
+    void onTimer();
+    // Caret line and column of the active view (from 1), for the position pane.
+    using CaretSource = std::function<bool(QWidget* view, int* line, int* column)>;
+    void setCaretSource(CaretSource source) { m_caretSource = std::move(source); }
+    // Index of the first selected row of the output grid, 0 when none.
+    void setGridRowSource(std::function<int()> source) { m_gridRowSource = std::move(source); }
 
 signals:
     // After OK in the settings dialog: which of the watched values changed.
     void settingsChanged(bool serversViewChanged, bool outputChanged, bool typingDelayChanged);
+    // The quick-connect box asked for a connection.
+    void connectRequested(const QString& text);
+    // A command the frame does not handle itself; its owner acts on it.
+    void commandTriggered(int id);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void createActions();
     void createMenus();
+    void createToolBars();
+    void createPanes();
+    QDockWidget* addPane(int id, const QString& title, QWidget* content, Qt::DockWidgetArea area);
     void updateToggleActions();
+    void updateDocumentCommands();
+    void updateCaption();
+    void openHomeFolder();
 
     CTovoApp& m_app;
     Prompter& m_prompter;
     CDlgQSettings m_qSettings;
     CDlgEditorSettings m_editorSettings;
-    QAction* m_asyncAction = nullptr;
-    QAction* m_tlsAction = nullptr;
+    CActionRegistry* m_actions;
+    CDocumentArea* m_documents;
+    CFrameStatusBar* m_statusBar;
+    COutputWnd* m_output = nullptr;
+    QToolBar* m_standard = nullptr;
+    QToolBar* m_search = nullptr;
+    QMenu* m_windowMenu = nullptr;
+    QComboBox* m_contentSearch = nullptr;
+    QHash<int, QDockWidget*> m_panes;
+    QTimer m_timer;
+    DocumentFactory m_documentFactory;
+    CaretSource m_caretSource;
+    std::function<int()> m_gridRowSource;
+
+    QString m_serverText;
+    QString m_serverTitle;
+    QString m_lastTitleSource;
+    QString m_frameTitle = QStringLiteral("Tovo");
+    QString m_runningQuery;
+    bool m_connectBoxSync = true;
+    int m_look = 210;
+    int m_untitled = 0;
     bool m_stateStored = false;
 };

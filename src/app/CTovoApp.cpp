@@ -39,7 +39,10 @@ bool CTovoApp::initInstance()
     if (upgrade)
         SettingsUpgrade::run(*m_store);
 
-    m_mainFrame->restorePlacement();
+    if (m_mainFrame->activeDocument() == nullptr)
+        m_mainFrame->newDocument();
+    if (!m_mainFrame->restorePlacement())
+        m_mainFrame->resize(1200, 800);
     m_mainFrame->show();
     return true;
 }

@@ -3,6 +3,9 @@
 #include "app/CDlgSettings.h"
 #include "app/CMainFrame.h"
 #include "app/CTovoApp.h"
+#include "app/CommandIds.h"
+
+#include <QAction>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -229,19 +232,19 @@ void TestSettingsDialog::menuToggles()
         CTovoApp app(CommandLine(), prompter, home.store());
         QVERIFY(app.initInstance());
         CMainFrame* frame = app.mainFrame();
-        QVERIFY(!frame->asyncAction()->isEnabled());
-        frame->tlsAction()->trigger();
+        QVERIFY(!frame->action(cmd::Async)->isEnabled());
+        frame->action(cmd::Tls)->trigger();
         QCOMPARE(app.store().readInt(QStringLiteral("EnableTLS"), -1), 1);
-        QVERIFY(frame->tlsAction()->isChecked());
+        QVERIFY(frame->action(cmd::Tls)->isChecked());
     }
     CTovoApp app(CommandLine(QStringLiteral("--async")), prompter, home.store());
     QVERIFY(app.initInstance());
     CMainFrame* frame = app.mainFrame();
-    QVERIFY(frame->asyncAction()->isEnabled());
-    QCOMPARE(frame->asyncAction()->text(), QStringLiteral("Sync"));
-    frame->asyncAction()->trigger();
-    QCOMPARE(frame->asyncAction()->text(), QStringLiteral("Async"));
-    QVERIFY(frame->asyncAction()->isChecked());
+    QVERIFY(frame->action(cmd::Async)->isEnabled());
+    QCOMPARE(frame->action(cmd::Async)->text(), QStringLiteral("Sync"));
+    frame->action(cmd::Async)->trigger();
+    QCOMPARE(frame->action(cmd::Async)->text(), QStringLiteral("Async"));
+    QVERIFY(frame->action(cmd::Async)->isChecked());
     QCOMPARE(app.store().readInt(QStringLiteral("AsyncQuerying"), -1), 1);
     // The toggle saves the whole page.
     QVERIFY(app.store().contains(QStringLiteral("QFloatPrecision")));

@@ -1,0 +1,57 @@
+#include "app/ApplicationLook.h"
+
+#include "app/CommandIds.h"
+
+#include <QApplication>
+#include <QPalette>
+#include <QStyle>
+#include <QStyleFactory>
+
+namespace {
+QPalette tinted(const QColor& window, const QColor& base, const QColor& text, const QColor& highlight)
+{
+    QPalette p;
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::Button, window);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, base.darker(104));
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Highlight, highlight);
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::ToolTipBase, base);
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::Disabled, QPalette::Text, text.lighter(250));
+    p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(128, 128, 128));
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(128, 128, 128));
+    return p;
+}
+} // namespace
+
+bool ApplicationLook::isKnown(int id) { return (id >= cmd::LookWindows2000 && id <= cmd::LookVS2008) || (id >= cmd::LookBlue && id <= cmd::LookWindows7); }
+
+int ApplicationLook::resolve(int id, int currentOffice2007) { return isKnown(id) ? id : currentOffice2007; }
+
+void ApplicationLook::apply(QApplication& app, int id)
+{
+    const int look = resolve(id);
+    const bool classic = look == cmd::LookWindows2000;
+    QStyle* style = QStyleFactory::create(classic ? QStringLiteral("Windows") : QStringLiteral("Fusion"));
+    if (style)
+        app.setStyle(style);
+    switch (look) {
+    case cmd::LookWindows2000: app.setPalette(tinted(QColor(212, 208, 200), Qt::white, Qt::black, QColor(10, 36, 106))); break;
+    case cmd::LookOfficeXP: app.setPalette(tinted(QColor(236, 233, 216), Qt::white, Qt::black, QColor(49, 106, 197))); break;
+    case cmd::LookWindowsXP: app.setPalette(tinted(QColor(236, 233, 216), Qt::white, Qt::black, QColor(49, 106, 197))); break;
+    case cmd::LookOffice2003: app.setPalette(tinted(QColor(222, 234, 252), Qt::white, Qt::black, QColor(75, 120, 202))); break;
+    case cmd::LookVS2005: app.setPalette(tinted(QColor(238, 238, 242), Qt::white, Qt::black, QColor(51, 153, 255))); break;
+    case cmd::LookVS2008: app.setPalette(tinted(QColor(233, 236, 242), Qt::white, Qt::black, QColor(51, 153, 255))); break;
+    case cmd::LookBlue: app.setPalette(tinted(QColor(214, 228, 245), Qt::white, QColor(21, 66, 139), QColor(62, 125, 204))); break;
+    case cmd::LookBlack: app.setPalette(tinted(QColor(53, 53, 56), QColor(37, 37, 40), QColor(226, 226, 226), QColor(92, 138, 209))); break;
+    case cmd::LookSilver: app.setPalette(tinted(QColor(225, 229, 236), Qt::white, QColor(40, 40, 40), QColor(110, 130, 160))); break;
+    case cmd::LookAqua: app.setPalette(tinted(QColor(207, 232, 239), Qt::white, QColor(20, 60, 80), QColor(40, 150, 180))); break;
+    case cmd::LookWindows7: app.setPalette(tinted(QColor(240, 240, 240), Qt::white, Qt::black, QColor(51, 153, 255))); break;
+    default: break;
+    }
+}

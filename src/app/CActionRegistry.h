@@ -1,0 +1,22 @@
+// Every command of the main window as one QAction, keyed by its command id.
+// Menus, toolbars, shortcuts and tests look actions up by id.
+#pragma once
+
+#include <QHash>
+#include <QObject>
+
+class QAction;
+
+class CActionRegistry : public QObject {
+    Q_OBJECT
+public:
+    explicit CActionRegistry(QObject* parent);
+
+    // The action of a command id; created from the command table on first use.
+    QAction* action(int id);
+    bool contains(int id) const { return m_actions.contains(id); }
+    QList<int> ids() const { return m_actions.keys(); }
+
+private:
+    QHash<int, QAction*> m_actions;
+};

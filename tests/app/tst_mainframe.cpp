@@ -1,0 +1,204 @@
+#include "ScriptedPrompter.h"
+#include "TempHome.h"
+#include "app/CChildFrame.h"
+#include "app/CConnectComboButton.h"
+#include "app/CDocumentArea.h"
+#include "app/CFrameStatusBar.h"
+#include "app/CMainFrame.h"
+#include "app/CTovoApp.h"
+#include "app/CommandIds.h"
+
+#include <QAction>
+#include <QDockWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTest>
+
+class TestMainFrame : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void panesExistWithTitles();
+    void titleFollowsServer();
+    void connectBoxHintAndTooltip_data();
+    void connectBoxHintAndTooltip();
+    void positionPane();
+    void shorterMenusWithoutDocument();
+    void applicationLookIsStored();
+    void unknownLookFallsBack();
+    void tabGroups();
+    void busyAnimationFollowsRunningQuery();
+
+private:
+    std::unique_ptr<TempHome> m_home;
+    ScriptedPrompter m_prompter;
+    std::unique_ptr<CTovoApp> m_app;
+    CMainFrame* frame() { return m_app->mainFrame(); }
+};
+
+void TestMainFrame::init()
+{
+    m_home = std::make_unique<TempHome>();
+    m_app = std::make_unique<CTovoApp>(CommandLine(QStringLiteral("--homedir:") + m_home->path()), m_prompter,
+                                       m_home->store());
+    QVERIFY(m_app->initInstance());
+}
+
+void TestMainFrame::cleanup()
+{
+    m_app.reset();
+    m_home.reset();
+}
+
+void TestMainFrame::panesExistWithTitles()
+{
+    const QList<QPair<int, QString>> panes = {
+        {CMainFrame::NamespaceExplorer, "Namespace Explorer"}, {CMainFrame::ServerView, "Server View"},
+        {CMainFrame::Watch, "Watch"}, {CMainFrame::ResultsHistory, "Results History"},
+        {CMainFrame::FileView, "File View"}, {CMainFrame::Output, "Output"}, {CMainFrame::GridView, "Grid View"},
+        {CMainFrame::ImageView, "Image view"}, {CMainFrame::Properties, "Properties"}};
+    for (const auto& [id, title] : panes) {
+        QDockWidget* dock = frame()->pane(id);
+        QVERIFY2(dock, qPrintable(title));
+        QCOMPARE(dock->windowTitle(), title);
+        QCOMPARE(dock->widget()->minimumSize(), QSize(100, 100));
+    }
+    QCOMPARE(frame()->dockWidgetArea(frame()->pane(CMainFrame::Output)), Qt::BottomDockWidgetArea);
+    QCOMPARE(frame()->dockWidgetArea(frame()->pane(CMainFrame::Properties)), Qt::RightDockWidgetArea);
+    QCOMPARE(frame()->dockWidgetArea(frame()->pane(CMainFrame::FileView)), Qt::LeftDockWidgetArea);
+}
+
+void TestMainFrame::titleFollowsServer()
+{
+    frame()->activeDocument()->setTitle(QStringLiteral("d.q"));
+    frame()->onTimer();
+    QCOMPARE(frame()->windowTitle(), QStringLiteral("d.q - Tovo"));
+    frame()->setServer(QStringLiteral("`h:5001:u:p"), QStringLiteral("\\eu\\prod"));
+    frame()->onTimer();
+    QCOMPARE(frame()->windowTitle(), QStringLiteral("d.q - Tovo - h:5001 (\\eu\\prod)"));
+    // Only a change of server rebuilds the title.
+    frame()->setServer(QStringLiteral("`h:5001:u:p"), QStringLiteral("other"));
+    frame()->onTimer();
+    QCOMPARE(frame()->windowTitle(), QStringLiteral("d.q - Tovo - h:5001 (\\eu\\prod)"));
+    // Disconnecting shows within one tick of the 500 ms timer.
+    frame()->setServer(QString(), QString());
+    QTRY_COMPARE_WITH_TIMEOUT(frame()->windowTitle(), QStringLiteral("d.q - Tovo"), 600);
+}
+
+void TestMainFrame::connectBoxHintAndTooltip_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("hint");
+    QTest::addColumn<QString>("tooltip");
+    QTest::newRow("disconnected") << "" << "" << "" << "Disconnected" << "Disconnected";
+    QTest::newRow("not in tree") << "`h:1" << "`h:1" << "" << "" << "Not in server tree";
+    QTest::newRow("not current") << "`x:2" << "`h:1" << "\\a" << "<- Not Current!" << "\\a";
+    QTest::newRow("title first line") << "`h:1" << "`h:1" << "\\eu\\prod\nsecond" << "\\eu\\prod"
+                                      << "\\eu\\prod\nsecond";
+    QTest::newRow("break first") << "`h:1" << "`h:1" << "\nabc" << "\nabc" << "\nabc";
+}
+
+void TestMainFrame::connectBoxHintAndTooltip()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, server);
+    QFETCH(QString, title);
+    QFETCH(QString, hint);
+    QFETCH(QString, tooltip);
+    CConnectComboButton* box = frame()->connectBox();
+    QVERIFY(box);
+    frame()->onTimer(); // the first tick takes the box out of step-with-server mode
+    box->setEditText(typed);
+    frame()->setServer(server, title);
+    frame()->onTimer();
+    QCOMPARE(box->connectEdit()->hint(), hint);
+    QCOMPARE(box->toolTip(), tooltip);
+}
+
+void TestMainFrame::positionPane()
+{
+    frame()->onTimer();
+    QCOMPARE(frame()->frameStatusBar()->paneText(CFrameStatusBar::Position), QStringLiteral("Ln 1  Ch 1 Row 0"));
+    auto* edit = qobject_cast<QPlainTextEdit*>(frame()->activeDocument()->view());
+    QVERIFY(edit);
+    edit->setPlainText(QStringLiteral("a\nbcd"));
+    QTextCursor c = edit->textCursor();
+    c.movePosition(QTextCursor::End);
+    edit->setTextCursor(c);
+    frame()->onTimer();
+    QCOMPARE(frame()->frameStatusBar()->paneText(CFrameStatusBar::Position), QStringLiteral("Ln 2  Ch 4 Row 0"));
+    frame()->documentArea()->closeDocument(frame()->activeDocument());
+    frame()->onTimer();
+    QCOMPARE(frame()->frameStatusBar()->paneText(CFrameStatusBar::Position), QString());
+}
+
+void TestMainFrame::shorterMenusWithoutDocument()
+{
+    QVERIFY(frame()->action(cmd::FileSave)->isVisible());
+    frame()->documentArea()->closeDocument(frame()->activeDocument());
+    for (int id : {cmd::FileSave, cmd::FileSaveAs, cmd::FilePrint, cmd::FilePrintPreview, cmd::GoToLine,
+                   cmd::RemoteFilesInventory, cmd::LineWrapping, cmd::SyntaxHighlight})
+        QVERIFY2(!frame()->action(id)->isVisible(), qPrintable(QString::number(id)));
+    QVERIFY(frame()->action(cmd::FileNew)->isVisible());
+    bool windowMenuShown = false;
+    for (QAction* a : frame()->menuBar()->actions())
+        if (a->text() == QStringLiteral("&Window"))
+            windowMenuShown = a->isVisible();
+    QVERIFY(!windowMenuShown);
+    frame()->action(cmd::FileNew)->trigger();
+    QVERIFY(frame()->action(cmd::FileSave)->isVisible());
+}
+
+void TestMainFrame::applicationLookIsStored()
+{
+    QCOMPARE(frame()->applicationLook(), 210);
+    QVERIFY(frame()->action(cmd::LookVS2008)->isChecked());
+    frame()->action(cmd::LookBlack)->trigger();
+    QCOMPARE(m_app->store().readInt(QStringLiteral("ApplicationLook"), 0), 216);
+    QVERIFY(frame()->action(cmd::LookBlack)->isChecked());
+    frame()->action(cmd::LookVS2008)->trigger();
+    QCOMPARE(m_app->store().readInt(QStringLiteral("ApplicationLook"), 0), 210);
+}
+
+void TestMainFrame::unknownLookFallsBack()
+{
+    m_app->store().writeInt(QStringLiteral("ApplicationLook"), 211);
+    CTovoApp again(CommandLine(), m_prompter, m_home->store());
+    QVERIFY(again.initInstance());
+    QCOMPARE(again.mainFrame()->applicationLook(), 211);
+    // Shown as the Office 2007 look.
+    QVERIFY(again.mainFrame()->action(cmd::LookBlue)->isChecked());
+}
+
+void TestMainFrame::tabGroups()
+{
+    CDocumentArea* area = frame()->documentArea();
+    QVERIFY(!area->canNewGroup(Qt::Horizontal)); // one document: nothing to split off
+    CChildFrame* second = frame()->newDocument();
+    QVERIFY(area->canNewGroup(Qt::Horizontal));
+    QVERIFY(!area->canMoveToGroup(1));
+    area->newGroup(Qt::Horizontal);
+    QCOMPARE(area->groupCount(), 2);
+    QCOMPARE(area->groupOf(second), 1);
+    QVERIFY(area->canMoveToGroup(-1));
+    QVERIFY(!area->canNewGroup(Qt::Vertical)); // one document left in each group
+    area->moveToGroup(-1);
+    QCOMPARE(area->groupCount(), 1); // the emptied group goes away
+    QCOMPARE(area->documents().size(), 2);
+}
+
+void TestMainFrame::busyAnimationFollowsRunningQuery()
+{
+    frame()->setRunningQuery(QStringLiteral("til 10"));
+    frame()->onTimer();
+    QVERIFY(frame()->frameStatusBar()->isBusy());
+    frame()->setRunningQuery(QString());
+    frame()->onTimer();
+    QVERIFY(!frame()->frameStatusBar()->isBusy());
+}
+
+QTEST_MAIN(TestMainFrame)
+#include "tst_mainframe.moc"
