@@ -8,6 +8,7 @@
 #include "app/CDocumentArea.h"
 #include "app/CFrameStatusBar.h"
 #include "app/CTovoApp.h"
+#include "app/CommandIcons.h"
 #include "app/CommandIds.h"
 #include "app/FrameTitle.h"
 #include "core/Prompter.h"
@@ -194,7 +195,11 @@ void CMainFrame::createMenus()
 
 void CMainFrame::createToolBars()
 {
+    for (int id : m_actions->ids())
+        if (action(id)->icon().isNull())
+            action(id)->setIcon(CommandIcons::icon(id));
     m_standard = addToolBar(QStringLiteral("Standard"));
+    m_standard->setIconSize(QSize(20, 20));
     m_standard->setObjectName(QStringLiteral("StandardToolBar"));
     for (int id : {cmd::FileNew, cmd::FileOpen, cmd::FileSave, 0, cmd::EditCut, cmd::EditCopy, cmd::EditPaste, 0,
                    cmd::EditUndo, cmd::EditRedo, 0, cmd::FilePrint, 0, cmd::ConnectPrevious, cmd::ConnectNext}) {
@@ -216,6 +221,7 @@ void CMainFrame::createToolBars()
     }
 
     m_search = addToolBar(QStringLiteral("Search"));
+    m_search->setIconSize(QSize(20, 20));
     m_search->setObjectName(QStringLiteral("SearchToolBar"));
     for (int id : {cmd::Refresh, 0, cmd::RemoteFilesInventory, cmd::VariablesInventory, cmd::FunctionsInventory, 0,
                    cmd::FileFilter})
@@ -228,6 +234,9 @@ void CMainFrame::createToolBars()
     m_contentSearch->setEnabled(false);
     m_search->addWidget(m_contentSearch);
     m_search->addAction(action(cmd::ExecuteSelection));
+    for (int id : m_actions->ids())
+        if (action(id)->icon().isNull())
+            action(id)->setIcon(CommandIcons::icon(id));
 }
 
 QDockWidget* CMainFrame::addPane(int id, const QString& title, QWidget* content, Qt::DockWidgetArea area)
