@@ -62,12 +62,14 @@ enum : int {
 };
 
 // Nulls and infinities.
-#define nh (static_cast<H>(-32768))
-#define wh (static_cast<H>(32767))
-#define ni (static_cast<I>(INT32_MIN))
-#define wi (static_cast<I>(INT32_MAX))
-#define nj (static_cast<J>(INT64_MIN))
-#define wj (static_cast<J>(INT64_MAX))
+// Constants rather than macros (as in kdb+'s k.h) so that the names stay
+// usable as local names in other headers (Qt's among them).
+inline constexpr H nh = static_cast<H>(-32768);
+inline constexpr H wh = static_cast<H>(32767);
+inline constexpr I ni = static_cast<I>(INT32_MIN);
+inline constexpr I wi = static_cast<I>(INT32_MAX);
+inline constexpr J nj = static_cast<J>(INT64_MIN);
+inline constexpr J wj = static_cast<J>(INT64_MAX);
 
 // Layout of the items of a list: kG(x) .. kG(x) + n * kItemSize(t).
 // Types with K items: 0, 99, 100, 104, 105 (n items) and 77..97.

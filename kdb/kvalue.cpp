@@ -255,7 +255,7 @@ V r0(K x)
     if (kHasKItems(x->t)) {
         for (J i = 0; i < x->n; ++i)
             r0(kK(x)[i]);
-    } else if (x->t == XT || (x->t >= KEACH && x->t <= KEACHLEFT)) {
+    } else if (x->t == XT || (x->t >= KEACH && x->t <= KDYNLOAD)) {
         r0(x->k);
     }
     std::free(x);

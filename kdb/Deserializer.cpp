@@ -1,0 +1,415 @@
+#include "kdb/Deserializer.h"
+#include "kdb/Compression.h"
+#include "kdb/MessageHeader.h"
+#include "kdb/SymbolCache.h"
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace kdb {
+namespace {
+
+void swapItems(G* p, J count, J size)
+{
+    switch (size) {
+    case 2:
+        for (J i = 0; i < count; ++i, p += 2)
+            std::swap(p[0], p[1]);
+        break;
+    case 4:
+        for (J i = 0; i < count; ++i, p += 4) {
+            std::swap(p[0], p[3]);
+            std::swap(p[1], p[2]);
+        }
+        break;
+    case 8:
+        for (J i = 0; i < count; ++i, p += 8) {
+            std::swap(p[0], p[7]);
+            std::swap(p[1], p[6]);
+            std::swap(p[2], p[5]);
+            std::swap(p[3], p[4]);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+// Bytes an atom of type -t occupies after its type byte; 0 for none.
+J atomSize(int t)
+{
+    switch (t) {
+    case KB: case KG: case KC: return 1;
+    case UU: return 16;
+    case KH: return 2;
+    case KI: case KE: case KM: case KD: case KU: case KV: case KT: return 4;
+    case KJ: case KF: case KP: case KZ: case KN: return 8;
+    default:
+        if (t >= 20 && t <= 76)
+            return 8; // enumerations carry their long index
+        return 0;
+    }
+}
+
+class Reader {
+public:
+    Reader(const G* data, std::size_t length, bool littleEndian)
+        : m_p(data), m_end(data + length), m_swap(!littleEndian)
+    {
+    }
+
+    K value(int depth)
+    {
+        if (depth > Deserializer::kMaxDepth)
+            return fail("d9: nesting too deep");
+        if (m_p >= m_end)
+            return truncated();
+        const int t = static_cast<signed char>(*m_p++);
+        if (t < 0)
+            return atom(t);
+        if (t <= 19 || (t >= 20 && t <= 76))
+            return vector(t, depth);
+        if (t >= 77 && t <= 97)
+            return list(t, depth);
+        switch (t) {
+        case XT: return table(depth);
+        case XD:
+        case SD: return dictionary(t, depth);
+        case KLAMBDA: return lambda(depth);
+        case KUNARY:
+        case KBINARY:
+        case KTERNARY: {
+            if (m_p >= m_end)
+                return truncated();
+            K x = ka(t);
+            x->g = *m_p++;
+            return x;
+        }
+        case KPROJECTION:
+        case KCOMPOSITION: return counted(t, depth);
+        default:
+            if (t >= KEACH && t <= KDYNLOAD)
+                return wrapped(t, depth);
+            return unknownType(t);
+        }
+    }
+
+    bool atEnd() const { return m_p == m_end; }
+    const std::string& error() const { return m_error; }
+
+private:
+    K fail(const char* text)
+    {
+        if (m_error.empty())
+            m_error = text;
+        return nullptr;
+    }
+    K truncated() { return fail("d9: truncated message"); }
+    K unknownType(int t)
+    {
+        m_error = "d9: unknown type " + std::to_string(t);
+        return nullptr;
+    }
+    std::size_t remaining() const { return static_cast<std::size_t>(m_end - m_p); }
+
+    bool readInt(I& v)
+    {
+        if (remaining() < 4)
+            return false;
+        std::memcpy(&v, m_p, 4);
+        if (m_swap)
+            swapItems(reinterpret_cast<G*>(&v), 1, 4);
+        m_p += 4;
+        return true;
+    }
+
+    // A zero-terminated text inside the message.
+    bool readText(const char*& text, std::size_t& length)
+    {
+        const void* zero = std::memchr(m_p, 0, remaining());
+        if (!zero)
+            return false;
+        text = reinterpret_cast<const char*>(m_p);
+        length = static_cast<std::size_t>(static_cast<const G*>(zero) - m_p);
+        if (length > 0x7fffffff)
+            return false;
+        m_p += length + 1;
+        return true;
+    }
+
+    K atom(int t)
+    {
+        if (t == KERR) {
+            const char* text;
+            std::size_t length;
+            if (!readText(text, length))
+                return truncated();
+            K x = ka(KERR);
+            x->s = m_symbols.intern(text, length);
+            return x;
+        }
+        if (t == -KS) {
+            const char* text;
+            std::size_t length;
+            if (!readText(text, length))
+                return truncated();
+            K x = ka(-KS);
+            x->s = m_symbols.intern(text, length);
+            return x;
+        }
+        const J size = atomSize(-t);
+        if (size == 0)
+            return unknownType(t);
+        if (remaining() < static_cast<std::size_t>(size))
+            return truncated();
+        K x = ka(t);
+        if (t == -UU) {
+            std::memcpy(kG(x), m_p, 16); // guids travel in text order in either byte order
+        } else {
+            std::memcpy(&x->g, m_p, static_cast<std::size_t>(size));
+            if (m_swap)
+                swapItems(&x->g, 1, size);
+        }
+        m_p += size;
+        return x;
+    }
+
+    bool header(G& attribute, J& count, std::size_t minItemBytes)
+    {
+        if (remaining() < 5)
+            return false;
+        attribute = *m_p++;
+        I n = 0;
+        readInt(n);
+        if (n < 0) {
+            fail("d9: negative count");
+            return false;
+        }
+        if (static_cast<std::uint64_t>(n) * minItemBytes > remaining()) {
+            fail("d9: count larger than the message");
+            return false;
+        }
+        count = n;
+        return true;
+    }
+
+    K vector(int t, int depth)
+    {
+        if (t == 0)
+            return list(0, depth);
+        const J size = t == KS ? 1 : atomSize(t);
+        if (size == 0)
+            return unknownType(t);
+        G attribute;
+        J n;
+        if (!header(attribute, n, static_cast<std::size_t>(size)))
+            return m_error.empty() ? truncated() : nullptr;
+        K x = ktn(t, n);
+        x->u = static_cast<C>(attribute);
+        if (t == KS) {
+            S* out = kS(x);
+            for (J i = 0; i < n; ++i) {
+                const char* text;
+                std::size_t length;
+                if (!readText(text, length)) {
+                    r0(x);
+                    return truncated();
+                }
+                out[i] = m_symbols.intern(text, length);
+            }
+            return x;
+        }
+        const std::size_t bytes = static_cast<std::size_t>(n * size);
+        std::memcpy(kG(x), m_p, bytes);
+        m_p += bytes;
+        if (m_swap && t != UU)
+            swapItems(kG(x), n, size);
+        return x;
+    }
+
+    // General lists (and mapped lists of lists, which read the same way).
+    K list(int t, int depth)
+    {
+        G attribute;
+        J n;
+        if (!header(attribute, n, 2))
+            return m_error.empty() ? truncated() : nullptr;
+        K x = ktn(t, n);
+        x->u = static_cast<C>(attribute);
+        return fill(x, n, depth);
+    }
+
+    K fill(K x, J n, int depth)
+    {
+        for (J i = 0; i < n; ++i) {
+            K item = value(depth + 1);
+            if (!item) {
+                r0(x);
+                return nullptr;
+            }
+            kK(x)[i] = item;
+        }
+        return x;
+    }
+
+    K dictionary(int t, int depth)
+    {
+        K x = ktn(t, 2);
+        if (!fill(x, 2, depth))
+            return nullptr;
+        const J keys = countOf(kK(x)[0]);
+        if (keys < 0 || keys != countOf(kK(x)[1])) {
+            r0(x);
+            return fail("d9: dictionary keys and values differ in count");
+        }
+        return x;
+    }
+
+    // Items of a list, rows of a table, keys of a dictionary; -1 for anything
+    // that has no count (atoms, functions).
+    static J countOf(K x)
+    {
+        if (x->t >= 0 && x->t <= 97)
+            return x->n;
+        if (x->t == XD || x->t == SD)
+            return countOf(kK(x)[0]);
+        if (x->t == XT) {
+            K columns = kK(x->k)[1];
+            return columns->n ? countOf(kK(columns)[0]) : 0;
+        }
+        return -1;
+    }
+
+    // Tables reach the renderer and the grid, which index every column by
+    // row: the names must be symbols and the columns lists of one length.
+    static bool validColumns(K dict)
+    {
+        K names = kK(dict)[0], columns = kK(dict)[1];
+        if (names->t != KS || !(columns->t == 0 || (columns->t >= 77 && columns->t <= 97))
+            || names->n != columns->n)
+            return false;
+        for (J i = 0; i < columns->n; ++i) {
+            K column = kK(columns)[i];
+            if (column->t < 0 || column->t > 97 || column->n != kK(columns)[0]->n)
+                return false;
+        }
+        return true;
+    }
+
+    K table(int depth)
+    {
+        if (remaining() < 1)
+            return truncated();
+        const G attribute = *m_p++;
+        if (remaining() < 1)
+            return truncated();
+        if (*m_p != XD)
+            return fail("d9: table without a dictionary");
+        K dict = value(depth + 1);
+        if (!dict)
+            return nullptr;
+        if (!validColumns(dict)) {
+            r0(dict);
+            return fail("d9: table columns are not a symbol list and lists of one length");
+        }
+        K x = xT(dict);
+        x->u = static_cast<C>(attribute);
+        return x;
+    }
+
+    K lambda(int depth)
+    {
+        const char* text;
+        std::size_t length;
+        if (!readText(text, length))
+            return truncated();
+        K ns = ka(-KS);
+        ns->s = m_symbols.intern(text, length);
+        K x = ktn(KLAMBDA, 2);
+        kK(x)[0] = ns;
+        K source = value(depth + 1);
+        if (!source) {
+            r0(x);
+            return nullptr;
+        }
+        kK(x)[1] = source;
+        if (source->t != KC) {
+            r0(x);
+            return fail("d9: lambda without source text");
+        }
+        return x;
+    }
+
+    K counted(int t, int depth)
+    {
+        I n = 0;
+        if (!readInt(n))
+            return truncated();
+        if (n < 0)
+            return fail("d9: negative count");
+        if (static_cast<std::uint64_t>(n) * 2 > remaining())
+            return fail("d9: count larger than the message");
+        K x = ktn(t, n);
+        return fill(x, n, depth);
+    }
+
+    K wrapped(int t, int depth)
+    {
+        K inner = value(depth + 1);
+        if (!inner)
+            return nullptr;
+        K x = ka(t);
+        x->k = inner;
+        return x;
+    }
+
+    const G* m_p;
+    const G* m_end;
+    bool m_swap;
+    std::string m_error;
+    SymbolCache m_symbols;
+};
+
+} // namespace
+
+K Deserializer::decodeValue(const char* data, std::size_t length, bool littleEndian, std::string& error)
+{
+    Reader reader(reinterpret_cast<const G*>(data), length, littleEndian);
+    K x = reader.value(0);
+    if (!x) {
+        error = reader.error().empty() ? "d9: malformed message" : reader.error();
+        return nullptr;
+    }
+    if (!reader.atEnd()) {
+        r0(x);
+        error = "d9: bytes left over after the value";
+        return nullptr;
+    }
+    return x;
+}
+
+K Deserializer::decodeMessage(const char* data, std::size_t length, std::string& error)
+{
+    MessageHeader header;
+    if (length < MessageHeader::kSize) {
+        error = "d9: truncated message";
+        return nullptr;
+    }
+    if (!MessageHeader::parse(reinterpret_cast<const unsigned char*>(data), CapLarge, header, error))
+        return nullptr;
+    if (header.length != length) {
+        error = header.length > length ? "d9: truncated message" : "d9: bytes left over after the message";
+        return nullptr;
+    }
+    if (header.compressed) {
+        std::vector<char> plain;
+        if (!Compression::decompress(data, length, plain, error))
+            return nullptr;
+        return decodeValue(plain.data() + MessageHeader::kSize, plain.size() - MessageHeader::kSize,
+                           header.littleEndian, error);
+    }
+    return decodeValue(data + MessageHeader::kSize, length - MessageHeader::kSize, header.littleEndian, error);
+}
+
+} // namespace kdb

@@ -1,0 +1,54 @@
+// b9, d9 and okx: kdb+'s published serialisation calls over our codec.
+#include "kdb/Deserializer.h"
+#include "kdb/Serializer.h"
+#include "kdb/k.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+K bytesOf(const std::vector<char>& bytes)
+{
+    K x = ktn(KG, static_cast<J>(bytes.size()));
+    if (!bytes.empty())
+        std::memcpy(kG(x), bytes.data(), bytes.size());
+    return x;
+}
+
+} // namespace
+
+// Like kdb+'s -8!, b9 writes the plain message; compression is the
+// connection's decision (Compression::worthTrying).
+K b9(I mode, K x)
+{
+    std::vector<char> message;
+    std::string error;
+    if (!kdb::Serializer::serialize(x, 0, message, error, mode))
+        return krr(error.c_str());
+    return bytesOf(message);
+}
+
+K d9(K x)
+{
+    if (!x || x->t != KG)
+        return krr("type");
+    std::string error;
+    K value = kdb::Deserializer::decodeMessage(reinterpret_cast<const char*>(kG(x)),
+                                               static_cast<std::size_t>(x->n), error);
+    return value ? value : krr(error.c_str());
+}
+
+I okx(K x)
+{
+    if (!x || x->t != KG)
+        return 0;
+    std::string error;
+    K value = kdb::Deserializer::decodeMessage(reinterpret_cast<const char*>(kG(x)),
+                                               static_cast<std::size_t>(x->n), error);
+    if (!value)
+        return 0;
+    r0(value);
+    return 1;
+}
