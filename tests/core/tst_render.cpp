@@ -2,6 +2,7 @@
 // temporal arithmetic, and each setting that changes a text.
 #include "KValues.h"
 
+#include "core/settings/CDlgQSettings.h"
 #include "core/values/KRender.h"
 
 #include <QTest>
@@ -42,6 +43,8 @@ private slots:
     void attributes_data();
     void attributes();
     void escapeSlashOff();
+    void fromSettings_data();
+    void fromSettings();
     void consoleEntry();
 };
 
@@ -321,6 +324,54 @@ void TestRender::escapeSlashOff()
     options.escapeSlash = false;
     QCOMPARE(render(own(str("a\\b")), options), QStringLiteral("\"a\\b\""));
     QCOMPARE(render(own(kc('\\')), options), QStringLiteral("\"\\\""));
+}
+
+void TestRender::fromSettings_data()
+{
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<KPtr>("cell");
+    QTest::addColumn<QString>("expected");
+    // Each live setting reaches the text; cells are rendered in element mode
+    // so that the grid-only settings show too.
+    QTest::newRow("defaults") << "" << 0 << own(kj(5)) << "5j";
+    QTest::newRow("PostfixInts") << "PostfixInts" << 1 << own(kj(5)) << "5";
+    QTest::newRow("EscapeSlash") << "EscapeSlash" << 0 << own(kc('\\')) << "\"\\\"";
+    QTest::newRow("QFloatPrecision") << "QFloatPrecision" << 3 << own(kf(3.14159)) << "3.14";
+    QTest::newRow("QFloatPrecision below range") << "QFloatPrecision" << 0 << own(kf(3.14159)) << "3f";
+    QTest::newRow("NullsAreEmpty") << "NullsAreEmpty" << 1 << own(kj(nj)) << "j";
+    QTest::newRow("NumberLocaleFormat") << "NumberLocaleFormat" << 1 << own(list<J>(KJ, {1})) << "1.00";
+    QTest::newRow("QMaxTableRowsAsText") << "QMaxTableRowsAsText" << 1
+                                         << own(table(syms({"a"}), knk(1, list<J>(KJ, {1, 2}))))
+                                         << "flip (enlist `a)!<large table skipped>";
+    QTest::newRow("QMaxTableRowsAsText below range") << "QMaxTableRowsAsText" << -5
+                                                     << own(table(syms({"a"}), knk(1, list<J>(KJ, {1}))))
+                                                     << "flip (enlist `a)!enlist enlist 1j";
+}
+
+void TestRender::fromSettings()
+{
+    QFETCH(QString, setting);
+    QFETCH(int, value);
+    QFETCH(KPtr, cell);
+    QFETCH(QString, expected);
+    CDlgQSettings settings;
+    if (setting == QLatin1String("PostfixInts"))
+        settings.PostfixInts = value;
+    else if (setting == QLatin1String("EscapeSlash"))
+        settings.EscapeSlash = value;
+    else if (setting == QLatin1String("QFloatPrecision"))
+        settings.QFloatPrecision = value;
+    else if (setting == QLatin1String("NullsAreEmpty"))
+        settings.NullsAreEmpty = value;
+    else if (setting == QLatin1String("NumberLocaleFormat"))
+        settings.NumberLocaleFormat = value;
+    else if (setting == QLatin1String("QMaxTableRowsAsText"))
+        settings.QMaxTableRowsAsText = value;
+    RenderOptions options = RenderOptions::from(settings);
+    options.locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    const long long element = cell->t == XT ? -1 : 0;
+    QCOMPARE(KRender(options).render(cell.get(), -1, false, element), expected);
 }
 
 void TestRender::consoleEntry()
