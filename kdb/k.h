@@ -157,7 +157,7 @@ struct TlsClientSettings {
     bool verifyServer = true;  // check the server's certificate chain and name
     std::string caCertFile;    // trusted CAs (PEM); empty: the system's defaults
     std::string caCertPath;    // folder of hashed CA certificates
-    std::string certFile;      // optional client certificate (PEM)
+    std::string certFile;      // optional client certificate (PEM), used with keyFile
     std::string keyFile;       // its private key
     std::string cipherList;    // OpenSSL cipher list for TLS 1.2 and below
 };
