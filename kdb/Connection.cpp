@@ -102,7 +102,7 @@ Connection::Sent Connection::send(K x, int type)
         setLastError("connection closed");
         return Sent::Broken;
     }
-    std::vector<unsigned char> bytes;
+    std::vector<char> bytes;
     std::string error;
     if (!MessageCodec::encode(x, type, m_capability, m_loopback, bytes, error)) {
         setLastError(error);
@@ -123,7 +123,7 @@ K Connection::receive(int* type)
         return nullptr;
     }
     MessageHeader header;
-    std::vector<unsigned char> bytes;
+    std::vector<char> bytes;
     Stream::Read r = m_stream.readMessage(m_capability, header, bytes);
     if (r != Stream::Read::Ok) {
         fail(m_stream.error());

@@ -1,46 +1,54 @@
 #include "kdb/MessageCodec.h"
 
-#include "kdb/KPtr.h"
+#include "kdb/Compression.h"
+#include "kdb/Deserializer.h"
 #include "kdb/MessageHeader.h"
-
-#include <cstring>
+#include "kdb/Serializer.h"
 
 namespace kdb {
 
 bool MessageCodec::shouldCompress(std::size_t length, bool peerIsLoopback, int capability)
 {
-    return capability >= CapCompression && !peerIsLoopback && length > 2000;
+    return capability >= CapCompression && Compression::worthTrying(length, peerIsLoopback);
 }
 
-bool MessageCodec::encode(K x, int type, int capability, bool peerIsLoopback, std::vector<unsigned char>& out,
+bool MessageCodec::encode(K x, int type, int capability, bool peerIsLoopback, std::vector<char>& out,
                           std::string& error)
 {
-    KPtr bytes(b9(3, x));
-    if (!bytes || bytes->t != KG || bytes->n < static_cast<J>(MessageHeader::kSize) + 1) {
-        error = bytes && bytes->t == KERR ? std::string(bytes->s) : std::string("cannot serialise the message");
+    out.clear();
+    if (!Serializer::serialize(x, type, out, error))
         return false;
-    }
     MessageHeader header;
     header.type = type;
-    header.length = static_cast<std::uint64_t>(bytes->n);
-    out.resize(static_cast<std::size_t>(bytes->n));
-    std::memcpy(out.data(), kG(bytes.get()), out.size());
-    if (!header.write(out.data(), capability)) {
-        error = "message too long for the connection";
+    header.length = out.size();
+    if (!header.write(reinterpret_cast<unsigned char*>(out.data()), capability)) {
+        error = "message of " + std::to_string(out.size()) + " bytes too long for the connection";
+        out.clear();
         return false;
     }
-    (void)peerIsLoopback;
+    if (shouldCompress(out.size(), peerIsLoopback, capability)) {
+        std::vector<char> packed;
+        if (compress(out, packed))
+            out.swap(packed);
+    }
     return true;
 }
 
-K MessageCodec::decode(const unsigned char* data, std::size_t size)
+bool MessageCodec::compress(const std::vector<char>& message, std::vector<char>& out)
 {
-    K bytes = ktn(KG, static_cast<J>(size));
-    if (size)
-        std::memcpy(kG(bytes), data, size);
-    K x = d9(bytes);
-    r0(bytes);
-    return x;
+    return Compression::compress(message.data(), message.size(), out);
+}
+
+K MessageCodec::tryDecode(const char* data, std::size_t size, std::string& error)
+{
+    return Deserializer::decodeMessage(data, size, error);
+}
+
+K MessageCodec::decode(const char* data, std::size_t size)
+{
+    std::string error;
+    K x = tryDecode(data, size, error);
+    return x ? x : krr(error.c_str());
 }
 
 } // namespace kdb

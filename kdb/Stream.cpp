@@ -55,14 +55,14 @@ bool Stream::writeAll(const void* data, std::size_t size)
     return ok;
 }
 
-Stream::Read Stream::readMessage(int capability, MessageHeader& header, std::vector<unsigned char>& bytes,
+Stream::Read Stream::readMessage(int capability, MessageHeader& header, std::vector<char>& bytes,
                                  Deadline deadline)
 {
-    unsigned char head[MessageHeader::kSize];
+    char head[MessageHeader::kSize];
     Read r = readExact(head, sizeof head, deadline);
     if (r != Read::Ok)
         return r;
-    if (!MessageHeader::parse(head, capability, header, m_error))
+    if (!MessageHeader::parse(reinterpret_cast<const unsigned char*>(head), capability, header, m_error))
         return Read::BadHeader;
     if (header.length > static_cast<std::uint64_t>(SIZE_MAX)) {
         m_error = "message too large for this system";

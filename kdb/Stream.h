@@ -29,7 +29,7 @@ public:
     // Reads one message: its header, then the rest, into bytes (header
     // included). The buffer grows only as bytes arrive, so a peer that
     // announces a huge length and sends little costs little memory.
-    Read readMessage(int capability, MessageHeader& header, std::vector<unsigned char>& bytes,
+    Read readMessage(int capability, MessageHeader& header, std::vector<char>& bytes,
                      Deadline deadline = Deadline());
 
     // Wakes a reader blocked in another thread; the stream is unusable afterwards.

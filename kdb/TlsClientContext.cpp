@@ -61,10 +61,11 @@ std::shared_ptr<SSL_CTX> build(const TlsClientSettings& settings, std::string& e
     } else {
         SSL_CTX_set_default_verify_paths(ctx.get());
     }
-    if (!settings.certFile.empty()) {
-        const std::string& key = settings.keyFile.empty() ? settings.certFile : settings.keyFile;
+    // A client certificate needs both files: SSL_CERT_FILE alone is commonly
+    // set to the system's CA bundle for other programs.
+    if (!settings.certFile.empty() && !settings.keyFile.empty()) {
         if (SSL_CTX_use_certificate_chain_file(ctx.get(), settings.certFile.c_str()) != 1
-            || SSL_CTX_use_PrivateKey_file(ctx.get(), key.c_str(), SSL_FILETYPE_PEM) != 1) {
+            || SSL_CTX_use_PrivateKey_file(ctx.get(), settings.keyFile.c_str(), SSL_FILETYPE_PEM) != 1) {
             error = "cannot load the client certificate " + settings.certFile + ": " + TlsSession::takeErrors("");
             return nullptr;
         }

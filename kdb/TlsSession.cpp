@@ -6,7 +6,6 @@
 #include <openssl/x509v3.h>
 
 #include <climits>
-#include <mutex>
 
 namespace kdb {
 
@@ -118,10 +117,8 @@ bool TlsSession::handshake(bool client, Deadline deadline, std::string& error)
                 why += std::string(" (certificate: ") + X509_verify_cert_error_string(verify) + ")";
             error = why;
         }
-        m_socket.setBlocking(true);
         return false;
     }
-    m_socket.setBlocking(true);
     return true;
 }
 
@@ -162,28 +159,31 @@ std::unique_ptr<TlsSession> TlsSession::accept(SSL_CTX* ctx, Socket& socket, Dea
 
 long long TlsSession::read(void* data, std::size_t size, Deadline deadline)
 {
+    // The socket stays non-blocking: OpenSSL is called under the lock and the
+    // waits happen outside it, so a writer never waits for a blocked reader.
     int chunk = size > INT_MAX ? INT_MAX : static_cast<int>(size);
     for (;;) {
-        // Bytes already decrypted need no wait on the socket.
-        if (!deadline.never() && SSL_pending(m_ssl) == 0) {
-            Socket::Wait w = m_socket.waitReadable(deadline);
-            if (w == Socket::Wait::TimedOut)
-                return -2;
-            if (w == Socket::Wait::Failed)
-                return -1;
+        int n = 0;
+        int e = SSL_ERROR_NONE;
+        {
+            std::lock_guard lock(m_mutex);
+            ERR_clear_error();
+            n = SSL_read(m_ssl, data, chunk);
+            if (n <= 0)
+                e = SSL_get_error(m_ssl, n);
         }
-        ERR_clear_error();
-        int n = SSL_read(m_ssl, data, chunk);
         if (n > 0)
             return n;
-        int e = SSL_get_error(m_ssl, n);
-        if (e == SSL_ERROR_WANT_READ || e == SSL_ERROR_WANT_WRITE)
-            continue; // e.g. a post-handshake message consumed no application data
-        if (e == SSL_ERROR_ZERO_RETURN)
-            return 0;
-        if (e == SSL_ERROR_SYSCALL && ERR_peek_error() == 0)
-            return 0; // the peer closed the socket without a TLS close
-        return -1;
+        Socket::Wait w = Socket::Wait::Failed;
+        if (e == SSL_ERROR_WANT_READ)
+            w = m_socket.waitReadable(deadline);
+        else if (e == SSL_ERROR_WANT_WRITE)
+            w = m_socket.waitWritable(deadline);
+        else if (e == SSL_ERROR_ZERO_RETURN || (e == SSL_ERROR_SYSCALL && ERR_peek_error() == 0))
+            return 0; // a TLS close, or the peer closed the socket without one
+        if (w == Socket::Wait::Ready)
+            continue;
+        return w == Socket::Wait::TimedOut ? -2 : -1;
     }
 }
 
@@ -191,17 +191,29 @@ bool TlsSession::writeAll(const void* data, std::size_t size)
 {
     const char* p = static_cast<const char*>(data);
     while (size > 0) {
+        // A retry after WANT_* must repeat the same buffer and length.
         int chunk = size > INT_MAX ? INT_MAX : static_cast<int>(size);
-        ERR_clear_error();
-        int n = SSL_write(m_ssl, p, chunk);
-        if (n <= 0) {
-            int e = SSL_get_error(m_ssl, n);
-            if (e == SSL_ERROR_WANT_WRITE || e == SSL_ERROR_WANT_READ)
-                continue;
-            return false;
+        int n = 0;
+        int e = SSL_ERROR_NONE;
+        {
+            std::lock_guard lock(m_mutex);
+            ERR_clear_error();
+            n = SSL_write(m_ssl, p, chunk);
+            if (n <= 0)
+                e = SSL_get_error(m_ssl, n);
         }
-        p += n;
-        size -= static_cast<std::size_t>(n);
+        if (n > 0) {
+            p += n;
+            size -= static_cast<std::size_t>(n);
+            continue;
+        }
+        Socket::Wait w = Socket::Wait::Failed;
+        if (e == SSL_ERROR_WANT_WRITE)
+            w = m_socket.waitWritable(Deadline());
+        else if (e == SSL_ERROR_WANT_READ)
+            w = m_socket.waitReadable(Deadline());
+        if (w != Socket::Wait::Ready)
+            return false;
     }
     return true;
 }

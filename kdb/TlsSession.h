@@ -4,6 +4,7 @@
 #include "kdb/Socket.h"
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 typedef struct ssl_st SSL;
@@ -24,6 +25,8 @@ public:
                                                const std::string& verifyHost, Deadline deadline, std::string& error);
     static std::unique_ptr<TlsSession> accept(SSL_CTX* ctx, Socket& socket, Deadline deadline, std::string& error);
 
+    // Reading and writing may happen on two threads at once. The socket is
+    // non-blocking from the handshake on.
     // Bytes read (> 0), 0 when the peer closed, -1 on error, -2 when the deadline passed.
     long long read(void* data, std::size_t size, Deadline deadline);
     bool writeAll(const void* data, std::size_t size);
@@ -37,6 +40,7 @@ private:
 
     SSL* m_ssl;
     Socket& m_socket;
+    std::mutex m_mutex;
 };
 
 } // namespace kdb

@@ -1,0 +1,88 @@
+// tovo-cli query HOST:PORT[:USER[:PASSWORD]] 'q text' [--tls] [--timeout MS]
+#include "CliCommands.h"
+#include "ValueText.h"
+
+#include "kdb/KPtr.h"
+#include "kdb/k.h"
+#include "kdb/kerror.h"
+
+#include <ostream>
+
+namespace {
+
+struct Target {
+    std::string host;
+    int port = 0;
+    std::string credentials; // user:password
+};
+
+bool parseTarget(const std::string& text, Target& target)
+{
+    const auto first = text.find(':');
+    if (first == std::string::npos)
+        return false;
+    target.host = text.substr(0, first);
+    const auto second = text.find(':', first + 1);
+    const std::string port = text.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
+    if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    target.port = std::stoi(port);
+    if (target.port <= 0 || target.port > 65535)
+        return false;
+    if (second != std::string::npos)
+        target.credentials = text.substr(second + 1); // user, or user:password (the password may hold colons)
+    return true;
+}
+
+int run(const std::vector<std::string>& args, CliIo& io)
+{
+    bool tls = false;
+    int timeoutMs = 10000;
+    std::vector<std::string> plain;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--tls") {
+            tls = true;
+        } else if (args[i] == "--timeout" && i + 1 < args.size()) {
+            const std::string& ms = args[++i];
+            if (ms.empty() || ms.size() > 9 || ms.find_first_not_of("0123456789") != std::string::npos) {
+                io.err << "tovo-cli query: invalid time-out " << ms << "\n";
+                return 2;
+            }
+            timeoutMs = std::stoi(ms);
+        } else {
+            plain.push_back(args[i]);
+        }
+    }
+    Target target;
+    if (plain.size() != 2 || !parseTarget(plain[0], target)) {
+        io.err << "usage: tovo-cli query HOST:PORT[:USER[:PASSWORD]] 'q text' [--tls] [--timeout MS]\n";
+        return 2;
+    }
+    const int handle = khpunc(target.host.c_str(), target.port, target.credentials.c_str(), timeoutMs, tls ? 2 : 0);
+    const std::string where = target.host + ":" + std::to_string(target.port);
+    if (handle <= 0) {
+        switch (handle) {
+        case 0: io.err << "tovo-cli: " << where << ": access denied\n"; break;
+        case -2: io.err << "tovo-cli: " << where << ": timed out\n"; break;
+        case -3: io.err << "tovo-cli: " << where << ": TLS set-up failed: " << kdb::lastError() << "\n"; break;
+        default: io.err << "tovo-cli: " << where << ": cannot connect: " << kdb::lastError() << "\n"; break;
+        }
+        return 1;
+    }
+    KPtr reply(k(handle, plain[1].c_str(), static_cast<K>(nullptr)));
+    kclose(handle);
+    if (!reply) {
+        io.err << "tovo-cli: " << where << ": connection lost: " << kdb::lastError() << "\n";
+        return 1;
+    }
+    if (reply->t == KERR) {
+        io.err << "'" << reply->s << "\n";
+        return 1;
+    }
+    io.out << valueText(reply.get()) << "\n";
+    return 0;
+}
+
+const CliRegistration registration({"query", "HOST:PORT[:USER[:PASSWORD]] 'q text' [--tls] [--timeout MS]   run a query", run});
+
+} // namespace
