@@ -1,0 +1,1 @@
+tovo_test(test_kdb_ipc SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_ipc.cpp LIBS tovo_testinstance)
