@@ -68,19 +68,37 @@ QString consoleText(const QString& valueText, qint64 ms, bool includeRoundtrip)
 
 bool isError(const QString& consoleValueText) { return consoleValueText.startsWith(QStringLiteral("ERROR: '")); }
 
+namespace {
+// A new temporary file "tovoRes….<suffix>" holding prefix then the vector's bytes.
+QString writeTemporary(K vector, const QString& suffix, const QByteArray& prefix)
+{
+    QTemporaryFile file(QDir::temp().filePath(QStringLiteral("tovoResXXXXXX.") + suffix));
+    file.setAutoRemove(true);
+    if (!file.open())
+        return QString();
+    const qint64 size = vector->n;
+    if (file.write(prefix) != prefix.size()
+        || file.write(reinterpret_cast<const char*>(kG(vector)), size) != size || !file.flush())
+        return QString();
+    file.setAutoRemove(false);
+    return file.fileName().left(1024);
+}
+} // namespace
+
 QString writePictureFile(K reply)
 {
     if (!reply || reply->t != KG)
         return QString();
-    QTemporaryFile file(QDir::temp().filePath(QStringLiteral("tovoResXXXXXX.png")));
-    file.setAutoRemove(true);
-    if (!file.open())
-        return QString();
-    const qint64 size = reply->n;
-    if (file.write(reinterpret_cast<const char*>(kG(reply)), size) != size || !file.flush())
-        return QString();
-    file.setAutoRemove(false);
-    return file.fileName().left(1024);
+    return writeTemporary(reply, QStringLiteral("png"), QByteArray());
+}
+
+QString writeShellFile(K reply)
+{
+    if (reply && reply->t == KC) {
+        const bool xml = reply->n >= 6 && std::memcmp(kC(reply), "<?xml ", 6) == 0;
+        return writeTemporary(reply, xml ? QStringLiteral("xml") : QStringLiteral("html"), QByteArray("\xEF\xBB\xBF"));
+    }
+    return writePictureFile(reply);
 }
 
 } // namespace ReplyDisplay

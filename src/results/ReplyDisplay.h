@@ -30,4 +30,9 @@ bool isError(const QString& consoleValueText);
 // returns its path, or an empty text (and no file) when it could not be written whole.
 QString writePictureFile(K reply);
 
+// "Save and Open in Shell": a char vector as "tovoRes….html" (".xml" when it begins with
+// "<?xml ") in UTF-8 with a byte-order mark, a byte vector as "tovoRes….png". Returns the
+// path, or an empty text for other types or when the file could not be written whole.
+QString writeShellFile(K reply);
+
 } // namespace ReplyDisplay

@@ -41,6 +41,8 @@ private slots:
     void media();
     void consoleLine();
     void pictureFile();
+    void shellFiles_data();
+    void shellFiles();
 };
 
 void TestReply::roundtrip_data()
@@ -141,6 +143,40 @@ void TestReply::pictureFile()
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), QByteArray("\x89PNG\r\n\x1a\n\x01\x02\x03", 11));
+    f.remove();
+}
+
+void TestReply::shellFiles_data()
+{
+    QTest::addColumn<void*>("value");
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QByteArray>("content");
+    auto row = [](const char* name, K v, const char* suffix, const QByteArray& content) {
+        QTest::newRow(name) << static_cast<void*>(v) << QString::fromLatin1(suffix) << content;
+    };
+    row("xml", kp("<?xml version='1.0'?><a/>"), ".xml", QByteArray("\xEF\xBB\xBF<?xml version='1.0'?><a/>"));
+    row("upper-case XML is html", kp("<?XML x"), ".html", QByteArray("\xEF\xBB\xBF<?XML x"));
+    row("html", kp("<html>\xC3\xA9</html>"), ".html", QByteArray("\xEF\xBB\xBF<html>\xC3\xA9</html>"));
+    row("bytes", bytes({1, 2, 3}), ".png", QByteArray("\x01\x02\x03"));
+    row("table writes nothing", table1(), "", QByteArray());
+}
+
+void TestReply::shellFiles()
+{
+    QFETCH(void*, value);
+    QFETCH(QString, suffix);
+    QFETCH(QByteArray, content);
+    KPtr v(static_cast<K>(value));
+    const QString path = writeShellFile(v.get());
+    if (suffix.isEmpty()) {
+        QVERIFY(path.isEmpty());
+        return;
+    }
+    QVERIFY(path.endsWith(suffix));
+    QVERIFY(QFileInfo(path).fileName().startsWith(QStringLiteral("tovoRes")));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), content);
     f.remove();
 }
 
