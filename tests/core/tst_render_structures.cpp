@@ -54,6 +54,7 @@ private slots:
     void elementMode();
     void elementModeSettings_data();
     void elementModeSettings();
+    void localeTextIsBounded();
     void rendererIsReusable();
 };
 
@@ -337,6 +338,17 @@ void TestRenderStructures::elementModeSettings()
     if (!locale.isEmpty())
         options.locale = QLocale(locale);
     QCOMPARE(KRender(options).render(value.get(), -1, false, element), expected);
+}
+
+void TestRenderStructures::localeTextIsBounded()
+{
+    RenderOptions options;
+    options.numberLocaleFormat = true;
+    options.locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    const KPtr huge = own(list<double>(KF, {1e300}));
+    const QString text = KRender(options).render(huge.get(), -1, false, 0);
+    QCOMPARE(text.size(), 256);
+    QVERIFY(text.startsWith(QStringLiteral("1,000,000,000,000,000,0")));
 }
 
 void TestRenderStructures::rendererIsReusable()
