@@ -107,9 +107,8 @@ bool Compression::compress(const char* message, std::size_t length, std::vector<
     return true;
 }
 
-bool Compression::decompress(const char* frame, std::size_t length, std::vector<char>& out, std::string& error)
+bool Compression::expandedSize(const char* frame, std::size_t length, std::size_t& size, std::string& error)
 {
-    out.clear();
     MessageHeader header;
     if (length < 12) {
         error = "d9: truncated compressed message";
@@ -122,7 +121,6 @@ bool Compression::decompress(const char* frame, std::size_t length, std::vector<
         error = "d9: message is not compressed";
         return false;
     }
-    const std::size_t sizeBytes = 4;
     const std::uint64_t total = readLength(in + 8, 4, header.littleEndian);
     if (total < 9) {
         error = "d9: bad size in compressed message";
@@ -132,23 +130,80 @@ bool Compression::decompress(const char* frame, std::size_t length, std::vector<
         error = "d9: compressed message claims more data than it can hold";
         return false;
     }
-    out.resize(static_cast<std::size_t>(total));
-    auto* dst = reinterpret_cast<Byte*>(out.data());
+    size = static_cast<std::size_t>(total);
+    return true;
+}
+
+bool Compression::decompress(const char* frame, std::size_t length, std::vector<char>& out, std::string& error)
+{
+    out.clear();
+    std::size_t size;
+    if (!expandedSize(frame, length, size, error))
+        return false;
+    out.resize(size);
+    if (!expand(frame, length, out.data(), size, error)) {
+        out.clear();
+        return false;
+    }
+    return true;
+}
+
+bool Compression::expand(const char* frame, std::size_t length, char* plain, std::size_t size, std::string& error)
+{
+    const auto* in = reinterpret_cast<const Byte*>(frame);
+    auto* dst = reinterpret_cast<Byte*>(plain);
+    const bool little = in[0] == 1;
     dst[0] = in[0];
     dst[1] = in[1];
     dst[2] = 0;
     dst[3] = 0;
-    writeLength32(dst + 4, static_cast<std::uint32_t>(total), header.littleEndian);
+    writeLength32(dst + 4, static_cast<std::uint32_t>(size), little);
 
-    const std::size_t n = static_cast<std::size_t>(total);
+    const std::size_t n = size;
     std::size_t table[256] = {};
-    std::size_t s = 8, p = 8, d = 8 + sizeBytes;
-    unsigned bit = 0, flags = 0;
+    std::size_t s = 8, p = 8, d = 12;
     auto fail = [&](const char* text) {
         error = text;
-        out.clear();
         return false;
     };
+    // A group is a control byte and eight items: at most 17 input bytes and
+    // 8 * 257 output bytes. Groups far from both ends skip the per-item
+    // bounds checks and copy references sixteen bytes at a time (which may
+    // write up to fifteen bytes past a reference, overwritten later).
+    constexpr std::size_t kGroupOut = 8 * 257 + 16;
+    while (s < n && d + 17 <= length && n - s >= kGroupOut) {
+        const unsigned flags = in[d++];
+        for (unsigned bit = 1; bit < 256; bit <<= 1) {
+            if (flags & bit) {
+                const std::size_t r = table[in[d]];
+                const std::size_t count = 2 + std::size_t(in[d + 1]);
+                d += 2;
+                if (r == 0)
+                    return fail("d9: bad back-reference in compressed message");
+                if (s - r >= 16) {
+                    for (std::size_t i = 0; i < count; i += 16)
+                        std::memcpy(dst + s + i, dst + r + i, 16);
+                } else {
+                    for (std::size_t i = 0; i < count; ++i)
+                        dst[s + i] = dst[r + i];
+                }
+                // Only the first two bytes of a reference enter the table.
+                while (p + 1 < s + 2) {
+                    table[dst[p] ^ dst[p + 1]] = p;
+                    ++p;
+                }
+                s += count;
+                p = s;
+            } else {
+                dst[s++] = in[d++];
+                if (p + 1 < s) {
+                    table[dst[p] ^ dst[p + 1]] = p;
+                    ++p;
+                }
+            }
+        }
+    }
+    unsigned bit = 0, flags = 0;
     while (s < n) {
         if (bit == 0) {
             if (d >= length)
@@ -160,20 +215,18 @@ bool Compression::decompress(const char* frame, std::size_t length, std::vector<
             if (d + 2 > length)
                 return fail("d9: truncated compressed message");
             const std::size_t r = table[in[d]];
-            const std::size_t extra = in[d + 1];
+            const std::size_t count = 2 + std::size_t(in[d + 1]);
             d += 2;
             if (r == 0)
                 return fail("d9: bad back-reference in compressed message");
-            const std::size_t count = 2 + extra;
             if (count > n - s)
                 return fail("d9: compressed message expands past its size");
             if (s - r >= count) {
                 std::memcpy(dst + s, dst + r, count);
             } else {
-                for (std::size_t m = 0; m < count; ++m)
-                    dst[s + m] = dst[r + m];
+                for (std::size_t i = 0; i < count; ++i)
+                    dst[s + i] = dst[r + i];
             }
-            // Only the first two bytes of a reference enter the table.
             while (p + 1 < s + 2) {
                 table[dst[p] ^ dst[p + 1]] = p;
                 ++p;

@@ -26,6 +26,12 @@ public:
     // false with a readable reason in error.
     static bool decompress(const char* frame, std::size_t length, std::vector<char>& out, std::string& error);
 
+    // The plain size a compressed frame announces, once checked against what
+    // the frame can honestly hold.
+    static bool expandedSize(const char* frame, std::size_t length, std::size_t& size, std::string& error);
+    // Expands a frame into plain, which has the size expandedSize() gave.
+    static bool expand(const char* frame, std::size_t length, char* plain, std::size_t size, std::string& error);
+
     // The largest plain size a frame of this length can honestly expand to.
     static std::size_t maxExpandedSize(std::size_t frameLength);
 };

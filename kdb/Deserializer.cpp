@@ -1,9 +1,13 @@
 #include "kdb/Deserializer.h"
+#include "kdb/BlockPool.h"
 #include "kdb/Compression.h"
 #include "kdb/MessageHeader.h"
 #include "kdb/SymbolCache.h"
+#include "kdb/kalloc.h"
 
+#include <bit>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -124,38 +128,40 @@ private:
         return true;
     }
 
-    // A zero-terminated text inside the message.
-    bool readText(const char*& text, std::size_t& length)
+    // A zero-terminated text inside the message, interned.
+    bool readSymbol(S& symbol)
     {
-        const void* zero = std::memchr(m_p, 0, remaining());
-        if (!zero)
+        if (remaining() >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, m_p, 8);
+            const std::uint64_t zeros = (word - 0x0101010101010101ull) & ~word & 0x8080808080808080ull;
+            if (zeros) {
+                const int bytes = std::countr_zero(zeros) / 8;
+                const std::uint64_t text = bytes ? word & (~0ull >> (64 - 8 * bytes)) : 0;
+                if (S hit = m_symbols.shortHit(text)) {
+                    symbol = hit;
+                    m_p += bytes + 1;
+                    return true;
+                }
+            }
+        }
+        std::size_t length;
+        std::uint64_t hash;
+        if (!SymbolCache::scan(m_p, remaining(), length, hash) || length > 0x7fffffff)
             return false;
-        text = reinterpret_cast<const char*>(m_p);
-        length = static_cast<std::size_t>(static_cast<const G*>(zero) - m_p);
-        if (length > 0x7fffffff)
-            return false;
+        symbol = m_symbols.intern(reinterpret_cast<const char*>(m_p), length, hash);
         m_p += length + 1;
         return true;
     }
 
     K atom(int t)
     {
-        if (t == KERR) {
-            const char* text;
-            std::size_t length;
-            if (!readText(text, length))
+        if (t == KERR || t == -KS) {
+            S symbol;
+            if (!readSymbol(symbol))
                 return truncated();
-            K x = ka(KERR);
-            x->s = m_symbols.intern(text, length);
-            return x;
-        }
-        if (t == -KS) {
-            const char* text;
-            std::size_t length;
-            if (!readText(text, length))
-                return truncated();
-            K x = ka(-KS);
-            x->s = m_symbols.intern(text, length);
+            K x = ka(t);
+            x->s = symbol;
             return x;
         }
         const J size = atomSize(-t);
@@ -205,18 +211,15 @@ private:
         J n;
         if (!header(attribute, n, static_cast<std::size_t>(size)))
             return m_error.empty() ? truncated() : nullptr;
-        K x = ktn(t, n);
+        K x = ktnUnset(t, n);
         x->u = static_cast<C>(attribute);
         if (t == KS) {
             S* out = kS(x);
             for (J i = 0; i < n; ++i) {
-                const char* text;
-                std::size_t length;
-                if (!readText(text, length)) {
+                if (!readSymbol(out[i])) {
                     r0(x);
                     return truncated();
                 }
-                out[i] = m_symbols.intern(text, length);
             }
             return x;
         }
@@ -320,12 +323,11 @@ private:
 
     K lambda(int depth)
     {
-        const char* text;
-        std::size_t length;
-        if (!readText(text, length))
+        S name;
+        if (!readSymbol(name))
             return truncated();
         K ns = ka(-KS);
-        ns->s = m_symbols.intern(text, length);
+        ns->s = name;
         K x = ktn(KLAMBDA, 2);
         kK(x)[0] = ns;
         K source = value(depth + 1);
@@ -403,11 +405,26 @@ K Deserializer::decodeMessage(const char* data, std::size_t length, std::string&
         return nullptr;
     }
     if (header.compressed) {
-        std::vector<char> plain;
-        if (!Compression::decompress(data, length, plain, error))
+        // The plain message is scratch: a pool block when big, so that pages
+        // mapped for one reply serve the next.
+        std::size_t size;
+        if (!Compression::expandedSize(data, length, size, error))
             return nullptr;
-        return decodeValue(plain.data() + MessageHeader::kSize, plain.size() - MessageHeader::kSize,
-                           header.littleEndian, error);
+        const bool pooled = size >= BlockPool::kSmallest;
+        const int sizeClass = pooled ? BlockPool::classOf(size) : 0;
+        char* plain = static_cast<char*>(pooled ? BlockPool::take(sizeClass, false) : std::malloc(size));
+        if (!plain) {
+            error = "d9: out of memory";
+            return nullptr;
+        }
+        K x = Compression::expand(data, length, plain, size, error)
+            ? decodeValue(plain + MessageHeader::kSize, size - MessageHeader::kSize, header.littleEndian, error)
+            : nullptr;
+        if (pooled)
+            BlockPool::give(plain, sizeClass);
+        else
+            std::free(plain);
+        return x;
     }
     return decodeValue(data + MessageHeader::kSize, length - MessageHeader::kSize, header.littleEndian, error);
 }

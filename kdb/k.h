@@ -73,6 +73,33 @@ inline constexpr J wj = static_cast<J>(INT64_MAX);
 
 // Layout of the items of a list: kG(x) .. kG(x) + n * kItemSize(t).
 // Types with K items: 0, 99, 100, 104, 105 (n items) and 77..97.
+//
+// How each kind of value is held (as d9 produces it and b9 expects it):
+//   atoms -1..-19      the value in g, h, i, j, e, f or s (a guid atom: n = 1,
+//                      the 16 bytes at kU(x)[0]); u is 0
+//   vectors 1..19      u the attribute (0 none, 1 s, 2 u, 3 p, 4 g), n items
+//   0 general list     n K items; 77..97 (mapped lists of lists) the same,
+//                      and they are written as general lists
+//   20..76 enumeration n long indices; -20..-76 an index in j. kdb+ turns
+//                      enumerations into symbols before sending, so these
+//                      only travel with b9 mode 1 (other modes refuse them)
+//   98 table           x->k the dictionary (symbol names; general list of
+//                      columns of one length); u the attribute
+//   99 dictionary, 127 sorted dictionary
+//                      n = 2 K items: keys, values (a keyed table: two tables)
+//   100 lambda         n = 2: item 0 the namespace as a symbol atom, as kdb+
+//                      sends it ("" for the root, "d" for .d: no leading dot),
+//                      item 1 the source as a char vector
+//   101..103 unary, binary, ternary primitives
+//                      x->g the primitive's code; the generic null :: is
+//                      101 with code 0; an elided argument of a projection
+//                      (f[;2]) is 101 with code 255
+//   104 projection     n K items: the function, then the arguments
+//   105 composition    n K items: the functions
+//   106..111 each, over, scan, each prior, each right, each left
+//                      x->k the value the iterator applies to
+//   112 dynamic load   x->k the value that follows it on the wire
+//   -128 error         x->s the error text (an interned symbol)
 J kItemSize(I t);
 bool kHasKItems(I t);
 

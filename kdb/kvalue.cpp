@@ -1,6 +1,8 @@
 // K value construction, reference counting and interned symbols.
 #include "kdb/k.h"
 #include "kdb/kerror.h"
+#include "kdb/BlockPool.h"
+#include "kdb/kalloc.h"
 
 #include <atomic>
 #include <cmath>
@@ -17,12 +19,59 @@ namespace {
 
 constexpr std::size_t kHeader = 16;
 
-K allocate(std::size_t payload)
+// m = 1 marks a block of the thread pool, a its size class.
+K allocate(std::size_t payload, bool zeroed = true)
 {
-    void* p = std::calloc(1, kHeader + payload);
+    const std::size_t total = kHeader + payload;
+    void* p;
+    signed char pooled = 0, sizeClass = 0;
+    if (total >= kdb::BlockPool::kSmallest) {
+        sizeClass = static_cast<signed char>(kdb::BlockPool::classOf(total));
+        p = kdb::BlockPool::take(sizeClass, zeroed);
+        pooled = 1;
+    } else {
+        p = zeroed ? std::calloc(1, total) : std::malloc(total);
+    }
     if (!p)
         std::abort(); // out of memory, as kdb+ itself does ('wsfull)
-    return static_cast<K>(p);
+    if (!zeroed)
+        std::memset(p, 0, kHeader);
+    K x = static_cast<K>(p);
+    x->m = pooled;
+    x->a = sizeClass;
+    return x;
+}
+
+// Resizes a value's block: a pool block grows within its capacity, then
+// moves to a plain block.
+K reallocate(K x, std::size_t payload)
+{
+    const std::size_t total = kHeader + payload;
+    if (x->m == 1) {
+        const std::size_t capacity = std::size_t(1) << x->a;
+        if (total <= capacity)
+            return x;
+        K grown = static_cast<K>(std::malloc(total));
+        if (!grown)
+            std::abort();
+        std::memcpy(grown, x, capacity);
+        grown->m = 0;
+        grown->a = 0;
+        kdb::BlockPool::give(x, x->a);
+        return grown;
+    }
+    K grown = static_cast<K>(std::realloc(x, total));
+    if (!grown)
+        std::abort();
+    return grown;
+}
+
+void deallocate(K x)
+{
+    if (x->m == 1)
+        kdb::BlockPool::give(x, x->a);
+    else
+        std::free(x);
 }
 
 // The symbol pool: interned texts never move and are never freed.
@@ -174,9 +223,7 @@ K ktd(K x)
 K ja(K* x, V* item)
 {
     J size = kItemSize((*x)->t);
-    K grown = static_cast<K>(std::realloc(*x, kHeader + static_cast<std::size_t>(((*x)->n + 1) * size)));
-    if (!grown)
-        std::abort();
+    K grown = reallocate(*x, static_cast<std::size_t>(((*x)->n + 1) * size));
     std::memcpy(kG(grown) + grown->n * size, item, static_cast<std::size_t>(size));
     ++grown->n;
     *x = grown;
@@ -197,9 +244,7 @@ K jv(K* x, K y)
         return *x;
     J size = kItemSize((*x)->t);
     J n = (*x)->n;
-    K grown = static_cast<K>(std::realloc(*x, kHeader + static_cast<std::size_t>((n + y->n) * size)));
-    if (!grown)
-        std::abort();
+    K grown = reallocate(*x, static_cast<std::size_t>((n + y->n) * size));
     std::memcpy(kG(grown) + n * size, kG(y), static_cast<std::size_t>(y->n * size));
     if (kHasKItems(grown->t))
         for (J i = 0; i < y->n; ++i)
@@ -258,10 +303,20 @@ V r0(K x)
     } else if (x->t == XT || (x->t >= KEACH && x->t <= KDYNLOAD)) {
         r0(x->k);
     }
-    std::free(x);
+    deallocate(x);
 }
 
-V m9() {}
+V m9() { kdb::BlockPool::release(); }
+
+K kdb::ktnUnset(I t, J n)
+{
+    if (n < 0)
+        n = 0;
+    K x = allocate(static_cast<std::size_t>(n * kItemSize(t)), false);
+    x->t = static_cast<signed char>(t);
+    x->n = n;
+    return x;
+}
 
 // Days from 2000.01.01, proleptic Gregorian (Howard Hinnant's civil algorithms).
 I ymd(I y, I m, I d)

@@ -230,6 +230,28 @@ private slots:
             QVERIFY2(decodeError(fixLength(whole.left(cut))) != QLatin1String("(decoded)"), qPrintable(QString::number(cut)));
     }
 
+    // Damaging any single byte of a long compressed frame (whose middle takes
+    // the unchecked fast path) gives an error or some value, never a fault.
+    void compressedFrameWithAnyByteDamaged()
+    {
+        K x = ktn(KJ, 4000);
+        for (J i = 0; i < x->n; ++i)
+            kJ(x)[i] = (i / 3) % 11;
+        KPtr value(x);
+        const QByteArray plain = encoded(value.get());
+        std::vector<char> frame;
+        QVERIFY(kdb::Compression::compress(plain.constData(), static_cast<std::size_t>(plain.size()), frame));
+        int errors = 0;
+        for (std::size_t i = 12; i < frame.size(); ++i) {
+            QByteArray damaged(frame.data(), static_cast<int>(frame.size()));
+            damaged[static_cast<int>(i)] = static_cast<char>(damaged[static_cast<int>(i)] ^ 0x5a);
+            const QString result = decodeError(damaged);
+            QVERIFY2(result == QLatin1String("(decoded)") || result.startsWith(QLatin1String("d9: ")), qPrintable(result));
+            errors += result != QLatin1String("(decoded)");
+        }
+        QVERIFY(errors > 0);
+    }
+
     void okxNeedsExactlyOneMessage()
     {
         const QByteArray one = QByteArray::fromHex("010000000d000000fa01000000");

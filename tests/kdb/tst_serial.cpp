@@ -273,6 +273,24 @@ private slots:
         QCOMPARE(difference(back.get(), value.get()), QString());
     }
 
+    // Symbols go through a per-decode cache keyed by text: names that share
+    // prefixes, lengths around the eight-byte word, and many repeats must
+    // all come back as the very pointers ss() gives.
+    void symbolColumnsKeepEveryName()
+    {
+        std::vector<QByteArray> names = {"", "a", "ab", "abcdefg", "abcdefgh", "abcdefghi", "abcdefgI",
+                                         "abcdefgh1", "abcdefgh2", "a\xff\x80", "aaaaaaaaaaaaaaaaaaaaaaaa"};
+        for (int i = 0; i < 3000; ++i)
+            names.push_back("n" + QByteArray::number(i * 7919 % 4000));
+        K column = ktn(KS, 20000);
+        for (J i = 0; i < column->n; ++i)
+            kS(column)[i] = ss(names[static_cast<std::size_t>((i * 31) % static_cast<J>(names.size()))].constData());
+        KPtr value(column);
+        KPtr bytes(b9(3, value.get()));
+        KPtr back(d9(bytes.get()));
+        QCOMPARE(difference(back.get(), value.get()), QString());
+    }
+
     void enumerationsTravelOnlyInMode1()
     {
         K e = ktn(20, 3);
