@@ -14,13 +14,13 @@ long long Stream::readSome(void* data, std::size_t size, Deadline deadline)
     if (m_tls)
         return m_tls->read(data, size, deadline);
     if (!deadline.never()) {
-        Socket::Wait w = m_socket.waitReadable(deadline);
+        Socket::Wait w = m_socket->waitReadable(deadline);
         if (w == Socket::Wait::TimedOut)
             return -2;
         if (w == Socket::Wait::Failed)
             return -1;
     }
-    long long n = m_socket.recv(data, size);
+    long long n = m_socket->recv(data, size);
     return n == -2 ? -1 : n; // a blocking socket never asks to retry
 }
 
@@ -38,7 +38,7 @@ Stream::Read Stream::readExact(void* data, std::size_t size, Deadline deadline)
             return Read::TimedOut;
         }
         if (n < 0) {
-            m_error = m_socket.error().empty() ? "read failed" : m_socket.error();
+            m_error = m_socket->error().empty() ? "read failed" : m_socket->error();
             return Read::Failed;
         }
         p += n;
@@ -49,9 +49,9 @@ Stream::Read Stream::readExact(void* data, std::size_t size, Deadline deadline)
 
 bool Stream::writeAll(const void* data, std::size_t size)
 {
-    bool ok = m_tls ? m_tls->writeAll(data, size) : m_socket.sendAll(data, size);
+    bool ok = m_tls ? m_tls->writeAll(data, size) : m_socket->sendAll(data, size);
     if (!ok)
-        m_error = m_socket.error().empty() ? "write failed" : m_socket.error();
+        m_error = m_socket->error().empty() ? "write failed" : m_socket->error();
     return ok;
 }
 

@@ -15,9 +15,11 @@ class Stream {
 public:
     enum class Read { Ok, Closed, TimedOut, Failed, BadHeader };
 
-    explicit Stream(Socket socket) : m_socket(std::move(socket)) {}
+    // The socket lives on the heap: a TLS session refers to it, and the
+    // stream itself may move.
+    explicit Stream(Socket socket) : m_socket(std::make_unique<Socket>(std::move(socket))) {}
 
-    Socket& socket() { return m_socket; }
+    Socket& socket() { return *m_socket; }
     bool isTls() const { return m_tls != nullptr; }
     void setTls(std::unique_ptr<TlsSession> tls) { m_tls = std::move(tls); }
 
@@ -33,13 +35,13 @@ public:
                      Deadline deadline = Deadline());
 
     // Wakes a reader blocked in another thread; the stream is unusable afterwards.
-    void shutdown() { m_socket.shutdown(); }
+    void shutdown() { m_socket->shutdown(); }
 
     const std::string& error() const { return m_error; }
 
 private:
-    Socket m_socket;
-    std::unique_ptr<TlsSession> m_tls;
+    std::unique_ptr<Socket> m_socket;
+    std::unique_ptr<TlsSession> m_tls; // declared after the socket: destroyed before it
     std::string m_error;
 };
 

@@ -263,9 +263,10 @@ S sn(const char* s, I n)
 
 K krr(const char* text)
 {
-    kdb::setLastError(text ? text : "");
+    // Intern first: text may be the last error itself (ee), which the next line replaces.
     K x = ka(KERR);
     x->s = ss(text ? text : "");
+    kdb::setLastError(x->s);
     return x;
 }
 

@@ -25,7 +25,7 @@ bool addExtension(X509* cert, int nid, const char* value)
 
 } // namespace
 
-TestCertificate::TestCertificate()
+TestCertificate::TestCertificate(const QString& subjectAltNames)
 {
     EVP_PKEY* key = EVP_EC_gen("P-256");
     X509* cert = X509_new();
@@ -41,7 +41,7 @@ TestCertificate::TestCertificate()
                                    -1, -1, 0);
         X509_set_issuer_name(cert, name);
         ok = addExtension(cert, NID_basic_constraints, "critical,CA:TRUE")
-            && addExtension(cert, NID_subject_alt_name, "IP:127.0.0.1,DNS:localhost")
+            && addExtension(cert, NID_subject_alt_name, subjectAltNames.toLatin1().constData())
             && addExtension(cert, NID_subject_key_identifier, "hash")
             && X509_sign(cert, key, EVP_sha256()) > 0;
     }

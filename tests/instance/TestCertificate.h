@@ -1,5 +1,5 @@
-// A self-signed certificate made at run time for 127.0.0.1 and localhost,
-// and the server TLS context that presents it.
+// A self-signed certificate made at run time (by default for 127.0.0.1 and
+// localhost), and the server TLS context that presents it.
 #pragma once
 
 #include <QString>
@@ -11,7 +11,7 @@ typedef struct ssl_ctx_st SSL_CTX;
 
 class TestCertificate {
 public:
-    TestCertificate();
+    explicit TestCertificate(const QString& subjectAltNames = QStringLiteral("IP:127.0.0.1,DNS:localhost"));
     ~TestCertificate();
     TestCertificate(const TestCertificate&) = delete;
     TestCertificate& operator=(const TestCertificate&) = delete;

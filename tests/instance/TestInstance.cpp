@@ -111,11 +111,11 @@ void TestInstance::setSilent(bool silent)
     d->silent = silent;
 }
 
-bool TestInstance::enableTls()
+bool TestInstance::enableTls(const QString& subjectAltNames)
 {
     std::lock_guard lock(d->mutex);
     if (!d->certificate)
-        d->certificate = std::make_unique<TestCertificate>();
+        d->certificate = std::make_unique<TestCertificate>(subjectAltNames);
     return d->certificate->isValid();
 }
 

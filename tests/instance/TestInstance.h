@@ -68,9 +68,9 @@ public:
     void setCapability(int maximum);                       // answer min(client's, maximum); default 6
     void setHandshakeAnswer(int byte);                     // answer this byte whatever was asked; -1: normal
     void setSilent(bool silent);                           // accept connections, never answer the handshake
-    // TLS with a certificate made now; call before start(). False when the
-    // certificate cannot be made (see tlsError()).
-    bool enableTls();
+    // TLS with a certificate made now, naming these hosts; call before
+    // start(). False when the certificate cannot be made (see tlsError()).
+    bool enableTls(const QString& subjectAltNames = QStringLiteral("IP:127.0.0.1,DNS:localhost"));
     QString tlsError() const;
     QString certificateFile() const; // the PEM file clients must trust
 
