@@ -25,7 +25,7 @@ struct InstanceRule {
     bool hasError = false;
 
     int delayMs = 0;
-    bool dropConnection = false; // close instead of answering
+    bool dropConnection = false; // close after the answer, or instead of one when there is none
     bool compress = false;       // send the reply compressed
     QList<KPtr> publish;         // async messages pushed to the client after the answer
 

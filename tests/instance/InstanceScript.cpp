@@ -46,7 +46,7 @@ QString InstanceScript::formatHelp()
         "    error: type                   reply with this q error\n"
         "    raw: 0x0100000009000000ff     reply with these message bytes as they are\n"
         "    delay: 500                    wait this many ms first\n"
-        "    drop                          close the connection instead of answering\n"
+        "    drop                          close the connection (after the answer, if any)\n"
         "    compress                      send the reply compressed\n"
         "    publish: (`upd;`t;([] a:1 2))  then push this async message (repeatable)\n"
         "  A query sent as (text; args...) matches its text or its whole notation,\n"

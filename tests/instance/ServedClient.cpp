@@ -153,7 +153,8 @@ void ServedClient::answer(const ReceivedMessage& message)
     }
     if (rule && rule->delayMs > 0 && !pause(rule->delayMs))
         return;
-    if (rule && rule->dropConnection) {
+    const bool answers = rule && (rule->reply || rule->hasError || !rule->raw.isEmpty());
+    if (rule && rule->dropConnection && !answers) {
         close();
         return;
     }
@@ -180,6 +181,8 @@ void ServedClient::answer(const ReceivedMessage& message)
         for (const KPtr& update : rule->publish)
             if (!sendValue(update.get(), kdb::MsgAsync, compressAll || rule->compress))
                 return;
+    if (rule && rule->dropConnection)
+        close();
 }
 
 bool ServedClient::sendValue(K value, int type, bool compress)
