@@ -44,7 +44,9 @@ std::size_t Compression::maxExpandedSize(std::size_t frameLength)
 bool Compression::compress(const char* message, std::size_t length, std::vector<char>& out)
 {
     out.clear();
-    if (length < 16 || length > 0x7fffffff)
+    // Below 64 bytes even the first group could not end under half the
+    // size (and the 12-byte frame prefix would not fit the output).
+    if (length < 64 || length > 0x7fffffff)
         return false;
     const auto* y = reinterpret_cast<const Byte*>(message);
     const bool little = y[0] == 1;
@@ -102,6 +104,8 @@ bool Compression::compress(const char* message, std::size_t length, std::vector<
         bit = (bit << 1) & 0xff;
     }
     b[c] = static_cast<Byte>(flags);
+    if (2 * d >= t)
+        return false; // the last group can reach exactly half: kdb+ wants less
     writeLength32(b.data() + 4, static_cast<std::uint32_t>(d), little);
     out.assign(reinterpret_cast<const char*>(b.data()), reinterpret_cast<const char*>(b.data()) + d);
     return true;

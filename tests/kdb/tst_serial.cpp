@@ -466,6 +466,38 @@ private slots:
         QVERIFY(!kdb::Compression::worthTrying(2000, false));
     }
 
+    // Found by fuzzing: a frame of exactly half the message (kdb+ sends a
+    // compressed frame only when it is smaller than half).
+    void framesOfExactlyHalfStayPlain()
+    {
+        const QByteArray message = QByteArray::fromBase64(
+            "AQAAALgAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAABAAAJPwAAAGNiAGMLAAEAAABhAAAAAQAAAAYA"
+            "AABjYgBjCwABAAAAYQAAAAEAAAAGAAEAAAACAAAAYgBjCwABAIwAAAAAYgAAAAEAAABGAAEAAAADAAAAAQAAAAAAAgAAAGIAYwsAAQAAAGIAAAABAAAA"
+            "BgABAAAAAwAAAA==");
+        QCOMPARE(message.size(), 184);
+        std::vector<char> frame;
+        QVERIFY(!kdb::Compression::compress(message.constData(), static_cast<std::size_t>(message.size()), frame));
+    }
+
+    // Found by fuzzing: short messages overran the output buffer.
+    void shortMessagesStayPlain()
+    {
+        for (int length = 8; length < 80; ++length) {
+            QByteArray message(length, '\0');
+            message[0] = 1;
+            message[4] = static_cast<char>(length);
+            std::vector<char> frame;
+            const bool compressed = kdb::Compression::compress(message.constData(), static_cast<std::size_t>(length), frame);
+            if (!compressed)
+                continue;
+            std::vector<char> back;
+            std::string error;
+            QVERIFY(frame.size() < static_cast<std::size_t>(length) / 2);
+            QVERIFY2(kdb::Compression::decompress(frame.data(), frame.size(), back, error), error.c_str());
+            QCOMPARE(QByteArray(back.data(), static_cast<int>(back.size())), message);
+        }
+    }
+
     // A frame written by hand after the published algorithm: "abababab..."
     // is two literals, then a reference to position 8 that runs to the end.
     void handMadeFrame()
