@@ -14,6 +14,7 @@
 #include "core/Prompter.h"
 #include "core/settings/KeptSettings.h"
 #include "core/settings/SettingsStore.h"
+#include "results/CImagePane.h"
 #include "results/COutputWnd.h"
 
 #include <QAction>
@@ -268,7 +269,12 @@ void CMainFrame::createPanes()
     });
     QDockWidget* output = addPane(Output, QStringLiteral("Output"), m_output, Qt::BottomDockWidgetArea);
     QDockWidget* grid = addPane(GridView, QStringLiteral("Grid View"), placeholder(), Qt::BottomDockWidgetArea);
-    QDockWidget* image = addPane(ImageView, QStringLiteral("Image view"), placeholder(), Qt::BottomDockWidgetArea);
+    m_imagePane = new CImagePane;
+    QDockWidget* image = addPane(ImageView, QStringLiteral("Image view"), m_imagePane, Qt::BottomDockWidgetArea);
+    connect(m_imagePane, &CImagePane::showRequested, this, [image] {
+        image->show();
+        image->raise();
+    });
     addPane(Properties, QStringLiteral("Properties"), placeholder(), Qt::RightDockWidgetArea);
 
     tabifyDockWidget(files, ns);

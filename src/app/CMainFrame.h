@@ -16,6 +16,7 @@ class CChildFrame;
 class CConnectComboButton;
 class CDocumentArea;
 class CFrameStatusBar;
+class CImagePane;
 class COutputWnd;
 class CTovoApp;
 class Prompter;
@@ -45,6 +46,7 @@ public:
     QAction* action(int id);
     CFrameStatusBar* frameStatusBar() const { return m_statusBar; }
     COutputWnd* outputWnd() const { return m_output; }
+    CImagePane* imagePane() const { return m_imagePane; }
     CDocumentArea* documentArea() const { return m_documents; }
     QDockWidget* pane(int id) const { return m_panes.value(id); }
     CConnectComboButton* connectBox() const;
@@ -113,6 +115,7 @@ private:
     CDocumentArea* m_documents;
     CFrameStatusBar* m_statusBar;
     COutputWnd* m_output = nullptr;
+    CImagePane* m_imagePane = nullptr;
     QToolBar* m_standard = nullptr;
     QToolBar* m_search = nullptr;
     QMenu* m_windowMenu = nullptr;

@@ -3,3 +3,4 @@ tovo_test(test_app_settingsdialog SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_settings
 tovo_test(test_app_startup SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_startup.cpp LIBS tovo_app)
 tovo_test(test_app_frametitle SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_frametitle.cpp LIBS tovo_app)
 tovo_test(test_app_mainframe SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_mainframe.cpp LIBS tovo_app)
+tovo_test(test_app_replypresenter SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_replypresenter.cpp LIBS tovo_app)

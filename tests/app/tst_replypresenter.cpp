@@ -1,0 +1,153 @@
+#include "ScriptedPrompter.h"
+#include "TempHome.h"
+#include "app/CFrameStatusBar.h"
+#include "app/CMainFrame.h"
+#include "app/CReplyPresenter.h"
+#include "app/CTovoApp.h"
+#include "kdb/KPtr.h"
+#include "results/CImagePane.h"
+#include "results/COutputWnd.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QTest>
+
+class TestReplyPresenter : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void consoleTextWithRoundtrip();
+    void errorTurnsRoundtripRed();
+    void gridShapedRepliesGoToGrid();
+    void pictureReplyShowsInImagePane();
+    void documentReplyOpensInShell();
+    void refreshAfterFlag();
+
+private:
+    std::unique_ptr<TempHome> m_home;
+    ScriptedPrompter m_prompter;
+    std::unique_ptr<CTovoApp> m_app;
+    CReplyPresenter* m_presenter = nullptr;
+    QList<K> m_gridShown;
+    QStringList m_opened;
+    int m_watchRefreshes = 0;
+};
+
+void TestReplyPresenter::init()
+{
+    m_home = std::make_unique<TempHome>();
+    m_app = std::make_unique<CTovoApp>(CommandLine(), m_prompter, m_home->store());
+    QVERIFY(m_app->initInstance());
+    m_presenter = new CReplyPresenter(*m_app->mainFrame());
+    m_gridShown.clear();
+    m_opened.clear();
+    m_watchRefreshes = 0;
+    CReplyPresenter::Hooks hooks;
+    hooks.showInGrid = [this](K v) { m_gridShown.append(v); };
+    hooks.gridValue = [this] { return m_gridShown.isEmpty() ? K(nullptr) : m_gridShown.last(); };
+    hooks.openInShell = [this](const QString& path) { m_opened.append(path); };
+    hooks.refreshWatches = [this] { ++m_watchRefreshes; };
+    m_presenter->setHooks(hooks);
+}
+
+void TestReplyPresenter::cleanup()
+{
+    m_app.reset();
+    m_home.reset();
+}
+
+void TestReplyPresenter::consoleTextWithRoundtrip()
+{
+    KPtr reply(kj(42));
+    bool refresh = false;
+    m_presenter->show(reply.get(), 7, refresh);
+    COutputWnd* out = m_app->mainFrame()->outputWnd();
+    QCOMPARE(out->consoleText(), QStringLiteral("(Roundtrip: 007ms)\r\n42j\r\n\r\n"));
+    QCOMPARE(m_app->mainFrame()->frameStatusBar()->paneText(CFrameStatusBar::Progress), QStringLiteral("007ms"));
+    QVERIFY(!m_app->mainFrame()->frameStatusBar()->paneColor(CFrameStatusBar::Progress).isValid());
+
+    m_app->mainFrame()->qSettings().QIncludeRoundtrip = false;
+    m_presenter->show(reply.get(), 1500, refresh);
+    QVERIFY(out->consoleText().endsWith(QStringLiteral("42j\r\n\r\n42j\r\n\r\n")));
+    QCOMPARE(m_app->mainFrame()->frameStatusBar()->paneText(CFrameStatusBar::Progress), QStringLiteral("00:01.500"));
+}
+
+void TestReplyPresenter::errorTurnsRoundtripRed()
+{
+    KPtr reply(krr("type"));
+    bool refresh = false;
+    m_presenter->show(reply.get(), 3, refresh);
+    QCOMPARE(m_app->mainFrame()->frameStatusBar()->paneColor(CFrameStatusBar::Progress), QColor(Qt::red));
+    QVERIFY(m_app->mainFrame()->outputWnd()->consoleText().contains(QStringLiteral("ERROR: 'type")));
+    QVERIFY(m_gridShown.isEmpty());
+    KPtr fine(kj(1));
+    m_presenter->show(fine.get(), 3, refresh);
+    QVERIFY(!m_app->mainFrame()->frameStatusBar()->paneColor(CFrameStatusBar::Progress).isValid());
+}
+
+void TestReplyPresenter::gridShapedRepliesGoToGrid()
+{
+    K names = ktn(KS, 1);
+    kS(names)[0] = ss("a");
+    KPtr table(xT(xD(names, knk(1, ktn(KJ, 1)))));
+    bool refresh = false;
+    m_presenter->show(table.get(), 1, refresh);
+    QCOMPARE(m_gridShown.size(), 1);
+    KPtr atom(kj(1));
+    m_presenter->show(atom.get(), 1, refresh);
+    QCOMPARE(m_gridShown.size(), 1);
+    m_app->mainFrame()->qSettings().QGridShowLists = false;
+    KPtr list(ktn(KJ, 3));
+    m_presenter->show(list.get(), 1, refresh);
+    QCOMPARE(m_gridShown.size(), 1);
+}
+
+void TestReplyPresenter::pictureReplyShowsInImagePane()
+{
+    QImage picture(5, 4, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    KPtr reply(ktn(KG, png.size()));
+    memcpy(kG(reply.get()), png.constData(), size_t(png.size()));
+    bool refresh = false;
+    m_presenter->show(reply.get(), 1, refresh);
+    CImagePane* pane = m_app->mainFrame()->imagePane();
+    QCOMPARE(pane->image().size(), QSize(5, 4));
+    QVERIFY(pane->path().endsWith(QStringLiteral(".png")));
+    // Still shown as bytes in the console.
+    QVERIFY(m_app->mainFrame()->outputWnd()->consoleText().contains(QStringLiteral("0x89504e47")));
+    QVERIFY(m_gridShown.size() == 1); // a byte list is a list for the grid too
+    QFile::remove(pane->path());
+}
+
+void TestReplyPresenter::documentReplyOpensInShell()
+{
+    KPtr html(kp("<html><b>hi</b></html>"));
+    bool refresh = false;
+    m_presenter->show(html.get(), 1, refresh);
+    QCOMPARE(m_opened.size(), 1);
+    QVERIFY(m_opened.first().endsWith(QStringLiteral(".html")));
+    QFile::remove(m_opened.first());
+    m_app->mainFrame()->qSettings().AutoShellOpenHtmls = false;
+    m_presenter->show(html.get(), 1, refresh);
+    QCOMPARE(m_opened.size(), 1);
+}
+
+void TestReplyPresenter::refreshAfterFlag()
+{
+    KPtr reply(kj(1));
+    bool refresh = false;
+    m_presenter->show(reply.get(), 1, refresh);
+    QCOMPARE(m_watchRefreshes, 0);
+    QVERIFY(refresh); // the next run refreshes
+    m_presenter->show(reply.get(), 1, refresh);
+    QCOMPARE(m_watchRefreshes, 1);
+}
+
+QTEST_MAIN(TestReplyPresenter)
+#include "tst_replypresenter.moc"
