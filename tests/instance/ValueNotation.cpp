@@ -152,12 +152,12 @@ bool classify(const QString& t, Atom& a)
 
 void store(K x, J i, const Atom& a, int type)
 {
-    const bool fromFloat = a.floating;
+    // Numbers carry their value in f whatever their type; nulls there are NaN.
     switch (type) {
     case KH: kH(x)[i] = static_cast<H>(a.j); break;
     case KI: case KD: case KM: case KU: case KV: case KT: kI(x)[i] = static_cast<I>(a.j); break;
-    case KE: kE(x)[i] = static_cast<E>(fromFloat ? a.f : (a.j == nj ? NAN : static_cast<F>(a.j))); break;
-    case KF: kF(x)[i] = fromFloat ? a.f : (a.j == nj ? NAN : static_cast<F>(a.j)); break;
+    case KE: kE(x)[i] = static_cast<E>(a.f); break;
+    case KF: kF(x)[i] = a.f; break;
     default: kJ(x)[i] = a.j; break;
     }
 }
@@ -523,14 +523,16 @@ QString clockNanos(J nanos)
         .arg(nanos % 1000000000LL, 9, 10, QLatin1Char('0'));
 }
 
-QString floatText(F f, const char* suffix)
+// suffix: the type letter of an atom ("" for a float, "e" for a real); in a
+// vector the letter comes once at the end, so items get none.
+QString floatText(F f, const char* suffix, bool inVector)
 {
     if (std::isnan(f))
         return QStringLiteral("0n") + QLatin1String(*suffix == 'e' ? "e" : "");
     if (std::isinf(f))
         return QLatin1String(f < 0 ? "-0w" : "0w") + QLatin1String(*suffix == 'e' ? "e" : "");
     QString t = QString::number(f, 'g', 17);
-    if (!t.contains(QLatin1Char('.')) && !t.contains(QLatin1Char('e')))
+    if (!inVector && !t.contains(QLatin1Char('.')) && !t.contains(QLatin1Char('e')))
         return t + QLatin1String(*suffix ? suffix : "f");
     return t + QLatin1String(suffix);
 }
@@ -549,8 +551,8 @@ QString item(K x, J i, bool inVector)
     case KH: return integral(kH(x)[i], nh, "h");
     case KI: return integral(kI(x)[i], ni, "i");
     case KJ: return integral(kJ(x)[i], nj, "");
-    case KE: return floatText(kE(x)[i], inVector ? "" : "e");
-    case KF: return floatText(kF(x)[i], "");
+    case KE: return floatText(kE(x)[i], inVector ? "" : "e", inVector);
+    case KF: return floatText(kF(x)[i], "", inVector);
     case KS: return QLatin1Char('`') + QString::fromUtf8(kS(x)[i]);
     case KD: return kI(x)[i] == ni ? QStringLiteral("0Nd") : dateText(kI(x)[i]);
     case KM: {

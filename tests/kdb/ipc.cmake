@@ -5,3 +5,4 @@ tovo_test(test_kdb_ipc_cli SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_ipc_cli.cpp LIB
 target_compile_definitions(test_kdb_ipc_cli PRIVATE TOVO_CLI="$<TARGET_FILE:tovo-cli>"
   TOVO_INSTANCE="$<TARGET_FILE:tovo-test-instance>")
 add_dependencies(test_kdb_ipc_cli tovo-cli tovo-test-instance)
+tovo_test(test_kdb_ipc_instance SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_ipc_instance.cpp LIBS tovo_testinstance)
