@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::memcpy(plain.data() + 8, bytes, size);
     std::vector<char> frame, back;
     if (kdb::Compression::compress(plain.data(), plain.size(), frame)) {
-        if (frame.size() >= plain.size() / 2)
+        if (2 * frame.size() >= plain.size())
             std::abort();
         if (!kdb::Compression::decompress(frame.data(), frame.size(), back, error) || back != plain)
             std::abort();
