@@ -117,3 +117,19 @@ QAction* CActionRegistry::action(int id)
     m_actions.insert(id, a);
     return a;
 }
+
+bool CActionRegistry::isCommand(int id)
+{
+    for (const CommandDef& def : kCommands)
+        if (def.id == id)
+            return true;
+    return false;
+}
+
+QList<int> CActionRegistry::allCommands()
+{
+    QList<int> ids;
+    for (const CommandDef& def : kCommands)
+        ids.append(def.id);
+    return ids;
+}

@@ -16,6 +16,10 @@ public:
     QAction* action(int id);
     bool contains(int id) const { return m_actions.contains(id); }
     QList<int> ids() const { return m_actions.keys(); }
+    // Whether id is a command of the command table.
+    static bool isCommand(int id);
+    // Every command id of the table, in table (menu) order.
+    static QList<int> allCommands();
 
 private:
     QHash<int, QAction*> m_actions;

@@ -6,7 +6,9 @@
 #include "app/CConnectComboButton.h"
 #include "app/CDlgSettings.h"
 #include "app/CDocumentArea.h"
+#include "app/CDlgCustomize.h"
 #include "app/CFrameStatusBar.h"
+#include "app/CToolBarLayout.h"
 #include "app/CTovoApp.h"
 #include "app/CommandIcons.h"
 #include "app/CommandIds.h"
@@ -129,7 +131,7 @@ void CMainFrame::createActions()
                    cmd::LineWrapping, cmd::ChartGrid, cmd::SyntaxHighlight, cmd::GoToLine, cmd::GoToMatchingBracket,
                    cmd::AutoComplete, cmd::QHelp, cmd::Refresh, cmd::ShowInFileView, cmd::WindowNew, cmd::Windows,
                    cmd::EditUndo, cmd::EditRedo, cmd::EditCut, cmd::EditCopy, cmd::EditPaste, cmd::EditPasteSpecial,
-                   cmd::EditSelectAll, cmd::EditFind, cmd::EditFindNext, cmd::EditReplace, cmd::Customize})
+                   cmd::EditSelectAll, cmd::EditFind, cmd::EditFindNext, cmd::EditReplace})
         connect(action(id), &QAction::triggered, this, [this, id] { emit commandTriggered(id); });
 }
 
@@ -199,45 +201,95 @@ void CMainFrame::createToolBars()
     for (int id : m_actions->ids())
         if (action(id)->icon().isNull())
             action(id)->setIcon(CommandIcons::icon(id));
+    const int sep = CToolBarLayout::Separator;
+    m_standardLayout = std::make_unique<CToolBarLayout>(
+        QStringLiteral("Standard"),
+        QList<int>{cmd::FileNew, cmd::FileOpen, cmd::FileSave, sep, cmd::EditCut, cmd::EditCopy, cmd::EditPaste, sep,
+                   cmd::EditUndo, cmd::EditRedo, sep, cmd::FilePrint, sep, cmd::ConnectPrevious, cmd::ConnectNext,
+                   cmd::ConnectToServer, cmd::Connected, cmd::Tls, sep, cmd::ExecuteLine, cmd::ExecuteSelection, sep,
+                   cmd::TestSubscription, sep, cmd::ChartGrid, cmd::ExportToExcel, sep, cmd::LineWrapping,
+                   cmd::SyntaxHighlight, sep, cmd::Settings, cmd::AppAbout});
+    m_searchLayout = std::make_unique<CToolBarLayout>(
+        QStringLiteral("Search"),
+        QList<int>{cmd::Refresh, sep, cmd::RemoteFilesInventory, cmd::VariablesInventory, cmd::FunctionsInventory, sep,
+                   cmd::FileFilter, cmd::ContentSearch, cmd::ExecuteSelection});
     m_standard = addToolBar(QStringLiteral("Standard"));
-    m_standard->setIconSize(QSize(20, 20));
     m_standard->setObjectName(QStringLiteral("StandardToolBar"));
-    for (int id : {cmd::FileNew, cmd::FileOpen, cmd::FileSave, 0, cmd::EditCut, cmd::EditCopy, cmd::EditPaste, 0,
-                   cmd::EditUndo, cmd::EditRedo, 0, cmd::FilePrint, 0, cmd::ConnectPrevious, cmd::ConnectNext}) {
-        if (id)
-            m_standard->addAction(action(id));
-        else
-            m_standard->addSeparator();
-    }
-    auto* box = new CConnectComboButton(m_standard);
-    m_standard->addWidget(box);
-    connect(box, &CConnectComboButton::connectRequested, this, &CMainFrame::connectRequested);
-    for (int id : {cmd::Connected, cmd::Tls, 0, cmd::ExecuteLine, cmd::ExecuteSelection, 0, cmd::TestSubscription, 0,
-                   cmd::ChartGrid, cmd::ExportToExcel, 0, cmd::LineWrapping, cmd::SyntaxHighlight, 0, cmd::Settings,
-                   cmd::AppAbout}) {
-        if (id)
-            m_standard->addAction(action(id));
-        else
-            m_standard->addSeparator();
-    }
-
     m_search = addToolBar(QStringLiteral("Search"));
-    m_search->setIconSize(QSize(20, 20));
     m_search->setObjectName(QStringLiteral("SearchToolBar"));
-    for (int id : {cmd::Refresh, 0, cmd::RemoteFilesInventory, cmd::VariablesInventory, cmd::FunctionsInventory, 0,
-                   cmd::FileFilter})
-        id ? void(m_search->addAction(action(id))) : void(m_search->addSeparator());
-    m_contentSearch = new QComboBox(m_search);
-    m_contentSearch->setObjectName(QStringLiteral("CComboSearchButton"));
-    m_contentSearch->setEditable(true);
-    m_contentSearch->setFixedWidth(300);
-    m_contentSearch->lineEdit()->setPlaceholderText(QStringLiteral("Enter substring to search codebase for..."));
-    m_contentSearch->setEnabled(false);
-    m_search->addWidget(m_contentSearch);
-    m_search->addAction(action(cmd::ExecuteSelection));
-    for (int id : m_actions->ids())
-        if (action(id)->icon().isNull())
-            action(id)->setIcon(CommandIcons::icon(id));
+    for (QToolBar* bar : {m_standard, m_search}) {
+        bar->setIconSize(QSize(20, 20));
+        bar->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(bar, &QWidget::customContextMenuRequested, this, [this, bar](const QPoint& pos) {
+            QMenu menu(this);
+            menu.addAction(action(cmd::Customize));
+            menu.exec(bar->mapToGlobal(pos));
+        });
+    }
+    const auto isCommand = [](int id) { return id == cmd::ContentSearch || CActionRegistry::isCommand(id); };
+    m_standardLayout->load(m_app.store(), isCommand);
+    m_searchLayout->load(m_app.store(), isCommand);
+    fillToolBars();
+    connect(action(cmd::Customize), &QAction::triggered, this, &CMainFrame::customizeToolBars);
+}
+
+QWidget* CMainFrame::makeToolBarBox(int id, QToolBar* bar)
+{
+    if (id == cmd::ConnectToServer) {
+        auto* box = new CConnectComboButton(bar);
+        connect(box, &CConnectComboButton::connectRequested, this, &CMainFrame::connectRequested);
+        m_connectBoxSync = true;
+        return box;
+    }
+    if (id == cmd::ContentSearch) {
+        auto* search = new QComboBox(bar);
+        search->setObjectName(QStringLiteral("CComboSearchButton"));
+        search->setEditable(true);
+        search->setFixedWidth(300);
+        search->lineEdit()->setPlaceholderText(QStringLiteral("Enter substring to search codebase for..."));
+        search->setEnabled(false);
+        connect(search->lineEdit(), &QLineEdit::returnPressed, this,
+                [this, search] { emit contentSearchRequested(search->currentText()); });
+        return search;
+    }
+    return nullptr;
+}
+
+void CMainFrame::fillToolBars()
+{
+    const auto actionFor = [this](int id) { return action(id); };
+    const auto box = [this](int id, QToolBar* bar) { return makeToolBarBox(id, bar); };
+    m_standardLayout->fill(m_standard, actionFor, box);
+    m_searchLayout->fill(m_search, actionFor, box);
+}
+
+void CMainFrame::customizeToolBars()
+{
+    QList<int> commands;
+    for (int id : CActionRegistry::allCommands())
+        if (id != cmd::Customize && id != cmd::ConnectToServer && (id < cmd::LookWindows2000 || id > cmd::LookWindows7))
+            commands.append(id);
+    commands.prepend(cmd::ContentSearch);
+    commands.prepend(cmd::ConnectToServer);
+    CDlgCustomize dialog({m_standardLayout.get(), m_searchLayout.get()}, commands,
+                         [this](int id) -> QPair<QString, QIcon> {
+                             if (id == CToolBarLayout::Separator)
+                                 return {QStringLiteral("Separator"), QIcon()};
+                             if (id == cmd::ConnectToServer)
+                                 return {QStringLiteral("Quick-connect box"), QIcon()};
+                             if (id == cmd::ContentSearch)
+                                 return {QStringLiteral("Content search box"), QIcon()};
+                             return {action(id)->text().remove(u'&'), action(id)->icon()};
+                         },
+                         this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QList<QList<int>> edited = dialog.result();
+    m_standardLayout->setItems(edited.value(0));
+    m_searchLayout->setItems(edited.value(1));
+    m_standardLayout->save(m_app.store());
+    m_searchLayout->save(m_app.store());
+    fillToolBars();
 }
 
 QDockWidget* CMainFrame::addPane(int id, const QString& title, QWidget* content, Qt::DockWidgetArea area)
@@ -289,7 +341,11 @@ void CMainFrame::createPanes()
     resizeDocks({output}, {260}, Qt::Vertical);
 }
 
-CConnectComboButton* CMainFrame::connectBox() const { return m_standard->findChild<CConnectComboButton*>(); }
+CConnectComboButton* CMainFrame::connectBox() const
+{
+    const auto boxes = findChildren<CConnectComboButton*>();
+    return boxes.isEmpty() ? nullptr : boxes.first();
+}
 
 void CMainFrame::setServer(const QString& serverText, const QString& serverTitle)
 {

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 class CActionRegistry;
 class CChildFrame;
@@ -18,6 +19,7 @@ class CDocumentArea;
 class CFrameStatusBar;
 class CImagePane;
 class COutputWnd;
+class CToolBarLayout;
 class CTovoApp;
 class Prompter;
 class QAction;
@@ -90,6 +92,8 @@ signals:
     void settingsChanged(bool serversViewChanged, bool outputChanged, bool typingDelayChanged);
     // The quick-connect box asked for a connection.
     void connectRequested(const QString& text);
+    // Enter in the content-search box.
+    void contentSearchRequested(const QString& text);
     // A command the frame does not handle itself; its owner acts on it.
     void commandTriggered(int id);
 
@@ -101,6 +105,9 @@ private:
     void createMenus();
     void createToolBars();
     void createPanes();
+    QWidget* makeToolBarBox(int id, QToolBar* bar);
+    void fillToolBars();
+    void customizeToolBars();
     QDockWidget* addPane(int id, const QString& title, QWidget* content, Qt::DockWidgetArea area);
     void updateToggleActions();
     void updateDocumentCommands();
@@ -119,7 +126,8 @@ private:
     QToolBar* m_standard = nullptr;
     QToolBar* m_search = nullptr;
     QMenu* m_windowMenu = nullptr;
-    QComboBox* m_contentSearch = nullptr;
+    std::unique_ptr<CToolBarLayout> m_standardLayout;
+    std::unique_ptr<CToolBarLayout> m_searchLayout;
     QHash<int, QDockWidget*> m_panes;
     QTimer m_timer;
     DocumentFactory m_documentFactory;

@@ -2,7 +2,9 @@
 #include "TempHome.h"
 #include "app/CChildFrame.h"
 #include "app/CConnectComboButton.h"
+#include "app/CDlgCustomize.h"
 #include "app/CDocumentArea.h"
+#include "app/CToolBarLayout.h"
 #include "app/CFrameStatusBar.h"
 #include "app/CMainFrame.h"
 #include "app/CTovoApp.h"
@@ -13,6 +15,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTimer>
+#include <QToolBar>
 
 class TestMainFrame : public QObject {
     Q_OBJECT
@@ -29,6 +33,8 @@ private slots:
     void unknownLookFallsBack();
     void tabGroups();
     void busyAnimationFollowsRunningQuery();
+    void toolBarLayoutIsKeptAndReset();
+    void untrustedToolBarLayout();
 
 private:
     std::unique_ptr<TempHome> m_home;
@@ -198,6 +204,70 @@ void TestMainFrame::busyAnimationFollowsRunningQuery()
     frame()->setRunningQuery(QString());
     frame()->onTimer();
     QVERIFY(!frame()->frameStatusBar()->isBusy());
+}
+
+namespace {
+QList<int> toolBarIds(QToolBar* bar)
+{
+    QList<int> ids;
+    for (QAction* a : bar->actions()) {
+        if (a->isSeparator())
+            ids.append(0);
+        else if (QWidget* w = bar->widgetForAction(a); w && w->inherits("CConnectComboButton"))
+            ids.append(cmd::ConnectToServer);
+        else if (a->data().isValid())
+            ids.append(a->data().toInt());
+        else
+            ids.append(-1); // another box
+    }
+    return ids;
+}
+} // namespace
+
+void TestMainFrame::toolBarLayoutIsKeptAndReset()
+{
+    QToolBar* search = frame()->searchToolBar();
+    const QList<int> before = toolBarIds(search);
+    QVERIFY(before.contains(cmd::Refresh));
+    QVERIFY(frame()->connectBox());
+
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<CDlgCustomize*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->selectToolBar(1);
+        dialog->removeAt(0);               // Refresh off the Search toolbar
+        dialog->selectToolBar(0);
+        dialog->addCommand(cmd::Debugger); // after nothing selected: at the end
+        dialog->accept();
+    });
+    frame()->action(cmd::Customize)->trigger();
+    QVERIFY(!toolBarIds(search).contains(cmd::Refresh));
+    QCOMPARE(toolBarIds(frame()->standardToolBar()).last(), cmd::Debugger);
+    QVERIFY(frame()->connectBox()); // the box survives a refill
+
+    // Kept for the next start of this profile.
+    CTovoApp again(CommandLine(), m_prompter, m_home->store());
+    QVERIFY(again.initInstance());
+    QVERIFY(!toolBarIds(again.mainFrame()->searchToolBar()).contains(cmd::Refresh));
+    QCOMPARE(toolBarIds(again.mainFrame()->standardToolBar()).last(), cmd::Debugger);
+
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<CDlgCustomize*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->selectToolBar(1);
+        dialog->resetToolBar();
+        dialog->accept();
+    });
+    frame()->action(cmd::Customize)->trigger();
+    QCOMPARE(toolBarIds(search), before);
+}
+
+void TestMainFrame::untrustedToolBarLayout()
+{
+    m_app->store().writeState(QStringLiteral("ToolBar-Search"), QByteArray("32936,zz,,-5,99999999999,0,32939"));
+    CToolBarLayout layout(QStringLiteral("Search"), {1, 2});
+    layout.load(m_app->store(), [](int id) { return id == 32936 || id == 32939; });
+    QCOMPARE(layout.items(), (QList<int>{32936, 0, 32939}));
 }
 
 QTEST_MAIN(TestMainFrame)
