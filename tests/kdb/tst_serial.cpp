@@ -515,6 +515,13 @@ private slots:
         expected[2] = 0;
         expected[1] = 1;
         QCOMPARE(QByteArray(out.data(), static_cast<int>(out.size())).toHex(), expected.toHex());
+
+        // The same frame from a big-endian writer.
+        const QByteArray big = QByteArray::fromHex("000101000000001100000016046162030a");
+        QVERIFY2(kdb::Compression::decompress(big.constData(), static_cast<std::size_t>(big.size()), out, error),
+                 error.c_str());
+        QCOMPARE(QByteArray(out.data(), static_cast<int>(out.size())).toHex(),
+                 (QByteArray::fromHex("0001000000000016") + QByteArray("ababababababab")).toHex());
     }
 };
 
