@@ -5,6 +5,7 @@
 #include "app/CChildFrame.h"
 #include "app/CConnectComboButton.h"
 #include "app/CDlgSettings.h"
+#include "app/CDlgWindows.h"
 #include "app/CDocumentArea.h"
 #include "app/CDlgCustomize.h"
 #include "app/CFrameStatusBar.h"
@@ -108,6 +109,11 @@ void CMainFrame::createActions()
         {cmd::NewVerticalTabGroup, [this] { m_documents->newGroup(Qt::Horizontal); }},
         {cmd::MoveToNextTabGroup, [this] { m_documents->moveToGroup(1); }},
         {cmd::MoveToPreviousTabGroup, [this] { m_documents->moveToGroup(-1); }},
+        {cmd::Windows, [this] {
+             CDlgWindows dialog(*m_documents, this);
+             connect(&dialog, &CDlgWindows::closeRequested, m_documents, &CDocumentArea::closeRequested);
+             dialog.exec();
+         }},
         {cmd::AppAbout, [this] {
              m_prompter.inform(QStringLiteral("Tovo version %1\nA development environment for q and kdb+.")
                                    .arg(QCoreApplication::applicationVersion()),
@@ -129,7 +135,7 @@ void CMainFrame::createActions()
                    cmd::ConnectPrevious, cmd::ConnectNext, cmd::TestSubscription, cmd::Debugger,
                    cmd::VariablesInventory, cmd::FunctionsInventory, cmd::RemoteFilesInventory, cmd::ResultsStash,
                    cmd::LineWrapping, cmd::ChartGrid, cmd::SyntaxHighlight, cmd::GoToLine, cmd::GoToMatchingBracket,
-                   cmd::AutoComplete, cmd::QHelp, cmd::Refresh, cmd::ShowInFileView, cmd::WindowNew, cmd::Windows,
+                   cmd::AutoComplete, cmd::QHelp, cmd::Refresh, cmd::ShowInFileView, cmd::WindowNew,
                    cmd::EditUndo, cmd::EditRedo, cmd::EditCut, cmd::EditCopy, cmd::EditPaste, cmd::EditPasteSpecial,
                    cmd::EditSelectAll, cmd::EditFind, cmd::EditFindNext, cmd::EditReplace})
         connect(action(id), &QAction::triggered, this, [this, id] { emit commandTriggered(id); });

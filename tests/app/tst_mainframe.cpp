@@ -3,6 +3,7 @@
 #include "app/CChildFrame.h"
 #include "app/CConnectComboButton.h"
 #include "app/CDlgCustomize.h"
+#include "app/CDlgWindows.h"
 #include "app/CDocumentArea.h"
 #include "app/CToolBarLayout.h"
 #include "app/CFrameStatusBar.h"
@@ -14,6 +15,7 @@
 #include <QDockWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QListWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -35,6 +37,7 @@ private slots:
     void busyAnimationFollowsRunningQuery();
     void toolBarLayoutIsKeptAndReset();
     void untrustedToolBarLayout();
+    void windowsDialog();
 
 private:
     std::unique_ptr<TempHome> m_home;
@@ -268,6 +271,25 @@ void TestMainFrame::untrustedToolBarLayout()
     CToolBarLayout layout(QStringLiteral("Search"), {1, 2});
     layout.load(m_app->store(), [](int id) { return id == 32936 || id == 32939; });
     QCOMPARE(layout.items(), (QList<int>{32936, 0, 32939}));
+}
+
+void TestMainFrame::windowsDialog()
+{
+    CChildFrame* first = frame()->activeDocument();
+    CChildFrame* second = frame()->newDocument();
+    second->setTitle(QStringLiteral("b.q"));
+    CDlgWindows dialog(*frame()->documentArea());
+    QCOMPARE(dialog.list()->count(), 2);
+    QCOMPARE(dialog.list()->currentItem()->text(), QStringLiteral("b.q"));
+    connect(&dialog, &CDlgWindows::closeRequested, frame()->documentArea(), &CDocumentArea::closeRequested);
+    dialog.list()->setCurrentRow(0);
+    dialog.activateSelected();
+    QCOMPARE(frame()->activeDocument(), first);
+    dialog.list()->clearSelection();
+    dialog.list()->item(1)->setSelected(true);
+    dialog.closeSelected();
+    QCOMPARE(frame()->documentArea()->documents(), QList<CChildFrame*>{first});
+    QCOMPARE(dialog.list()->count(), 1);
 }
 
 QTEST_MAIN(TestMainFrame)
