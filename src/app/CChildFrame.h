@@ -11,6 +11,9 @@ public:
 
     QWidget* view() const { return m_view; }
     QString title() const { return m_title; }
+    // The document's file; empty for a new document never saved.
+    QString filePath() const { return m_filePath; }
+    void setFilePath(const QString& path) { m_filePath = path; }
     void setTitle(const QString& title);
     // The tab's tooltip lines after the title (server text, server title).
     QString tooltipExtra() const { return m_tooltipExtra; }
@@ -22,5 +25,6 @@ signals:
 private:
     QWidget* m_view;
     QString m_title;
+    QString m_filePath;
     QString m_tooltipExtra;
 };

@@ -27,6 +27,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDockWidget>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -39,6 +40,7 @@
 namespace {
 const QString kGeometry = QStringLiteral("Geometry");
 const QString kWindowState = QStringLiteral("WindowState");
+const QString kOpenDocuments = QStringLiteral("OpenDocuments");
 } // namespace
 
 CMainFrame::CMainFrame(CTovoApp& app, Prompter& prompter)
@@ -370,6 +372,46 @@ CChildFrame* CMainFrame::newDocument()
     return child;
 }
 
+CChildFrame* CMainFrame::openDocument(const QString& path)
+{
+    const QString full = QFileInfo(path).absoluteFilePath();
+    for (CChildFrame* child : m_documents->documents()) {
+        if (child->filePath() == full) {
+            m_documents->activateDocument(child);
+            return child;
+        }
+    }
+    QString title = QFileInfo(full).fileName();
+    QWidget* view = nullptr;
+    if (m_documentFactory) {
+        view = m_documentFactory(full, &title);
+    } else {
+        QFile file(full);
+        if (file.open(QIODevice::ReadOnly)) {
+            auto* edit = new QPlainTextEdit;
+            edit->setPlainText(QString::fromUtf8(file.readAll()));
+            view = edit;
+        }
+    }
+    if (!view)
+        return nullptr;
+    auto* child = new CChildFrame(view);
+    child->setTitle(title);
+    child->setFilePath(full);
+    m_documents->addDocument(child);
+    return child;
+}
+
+int CMainFrame::reopenDocuments()
+{
+    const QStringList stored = QString::fromUtf8(m_app.store().readState(kOpenDocuments)).split(u'\n', Qt::SkipEmptyParts);
+    int opened = 0;
+    for (const QString& path : stored)
+        if (openDocument(path))
+            ++opened;
+    return opened;
+}
+
 CChildFrame* CMainFrame::activeDocument() const { return m_documents->activeDocument(); }
 
 void CMainFrame::updateDocumentCommands()
@@ -453,6 +495,11 @@ void CMainFrame::storeState()
     m_stateStored = true;
     m_app.store().writeState(kGeometry, saveGeometry());
     m_app.store().writeState(kWindowState, saveState());
+    QStringList paths;
+    for (CChildFrame* child : m_documents->documents())
+        if (!child->filePath().isEmpty())
+            paths.append(child->filePath());
+    m_app.store().writeState(kOpenDocuments, paths.join(u'\n').toUtf8());
 }
 
 bool CMainFrame::showSettings()

@@ -65,6 +65,10 @@ public:
 
     void setDocumentFactory(DocumentFactory factory) { m_documentFactory = std::move(factory); }
     CChildFrame* newDocument();
+    // Opens a file as a document; null when it cannot be opened.
+    CChildFrame* openDocument(const QString& path);
+    // Reopens the documents open at the last exit; returns how many opened.
+    int reopenDocuments();
     CChildFrame* activeDocument() const;
 
     // Window placement and layout from the settings section; false when none was saved.

@@ -39,6 +39,14 @@ bool CTovoApp::initInstance()
     if (upgrade)
         SettingsUpgrade::run(*m_store);
 
+    // Files named on the command line, or else the documents open at the last exit.
+    if (!m_commandLine.files().isEmpty()) {
+        for (const QString& file : m_commandLine.files())
+            if (!m_mainFrame->openDocument(file))
+                return false;
+    } else {
+        m_mainFrame->reopenDocuments();
+    }
     if (m_mainFrame->activeDocument() == nullptr)
         m_mainFrame->newDocument();
     if (!m_mainFrame->restorePlacement())

@@ -2,6 +2,10 @@
 #include "TempHome.h"
 #include "app/CMainFrame.h"
 #include "app/CTovoApp.h"
+#include "app/CChildFrame.h"
+#include "app/CDocumentArea.h"
+
+#include <QFile>
 
 #include <QTest>
 
@@ -11,6 +15,8 @@ private slots:
     void firstStartUpgradesOnce();
     void homeFolder();
     void geometryIsRemembered();
+    void documentsAreReopened();
+    void commandLineFiles();
 };
 
 void TestStartup::firstStartUpgradesOnce()
@@ -64,6 +70,51 @@ void TestStartup::geometryIsRemembered()
     CTovoApp other(CommandLine(), prompter, home.store());
     QVERIFY(other.initInstance());
     QVERIFY(other.mainFrame()->size() != size);
+}
+
+namespace {
+QString writeFile(const TempHome& home, const QString& name, const QByteArray& text)
+{
+    QFile f(home.filePath(name));
+    f.open(QIODevice::WriteOnly);
+    f.write(text);
+    return f.fileName();
+}
+} // namespace
+
+void TestStartup::documentsAreReopened()
+{
+    TempHome home;
+    ScriptedPrompter prompter;
+    const QString a = writeFile(home, QStringLiteral("a.q"), "a:1");
+    const QString b = writeFile(home, QStringLiteral("b.q"), "b:2");
+    {
+        CTovoApp app(CommandLine(), prompter, home.store());
+        QVERIFY(app.initInstance());
+        QVERIFY(app.mainFrame()->openDocument(a));
+        QVERIFY(app.mainFrame()->openDocument(b));
+        QCOMPARE(app.mainFrame()->openDocument(a), app.mainFrame()->documentArea()->documents().at(1));
+        app.exitInstance();
+    }
+    QFile::remove(b);
+    CTovoApp app(CommandLine(), prompter, home.store());
+    QVERIFY(app.initInstance());
+    const QList<CChildFrame*> docs = app.mainFrame()->documentArea()->documents();
+    QCOMPARE(docs.size(), 1); // the file that went away is left out
+    QCOMPARE(docs.first()->title(), QStringLiteral("a.q"));
+}
+
+void TestStartup::commandLineFiles()
+{
+    TempHome home;
+    ScriptedPrompter prompter;
+    const QString a = writeFile(home, QStringLiteral("c.q"), "c:3");
+    CTovoApp app(CommandLine::fromArguments({QStringLiteral("tovo"), a}), prompter, home.store());
+    QVERIFY(app.initInstance());
+    QCOMPARE(app.mainFrame()->activeDocument()->title(), QStringLiteral("c.q"));
+    CTovoApp missing(CommandLine::fromArguments({QStringLiteral("tovo"), home.filePath(QStringLiteral("none.q"))}),
+                     prompter, home.store());
+    QVERIFY(!missing.initInstance());
 }
 
 QTEST_MAIN(TestStartup)
