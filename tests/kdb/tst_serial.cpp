@@ -321,7 +321,8 @@ private slots:
         KPtr value(knk(1, type < 0 ? (type == -UU ? ku(U{}) : ktj(type, 0)) : ktn(type, 1)));
         KPtr refused(b9(0, value.get()));
         QCOMPARE(int(refused->t), int(KERR));
-        KPtr plain(b9(0, kj(1)));
+        KPtr one(kj(1));
+        KPtr plain(b9(0, one.get()));
         QCOMPARE(int(plain->t), int(KG));
     }
 
