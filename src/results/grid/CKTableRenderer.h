@@ -1,0 +1,150 @@
+// The value-holding half of a grid: a table model over a kdb+ table, keyed
+// table, dictionary or list. It keeps references to the value, never copies or
+// pre-renders rows, and renders a cell's text only when the view asks for it.
+// The display order after sorting is the only memory kept per row.
+#pragma once
+
+#include "results/grid/CResultInfo.h"
+#include "results/grid/GridColors.h"
+
+#include "core/values/KRender.h"
+#include "kdb/KPtr.h"
+
+#include <QAbstractTableModel>
+#include <QPointer>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class CDlgQSettings;
+class Prompter;
+
+class CKTableRenderer : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    // data() under this role gives a cell's background as a colour reference 0x00BBGGRR.
+    static constexpr int ColourRefRole = Qt::UserRole + 1;
+
+    enum class Outcome {
+        Cleared,  // no value: the grid is empty
+        Same,     // the value already shown: nothing reloaded
+        Shown,    // the value is shown
+        NotShown, // a kind of value the grid does not show; the content is unchanged
+        Refused,  // more rows than a view can hold: the grid is empty
+    };
+
+    explicit CKTableRenderer(QObject* parent = nullptr);
+    ~CKTableRenderer() override;
+
+    // The live settings, read at each use; without them the defaults apply.
+    void setSettings(const CDlgQSettings* settings) { m_settings = settings; }
+    void setColours(const GridColors& colours);
+    const GridColors& colours() const { return m_colours; }
+    void setPrompter(Prompter* prompter) { m_prompter = prompter; }
+    // The main window's last query, for values given without a record.
+    void setRecordSource(std::function<CResultInfo()> source) { m_recordSource = std::move(source); }
+    // A chart dialog plotting this grid; told when the value is replaced. It
+    // implements GridChartBinding.
+    void bindChart(QObject* chart) { m_chart = chart; }
+    QObject* boundChart() const { return m_chart; }
+
+    Outcome setValue(K value, const CResultInfo* record = nullptr);
+    void addTable(K table, const QString& title, K underlying, const CResultInfo* record);
+    void clear();
+    // Replaces the underlying object only; what is shown stays.
+    void setUnderlyingObject(K value) { m_underlying = KPtr(value ? r1(value) : nullptr); }
+
+    K shownValue() const { return m_shown.get(); }
+    K firstTable() const { return m_first.get(); }
+    K secondTable() const { return m_second.get(); }
+    K underlyingObject() const { return m_underlying.get(); }
+    // The underlying object, or the first table when there is none.
+    K valueToSend() const { return m_underlying ? m_underlying.get() : m_first.get(); }
+    bool isEmpty() const { return !m_first; }
+    const QString& title() const { return m_title; }
+    // title + ":" + row count.
+    QString label() const;
+    const CResultInfo& record() const { return m_record; }
+    bool hasNumberColumn() const { return m_numberColumn; }
+    int indexNumbering() const { return m_indexNumbering; }
+    // Columns of the key table of a keyed table (or of a dictionary's key
+    // table), 0 otherwise.
+    int keyColumnCount() const;
+
+    // Sorting. Sections are model columns, the number column included.
+    // A click on the number column does nothing and returns false; on the sort
+    // column it cycles ascending, descending, none; on another it sorts ascending.
+    bool clickHeader(int section);
+    void sortBy(int section, int direction);
+    int sortSection() const;
+    int sortDirection() const { return m_sortDirection; }
+    // The value row shown at a display row, and back (-1 when not shown).
+    std::int32_t valueRow(int displayRow) const;
+    // Display rows of value rows, in the same order as given.
+    std::vector<int> displayRows(const std::vector<std::int32_t>& valueRows) const;
+
+    // The column vector of a section; null for the number column.
+    K columnVector(int section) const;
+    // The item of a general-list column at a cell (a nested value), else null.
+    K nestedItem(int row, int section) const;
+    QString cellText(int row, int section) const;
+    // maxLength as QCellCharsLimit: 0 unbounded.
+    QString cellText(int row, int section, long long maxLength) const;
+    std::uint32_t cellColour(int row, int section) const;
+    // The Shift tooltip of a cell; empty for the number column.
+    QString tooltipText(int row, int section) const;
+    QString headerText(int section) const;
+
+    // The current cell: of the last right click, double click or tooltip.
+    void setCurrentCell(int row, int section);
+    int currentRow() const { return m_currentRow; }
+    int currentSection() const { return m_currentSection; }
+    bool hasCurrentCell() const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    static const QString keyPrefix; // "©¬ "
+    static constexpr int headerChars = 10000;
+
+signals:
+    // Sorting changed the display order (after layoutChanged).
+    void sorted();
+
+private:
+    // A section as (table, column of that table); false for the number column.
+    bool locate(int section, K& column) const;
+    int dataColumns() const;
+    const CDlgQSettings& settings() const;
+    bool refuseRows(long long rows);
+    void resetSorting();
+
+    const CDlgQSettings* m_settings = nullptr;
+    GridColors m_colours;
+    Prompter* m_prompter = nullptr;
+    std::function<CResultInfo()> m_recordSource;
+    QPointer<QObject> m_chart;
+
+    KPtr m_shown;      // the value given to set value
+    KPtr m_first;
+    KPtr m_second;
+    KPtr m_underlying;
+    long long m_firstColumns = 0; // columns of the first table
+    long long m_secondColumns = 0;
+    QStringList m_headers; // number column included
+    QString m_title;
+    int m_rows = 0;
+    CResultInfo m_record;
+    bool m_numberColumn = false;
+    int m_indexNumbering = 0;
+    int m_sortColumn = -1; // into the tables' columns
+    int m_sortDirection = 0;
+    std::vector<std::int32_t> m_order; // empty: identity
+    int m_currentRow = -1;
+    int m_currentSection = -1;
+    mutable KRender m_render;
+};

@@ -1,0 +1,101 @@
+// The grid widget: a table view over a CKTableRenderer with fixed row height,
+// header-click sorting, auto-sized columns, Shift tooltips, the current cell,
+// copying and the grid's context menu. Commands that belong to other panes
+// (exports, stash, Grid View, binary files, charts) leave as signals.
+#pragma once
+
+#include "results/grid/CKTableRenderer.h"
+#include "results/grid/GridCopy.h"
+
+#include <QTableView>
+
+#include <functional>
+#include <vector>
+
+class QMenu;
+
+class COutputTable : public QTableView {
+    Q_OBJECT
+public:
+    // Where the grid lives: the output pane's grid records what it shows in
+    // the history; the Grid View's grid asks for its pane to be shown.
+    enum class Place { OutputPane, GridView, Embedded };
+
+    explicit COutputTable(Place place = Place::Embedded, QWidget* parent = nullptr);
+
+    CKTableRenderer* renderer() const { return m_renderer; }
+    Place place() const { return m_place; }
+
+    void setPrompter(Prompter* prompter) { m_renderer->setPrompter(prompter); }
+    void setSettings(const CDlgQSettings* settings);
+    void setColours(const GridColors& colours) { m_renderer->setColours(colours); }
+    void setGridFont(const QFont& font);
+    // Enabled states of "Send to Instance..." and "Plot result...".
+    void setServerConnected(std::function<bool()> connected) { m_serverConnected = std::move(connected); }
+    void setCanPlot(std::function<bool()> canPlot) { m_canPlot = std::move(canPlot); }
+
+    CKTableRenderer::Outcome setValue(K value, const CResultInfo* record = nullptr);
+    void clear();
+    // Every column as wide as its widest text, header included.
+    void autoSizeColumns();
+
+    void copyRows(bool invertHeaders);
+    void copyColumn();
+    void copyCell();
+    void sendTableToGridView();
+    void sendCellToGridView();
+    void showUnderlyingObject();
+
+    // Display rows selected, in display order; sections in display order.
+    std::vector<int> selectedRows() const;
+    std::vector<int> displaySections() const;
+
+    // The tooltip for a point of the viewport; the cell under it becomes
+    // current. Empty unless Shift is held.
+    QString toolTipAt(const QPoint& viewportPos, Qt::KeyboardModifiers modifiers);
+    // The context menu for a point of the viewport, whose cell becomes current.
+    QMenu* createContextMenu(const QPoint& viewportPos);
+
+    // "Copy Ce&ll (%1)" with the text, cut to 15 characters and "..." when longer than 18.
+    static QString menuText(const QString& format, const QString& text);
+
+signals:
+    // Posted after a value has been loaded: title + ":" + row count.
+    void loaded(const QString& label);
+    // The Grid View's pane should be shown.
+    void showRequested();
+    void cleared();
+    // The output pane's grid has shown a value (for the history).
+    void valueShown(K value, const CResultInfo& record);
+    // underlying: for a cell sent, the object it came from; else null.
+    void sendToGridView(K value, const CResultInfo& record, K underlying);
+    void sendToStash(K value, const CResultInfo& record);
+    void sendToInstance(K value);
+    void exportSelectionToCsv();
+    void exportAllToCsv();
+    void openInBrowser();
+    void openInExcel();
+    void showResultProperties(const CResultInfo& record);
+    void saveToBinary(K value);
+    void loadFromBinary();
+    void plotResult();
+
+protected:
+    bool viewportEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void onHeaderClicked(int section);
+    void syncSortIndicator();
+    void placeOnClipboard(const GridCopy::Forms& forms);
+    void setCurrentCellAt(const QPoint& viewportPos);
+    void applyRowHeight();
+
+    Place m_place;
+    CKTableRenderer* m_renderer;
+    const CDlgQSettings* m_settings = nullptr;
+    std::function<bool()> m_serverConnected;
+    std::function<bool()> m_canPlot;
+};
