@@ -11,8 +11,6 @@
 #include <climits>
 #include <cstring>
 
-const QString CKTableRenderer::keyPrefix = QStringLiteral("\u00A9\u00AC ");
-
 namespace {
 
 // A one-column table name!column; takes the column.
@@ -144,7 +142,7 @@ CKTableRenderer::Outcome CKTableRenderer::setValue(K value, const CResultInfo* r
     } else {
         return Outcome::NotShown;
     }
-    if (!m_first)
+    if (!m_first || m_refused)
         return Outcome::Refused;
     m_shown = std::move(held);
     return Outcome::Shown;
@@ -182,8 +180,8 @@ void CKTableRenderer::addTable(K table, const QString& title, K underlying, cons
         m_secondColumns = columns.count;
         m_headers = m_headers.mid(0, int(m_numberColumn) + int(m_firstColumns));
         for (qsizetype i = m_numberColumn ? 1 : 0; i < m_headers.size(); ++i)
-            if (!m_headers[i].startsWith(keyPrefix)) // a replaced second table marked them already
-                m_headers[i] = keyPrefix + m_headers[i].left(headerChars);
+            if (!m_headers[i].startsWith(keyPrefix())) // a replaced second table marked them already
+                m_headers[i] = keyPrefix() + m_headers[i].left(headerChars);
     } else {
         m_first = KPtr(r1(table));
         m_firstColumns = columns.count;
@@ -206,7 +204,8 @@ void CKTableRenderer::addTable(K table, const QString& title, K underlying, cons
         rows = 1;
         m_title += QStringLiteral("(Quirked)");
     }
-    m_rows = refuseRows(rows) ? 0 : static_cast<int>(rows);
+    m_refused = refuseRows(rows);
+    m_rows = m_refused ? 0 : static_cast<int>(rows);
     resetSorting();
     endResetModel();
 }
@@ -222,6 +221,7 @@ void CKTableRenderer::clear()
     m_headers.clear();
     m_title.clear();
     m_rows = 0;
+    m_refused = false;
     m_currentRow = m_currentSection = -1;
     resetSorting();
     endResetModel();

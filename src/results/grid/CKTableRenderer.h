@@ -108,7 +108,8 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
-    static const QString keyPrefix; // "©¬ "
+    // "©¬ ": marks the key columns of a keyed table.
+    static QString keyPrefix() { return QStringLiteral("\u00A9\u00AC "); }
     static constexpr int headerChars = 10000;
 
 signals:
@@ -138,6 +139,7 @@ private:
     QStringList m_headers; // number column included
     QString m_title;
     int m_rows = 0;
+    bool m_refused = false; // the last add had more rows than a view can hold
     CResultInfo m_record;
     bool m_numberColumn = false;
     int m_indexNumbering = 0;

@@ -1,0 +1,2 @@
+tovo_test(test_results_grid SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_grid.cpp ${CMAKE_CURRENT_LIST_DIR}/GridValues.h
+  LIBS tovo_results)
