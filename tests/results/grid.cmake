@@ -2,3 +2,5 @@ tovo_test(test_results_grid SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_grid.cpp ${CMA
   LIBS tovo_results)
 tovo_test(test_results_grid_sort SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_grid_sort.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GridValues.h LIBS tovo_results)
+tovo_test(test_results_grid_widget SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_grid_widget.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GridValues.h LIBS tovo_results)

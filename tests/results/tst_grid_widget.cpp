@@ -1,0 +1,358 @@
+// The grid widget and the Grid View pane under the offscreen platform: header
+// clicks, selections across sorts, Ctrl+J, Ctrl+C, the context menu, double
+// clicks, tooltips, and the labels and captions told after a load.
+#include "GridValues.h"
+
+#include "core/settings/CDlgQSettings.h"
+#include "results/grid/CKTableView.h"
+#include "results/grid/COutputTable.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace gv;
+
+namespace {
+
+QPoint headerPoint(QHeaderView* header, int section)
+{
+    return QPoint(header->sectionViewportPosition(section) + header->sectionSize(section) / 2, header->height() / 2);
+}
+
+QPoint cellPoint(QTableView* view, int row, int column)
+{
+    return view->visualRect(view->model()->index(row, column)).center();
+}
+
+void selectRows(QTableView* view, std::initializer_list<int> rows)
+{
+    view->clearSelection();
+    for (int r : rows)
+        view->selectionModel()->select(view->model()->index(r, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+QAction* findAction(QMenu* menu, const QString& text)
+{
+    for (QAction* a : menu->actions()) {
+        if (a->text() == text)
+            return a;
+        if (a->menu())
+            if (QAction* inner = findAction(a->menu(), text))
+                return inner;
+    }
+    return nullptr;
+}
+
+QStringList actionTexts(QMenu* menu)
+{
+    QStringList texts;
+    for (QAction* a : menu->actions()) {
+        if (a->menu())
+            texts << actionTexts(a->menu());
+        else if (!a->isSeparator())
+            texts << a->text();
+    }
+    return texts;
+}
+
+} // namespace
+
+class TestGridWidget : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void headerClicksSortAndMoveTheArrow();
+    void selectionFollowsItsRowsAcrossSorts();
+    void ctrlJSizesColumnsToTheirText();
+    void copyRows_data();
+    void copyRows();
+    void copyInHeaderDragOrder();
+    void contextMenuTextsAndStates();
+    void doubleClick();
+    void shiftTooltipMakesTheCellCurrent();
+    void outputPaneLoad();
+    void gridViewPane();
+
+private:
+    CDlgQSettings m_settings;
+};
+
+void TestGridWidget::init()
+{
+    m_settings = CDlgQSettings();
+}
+
+void TestGridWidget::headerClicksSortAndMoveTheArrow()
+{
+    m_settings.AddNumColumn = true;
+    COutputTable view;
+    view.setSettings(&m_settings);
+    KPtr t(table({"n", "s"}, {list<J>(KJ, {2, 3, 1}), syms({"b", "a", "c"})}));
+    view.setValue(t.get());
+    view.resize(400, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QHeaderView* header = view.horizontalHeader();
+
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, headerPoint(header, 1));
+    QCOMPARE(header->sortIndicatorSection(), 1);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    QCOMPARE(view.model()->index(0, 1).data().toString(), QStringLiteral("1"));
+
+    // The number column does not sort and leaves the arrow where it was.
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, headerPoint(header, 0));
+    QCOMPARE(header->sortIndicatorSection(), 1);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, headerPoint(header, 1));
+    QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    QCOMPARE(view.model()->index(0, 1).data().toString(), QStringLiteral("3"));
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, headerPoint(header, 1));
+    QCOMPARE(header->sortIndicatorSection(), -1);
+    QCOMPARE(displayOrder(*view.renderer()), (QList<int>{0, 1, 2}));
+
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, headerPoint(header, 2));
+    QCOMPARE(header->sortIndicatorSection(), 2);
+    QCOMPARE(displayOrder(*view.renderer()), (QList<int>{1, 0, 2}));
+}
+
+void TestGridWidget::selectionFollowsItsRowsAcrossSorts()
+{
+    COutputTable view;
+    KPtr t(table({"n"}, {list<J>(KJ, {5, 1, 4, 2, 3})}));
+    view.setValue(t.get());
+    view.resize(300, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    selectRows(&view, {0, 2, 3}); // values 5, 4, 2
+    view.selectionModel()->setCurrentIndex(view.model()->index(3, 0), QItemSelectionModel::NoUpdate);
+    QTest::mouseClick(view.horizontalHeader()->viewport(), Qt::LeftButton, {},
+                      headerPoint(view.horizontalHeader(), 0));
+    // Ascending 1 2 3 4 5: the values 2, 4, 5 now sit at rows 1, 3, 4.
+    QCOMPARE(view.selectedRows(), (std::vector<int>{1, 3, 4}));
+    QCOMPARE(view.currentIndex().row(), 1);
+
+    view.selectAll();
+    QTest::mouseClick(view.horizontalHeader()->viewport(), Qt::LeftButton, {},
+                      headerPoint(view.horizontalHeader(), 0));
+    QCOMPARE(view.selectedRows().size(), std::size_t(5));
+}
+
+void TestGridWidget::ctrlJSizesColumnsToTheirText()
+{
+    COutputTable view;
+    KPtr t(table({"s"}, {strings({"a fairly long text in one cell", "b"})}));
+    view.setValue(t.get());
+    view.resize(600, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const int textWidth = view.fontMetrics().horizontalAdvance(view.model()->index(0, 0).data().toString());
+    QVERIFY(view.columnWidth(0) >= textWidth); // sized when the value came
+    view.setColumnWidth(0, 10);
+    QTest::keyClick(&view, Qt::Key_J, Qt::ControlModifier);
+    QVERIFY(view.columnWidth(0) >= textWidth);
+}
+
+void TestGridWidget::copyRows_data()
+{
+    QTest::addColumn<bool>("copyHeaders");
+    QTest::addColumn<bool>("invert");
+    QTest::addColumn<bool>("html");
+    QTest::addColumn<QString>("text");
+    const QString rows = QStringLiteral("x\t1\r\nz\t3\r\n");
+    const QString header = QStringLiteral("s\tn\r\n");
+    QTest::newRow("Ctrl+C, no headers") << false << false << true << rows;
+    QTest::newRow("with headers") << false << true << true << header + rows;
+    QTest::newRow("headers by setting") << true << false << false << header + rows;
+    QTest::newRow("without headers") << true << true << false << rows;
+}
+
+void TestGridWidget::copyRows()
+{
+    QFETCH(bool, copyHeaders);
+    QFETCH(bool, invert);
+    QFETCH(bool, html);
+    QFETCH(QString, text);
+    m_settings.QCopyHeaders = copyHeaders;
+    m_settings.CopyInHTML = html;
+    COutputTable view;
+    view.setSettings(&m_settings);
+    KPtr t(table({"s", "n"}, {syms({"x", "y", "z"}), list<J>(KJ, {1, 2, 3})}));
+    view.setValue(t.get());
+    selectRows(&view, {2, 0});
+    QApplication::clipboard()->clear();
+    if (invert)
+        view.copyRows(true);
+    else
+        QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* mime = QApplication::clipboard()->mimeData();
+    QVERIFY(mime);
+    QCOMPARE(mime->text(), text);
+    QCOMPARE(mime->hasHtml(), html);
+    if (html)
+        QVERIFY(mime->html().contains(QLatin1String("<TD bgcolor=\"#ffffff\">z</TD>")));
+}
+
+void TestGridWidget::copyInHeaderDragOrder()
+{
+    m_settings.QCopyHeaders = true;
+    COutputTable view;
+    view.setSettings(&m_settings);
+    KPtr t(table({"a", "b", "c"}, {list<J>(KJ, {1}), list<J>(KJ, {2}), list<J>(KJ, {3})}));
+    view.setValue(t.get());
+    view.horizontalHeader()->moveSection(2, 0); // the user dragged c first
+    selectRows(&view, {0});
+    view.copyRows(false);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("c\ta\tb\r\n3\t1\t2\r\n"));
+}
+
+void TestGridWidget::contextMenuTextsAndStates()
+{
+    COutputTable view;
+    view.setSettings(&m_settings);
+    KPtr t(table({"a longer column name", "n"}, {strings({"abcdefghijklmnopqrstuvwxyz", "A&B"}), list<J>(KJ, {1, 2})}));
+    CResultInfo record;
+    view.setValue(t.get(), &record);
+    view.resize(600, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+    QMenu* menu = view.createContextMenu(cellPoint(&view, 0, 0));
+    QCOMPARE(view.renderer()->currentRow(), 0);
+    QCOMPARE(view.renderer()->currentSection(), 0);
+    QCOMPARE(actionTexts(menu),
+             (QStringList{"Copy Ce&ll (\"abcdefghijklmn...)", "Copy Col&umn (a longer column...)", "&Copy Row(s)",
+                          "Copy Row(s) with Headers", "Export &Selection to CSV...", "&Export All to CSV...",
+                          "Select &All", "Open in browser", "Open in Excel", "Auto si&ze columns",
+                          "Show Result Properties", "Send to Instance...", "Send to Stash...",
+                          "Send Table to Grid View", "Send Cell to Grid View", "Show Underlying Object",
+                          "Save to binary...", "Load from binary...", "Plot result..."}));
+    QVERIFY(!findAction(menu, "Show Result Properties")->isEnabled()); // no query text
+    QVERIFY(!findAction(menu, "Send to Instance...")->isEnabled());
+    QVERIFY(!findAction(menu, "Plot result...")->isEnabled());
+    QVERIFY(findAction(menu, "Show Underlying Object")->isEnabled());
+    QVERIFY(findAction(menu, "Save to binary...")->isEnabled());
+    delete menu;
+
+    // A cell's own "&" is no mnemonic; states follow the hooks and the record.
+    m_settings.QCopyHeaders = true;
+    record.query = QStringLiteral("t");
+    KPtr u(table({"s"}, {strings({"A&B"})}));
+    view.setValue(u.get(), &record);
+    view.setServerConnected([] { return true; });
+    view.setCanPlot([] { return true; });
+    menu = view.createContextMenu(cellPoint(&view, 0, 0));
+    QVERIFY(findAction(menu, "Copy Ce&ll (\"A&&B\")"));
+    QVERIFY(findAction(menu, "Copy Row(s) without Headers"));
+    QVERIFY(findAction(menu, "Show Result Properties")->isEnabled());
+    QVERIFY(findAction(menu, "Send to Instance...")->isEnabled());
+    QVERIFY(findAction(menu, "Plot result...")->isEnabled());
+    QSignalSpy stash(&view, &COutputTable::sendToStash);
+    findAction(menu, "Send to Stash...")->trigger();
+    QCOMPARE(stash.count(), 1);
+    QCOMPARE(stash.at(0).at(0).value<K>(), u.get());
+    delete menu;
+
+    // Outside every cell there is no current cell to copy.
+    menu = view.createContextMenu(QPoint(590, 290));
+    QVERIFY(!findAction(menu, "Copy Ce&ll")->isEnabled());
+    QVERIFY(!findAction(menu, "Copy Col&umn")->isEnabled());
+    delete menu;
+}
+
+void TestGridWidget::doubleClick()
+{
+    COutputTable view;
+    KPtr nested(list<J>(KJ, {7, 8}));
+    KPtr t(table({"v", "s"}, {knk(2, r1(nested.get()), kj(1)), strings({"xy", "zz"})}));
+    view.setValue(t.get());
+    view.resize(600, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QSignalSpy sent(&view, &COutputTable::sendToGridView);
+
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, cellPoint(&view, 0, 0));
+    QCOMPARE(sent.count(), 1);
+    QCOMPARE(sent.at(0).at(0).value<K>(), nested.get());
+    QCOMPARE(sent.at(0).at(2).value<K>(), t.get()); // the object the cell came from
+
+    // Atoms and strings are copied instead.
+    QApplication::clipboard()->clear();
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, cellPoint(&view, 1, 1));
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("\"zz\""));
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, cellPoint(&view, 1, 0));
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("1j"));
+    QCOMPARE(sent.count(), 1);
+}
+
+void TestGridWidget::shiftTooltipMakesTheCellCurrent()
+{
+    COutputTable view;
+    KPtr t(table({"n"}, {list<J>(KJ, {1, 2})}));
+    view.setValue(t.get());
+    view.resize(300, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QVERIFY(view.toolTipAt(cellPoint(&view, 1, 0), Qt::NoModifier).isEmpty());
+    QCOMPARE(view.renderer()->currentRow(), -1);
+    QCOMPARE(view.toolTipAt(cellPoint(&view, 1, 0), Qt::ShiftModifier),
+             QStringLiteral("Column:\n type:7h (long)\n count:2"));
+    QCOMPARE(view.renderer()->currentRow(), 1);
+}
+
+void TestGridWidget::outputPaneLoad()
+{
+    COutputTable view(COutputTable::Place::OutputPane);
+    QSignalSpy shown(&view, &COutputTable::valueShown);
+    QSignalSpy loaded(&view, &COutputTable::loaded);
+    KPtr t(table({"n"}, {list<J>(KJ, {1, 2, 3})}));
+    view.setValue(t.get());
+    QCOMPARE(shown.count(), 1);
+    QCOMPARE(shown.at(0).at(0).value<K>(), t.get());
+    QCOMPARE(loaded.count(), 0); // posted, told once the view has settled
+    QVERIFY(loaded.wait(1000));
+    QCOMPARE(loaded.at(0).at(0).toString(), QStringLiteral("Table:3"));
+    view.setValue(t.get());
+    QCOMPARE(shown.count(), 1); // the same value is not recorded again
+}
+
+void TestGridWidget::gridViewPane()
+{
+    CKTableView pane;
+    QSignalSpy captions(&pane, &CKTableView::captionChanged);
+    QSignalSpy showRequests(&pane, &CKTableView::showRequested);
+    QCOMPARE(pane.caption(), QStringLiteral("Grid View"));
+
+    // A cell sent from another grid, then its underlying object shown.
+    COutputTable source;
+    KPtr t(table({"d"}, {knk(1, xD(syms({"a", "b"}), list<J>(KJ, {1, 2})))}));
+    source.setValue(t.get());
+    connect(&source, &COutputTable::sendToGridView, &pane, [&](K value, const CResultInfo& record, K underlying) {
+        pane.grid()->setValue(value, &record);
+        if (underlying)
+            pane.grid()->renderer()->setUnderlyingObject(underlying);
+    });
+    source.renderer()->setCurrentCell(0, 0);
+    source.sendCellToGridView();
+    QTRY_COMPARE(pane.caption(), QStringLiteral("Grid View (Dict:2)"));
+    QCOMPARE(showRequests.count(), 1);
+
+    pane.grid()->setValue(pane.grid()->renderer()->shownValue());
+    QCOMPARE(showRequests.count(), 2); // the same value only shows the pane
+
+    pane.grid()->showUnderlyingObject();
+    QTRY_COMPARE(pane.caption(), QStringLiteral("Grid View (Table:1)"));
+
+    pane.grid()->setValue(nullptr);
+    QCOMPARE(pane.caption(), QStringLiteral("Grid View"));
+    QCOMPARE(captions.last().at(0).toString(), QStringLiteral("Grid View"));
+}
+
+QTEST_MAIN(TestGridWidget)
+#include "tst_grid_widget.moc"
