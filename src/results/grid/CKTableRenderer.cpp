@@ -69,6 +69,18 @@ QString typeText(const char* what, K x)
 
 CKTableRenderer::CKTableRenderer(QObject* parent) : QAbstractTableModel(parent) {}
 
+CKTableRenderer::ResetScope::ResetScope(CKTableRenderer& g) : grid(g)
+{
+    if (grid.m_resetDepth++ == 0)
+        grid.beginResetModel();
+}
+
+CKTableRenderer::ResetScope::~ResetScope()
+{
+    if (--grid.m_resetDepth == 0)
+        grid.endResetModel();
+}
+
 CKTableRenderer::~CKTableRenderer() = default;
 
 const CDlgQSettings& CKTableRenderer::settings() const
@@ -94,17 +106,18 @@ CKTableRenderer::Outcome CKTableRenderer::setValue(K value, const CResultInfo* r
     }
     if (value == m_shown.get())
         return Outcome::Same;
+    const int t = value->t;
+    const bool shown = (t == XT && !TableColumns::isSplayedReference(value))
+        || ((t == XD || t == SD) && value->n == 2 && kK(value)[0] && kK(value)[1]) || (t >= 0 && t <= KT);
+    if (!shown)
+        return Outcome::NotShown;
     // Held through clear(): the value may be the one being released.
     KPtr held(r1(value));
-    const int t = value->t;
+    ResetScope reset(*this);
     if (t == XT) {
-        if (TableColumns::isSplayedReference(value))
-            return Outcome::NotShown;
         clear();
         addTable(value, QStringLiteral("Table"), value, record);
     } else if (t == XD || t == SD) {
-        if (value->n != 2 || !kK(value)[0] || !kK(value)[1])
-            return Outcome::NotShown;
         K keys = kK(value)[0], values = kK(value)[1];
         const bool keyTable = keys->t == XT, valueTable = values->t == XT;
         const QString dict = QStringLiteral("Dict");
@@ -139,8 +152,6 @@ CKTableRenderer::Outcome CKTableRenderer::setValue(K value, const CResultInfo* r
             kI(index)[i] = static_cast<I>(i);
         KPtr list(twoColumnTable("index", index, "value", r1(value)));
         addTable(list.get(), QStringLiteral("List"), value, record);
-    } else {
-        return Outcome::NotShown;
     }
     if (!m_first || m_refused)
         return Outcome::Refused;
@@ -171,7 +182,7 @@ void CKTableRenderer::addTable(K table, const QString& title, K underlying, cons
         m_record.received = CResultInfo::receivedNow();
     }
 
-    beginResetModel();
+    ResetScope reset(*this);
     m_underlying = KPtr(underlying ? r1(underlying) : nullptr);
     const TableColumns columns(table);
     const bool second = static_cast<bool>(m_first);
@@ -207,12 +218,11 @@ void CKTableRenderer::addTable(K table, const QString& title, K underlying, cons
     m_refused = refuseRows(rows);
     m_rows = m_refused ? 0 : static_cast<int>(rows);
     resetSorting();
-    endResetModel();
 }
 
 void CKTableRenderer::clear()
 {
-    beginResetModel();
+    ResetScope reset(*this);
     m_shown.reset();
     m_first.reset();
     m_second.reset();
@@ -224,7 +234,6 @@ void CKTableRenderer::clear()
     m_refused = false;
     m_currentRow = m_currentSection = -1;
     resetSorting();
-    endResetModel();
 }
 
 void CKTableRenderer::resetSorting()

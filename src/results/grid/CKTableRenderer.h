@@ -117,6 +117,14 @@ signals:
     void sorted();
 
 private:
+    // One model reset however many adds and clears happen inside, since views
+    // pay for every reset in proportion to the rows.
+    struct ResetScope {
+        explicit ResetScope(CKTableRenderer& grid);
+        ~ResetScope();
+        CKTableRenderer& grid;
+    };
+
     // A section as (table, column of that table); false for the number column.
     bool locate(int section, K& column) const;
     int dataColumns() const;
@@ -149,4 +157,5 @@ private:
     int m_currentRow = -1;
     int m_currentSection = -1;
     mutable KRender m_render;
+    int m_resetDepth = 0;
 };
