@@ -332,12 +332,10 @@ void TestGridWidget::gridViewPane()
     // A cell sent from another grid, then its underlying object shown.
     COutputTable source;
     KPtr t(table({"d"}, {knk(1, xD(syms({"a", "b"}), list<J>(KJ, {1, 2})))}));
-    source.setValue(t.get());
-    connect(&source, &COutputTable::sendToGridView, &pane, [&](K value, const CResultInfo& record, K underlying) {
-        pane.grid()->setValue(value, &record);
-        if (underlying)
-            pane.grid()->renderer()->setUnderlyingObject(underlying);
-    });
+    CResultInfo record;
+    record.query = QStringLiteral("q");
+    source.setValue(t.get(), &record);
+    connect(&source, &COutputTable::sendToGridView, pane.grid(), &COutputTable::receiveValue);
     source.renderer()->setCurrentCell(0, 0);
     source.sendCellToGridView();
     QTRY_COMPARE(pane.caption(), QStringLiteral("Grid View (Dict:2)"));
@@ -346,6 +344,19 @@ void TestGridWidget::gridViewPane()
     pane.grid()->setValue(pane.grid()->renderer()->shownValue());
     QCOMPARE(showRequests.count(), 2); // the same value only shows the pane
 
+    pane.grid()->showUnderlyingObject();
+    QTRY_COMPARE(pane.caption(), QStringLiteral("Grid View (Table:1)"));
+
+    // The pane's own cell sent to itself: the table it came from is held by
+    // nothing else once the source grid lets go of it.
+    connect(pane.grid(), &COutputTable::sendToGridView, pane.grid(), &COutputTable::receiveValue);
+    source.setValue(nullptr);
+    t.reset();
+    pane.grid()->renderer()->setCurrentCell(0, 0);
+    pane.grid()->sendCellToGridView();
+    QTRY_COMPARE(pane.caption(), QStringLiteral("Grid View (Dict:2)"));
+    QCOMPARE(pane.grid()->renderer()->underlyingObject()->t, XT);
+    QCOMPARE(pane.grid()->renderer()->record().query, QStringLiteral("q"));
     pane.grid()->showUnderlyingObject();
     QTRY_COMPARE(pane.caption(), QStringLiteral("Grid View (Table:1)"));
 

@@ -9,6 +9,7 @@
 #include "core/values/ValueCatalogue.h"
 
 #include <climits>
+#include <optional>
 #include <cstring>
 
 namespace {
@@ -96,7 +97,23 @@ void CKTableRenderer::setColours(const GridColors& colours)
         emit dataChanged(index(0, 0), index(m_rows - 1, int(m_headers.size()) - 1), {ColourRefRole});
 }
 
-CKTableRenderer::Outcome CKTableRenderer::setValue(K value, const CResultInfo* record)
+CKTableRenderer::Outcome CKTableRenderer::setValue(K value, const CResultInfo* record, K underlying)
+{
+    // The record and the underlying object may belong to this grid (a cell of
+    // the Grid View sent to itself): keep them through the clear below.
+    KPtr keptUnderlying(underlying ? r1(underlying) : nullptr);
+    std::optional<CResultInfo> keptRecord;
+    if (record) {
+        keptRecord = *record;
+        record = &*keptRecord;
+    }
+    const Outcome outcome = load(value, record);
+    if (keptUnderlying && (outcome == Outcome::Shown || outcome == Outcome::Same))
+        m_underlying = std::move(keptUnderlying);
+    return outcome;
+}
+
+CKTableRenderer::Outcome CKTableRenderer::load(K value, const CResultInfo* record)
 {
     if (auto* chart = qobject_cast<GridChartBinding*>(m_chart.data()))
         chart->gridDataChanged();

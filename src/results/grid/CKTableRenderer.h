@@ -50,7 +50,9 @@ public:
     void bindChart(QObject* chart) { m_chart = chart; }
     QObject* boundChart() const { return m_chart; }
 
-    Outcome setValue(K value, const CResultInfo* record = nullptr);
+    // underlying: for a cell sent from a grid, the object it came from, which
+    // then stays the underlying object (it may be held only by this grid).
+    Outcome setValue(K value, const CResultInfo* record = nullptr, K underlying = nullptr);
     void addTable(K table, const QString& title, K underlying, const CResultInfo* record);
     void clear();
     // Replaces the underlying object only; what is shown stays.
@@ -125,6 +127,7 @@ private:
         CKTableRenderer& grid;
     };
 
+    Outcome load(K value, const CResultInfo* record);
     // A section as (table, column of that table); false for the number column.
     bool locate(int section, K& column) const;
     int dataColumns() const;

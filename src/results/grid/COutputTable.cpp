@@ -73,9 +73,9 @@ void COutputTable::applyRowHeight()
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
 }
 
-CKTableRenderer::Outcome COutputTable::setValue(K value, const CResultInfo* record)
+CKTableRenderer::Outcome COutputTable::setValue(K value, const CResultInfo* record, K underlying)
 {
-    const auto outcome = m_renderer->setValue(value, record);
+    const auto outcome = m_renderer->setValue(value, record, underlying);
     switch (outcome) {
     case CKTableRenderer::Outcome::Cleared:
         emit cleared();

@@ -34,7 +34,9 @@ public:
     void setServerConnected(std::function<bool()> connected) { m_serverConnected = std::move(connected); }
     void setCanPlot(std::function<bool()> canPlot) { m_canPlot = std::move(canPlot); }
 
-    CKTableRenderer::Outcome setValue(K value, const CResultInfo* record = nullptr);
+    // underlying as for CKTableRenderer::setValue; sendToGridView connects here.
+    CKTableRenderer::Outcome setValue(K value, const CResultInfo* record = nullptr, K underlying = nullptr);
+    void receiveValue(K value, const CResultInfo& record, K underlying) { setValue(value, &record, underlying); }
     void clear();
     // Every column as wide as its widest text, header included.
     void autoSizeColumns();
