@@ -1,0 +1,479 @@
+#include "editor/CTovoView.h"
+
+#include "core/colors/CDialogFontsColors.h"
+#include "editor/CQLexer.h"
+#include "editor/EditorText.h"
+#include "editor/FontConv.h"
+
+#include <Qsci/qscicommandset.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QMimeData>
+
+using Sci = QsciScintillaBase;
+using E = CDialogFontsColors;
+
+CTovoView::CTovoView(const CDialogFontsColors& scheme, const CDlgEditorSettings& settings, Prompter& prompter,
+                     QWidget* parent)
+    : QsciScintilla(parent)
+    , m_scheme(scheme)
+    , m_settings(settings)
+    , m_prompter(prompter)
+    , m_doc(*this)
+    , m_lexer(std::make_unique<CQLexer>())
+{
+    setUtf8(true);
+    setEolMode(EolUnix);
+    setLexer(m_lexer.get());
+    SendScintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT));
+    // Keys the view's own commands use.
+    const QKeyCombination freed[] = {
+        Qt::CTRL | Qt::Key_L, Qt::CTRL | Qt::Key_U, Qt::CTRL | Qt::Key_D, Qt::CTRL | Qt::Key_E,
+        Qt::CTRL | Qt::Key_W, Qt::CTRL | Qt::Key_M, Qt::CTRL | Qt::Key_Q, Qt::CTRL | Qt::Key_G,
+        Qt::CTRL | Qt::Key_BracketRight, Qt::CTRL | Qt::SHIFT | Qt::Key_BracketRight,
+        Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::SHIFT | Qt::Key_L, Qt::CTRL | Qt::Key_T};
+    for (QKeyCombination combination : freed) {
+        const int key = combination.toCombined();
+        if (QsciCommand* cmd = standardCommands()->boundTo(key)) {
+            if (cmd->key() == key)
+                cmd->setKey(0);
+            else
+                cmd->setAlternateKey(0);
+        }
+    }
+    for (int ind : {BracketIndicator, BracketContentIndicator, MarkIndicator}) {
+        indicatorDefine(StraightBoxIndicator, ind);
+        setIndicatorDrawUnder(true, ind);
+        SendScintilla(SCI_INDICSETALPHA, static_cast<unsigned long>(ind), 255L);
+        SendScintilla(SCI_INDICSETOUTLINEALPHA, static_cast<unsigned long>(ind), 255L);
+    }
+    m_lexer->setHighlighting(m_settings.SyntaxHighlightingDef);
+    setLineWrapping(m_settings.LineWrappingDef);
+
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &CTovoView::onModified);
+    connect(this, &QsciScintilla::cursorPositionChanged, this, &CTovoView::onCaretMoved);
+    m_colourTimer.setTimerType(Qt::CoarseTimer);
+    connect(&m_colourTimer, &QTimer::timeout, this, &CTovoView::colourTimerTick);
+    connect(&m_diskTimer, &QTimer::timeout, this, &CTovoView::diskTimerTick);
+    m_diskTimer.start(500);
+    restartTimers();
+    applyFontsAndColours();
+}
+
+CTovoView::~CTovoView()
+{
+    // The lexer goes before the editor that uses it.
+    setLexer(nullptr);
+}
+
+void CTovoView::restartTimers()
+{
+    m_colourTimer.stop();
+    if (m_settings.TypingDelayMS > 0)
+        m_colourTimer.start(m_settings.TypingDelayMS);
+}
+
+void CTovoView::setKnownNames(const QSet<QString>* names)
+{
+    m_lexer->setKnownNames(names);
+    applyFontsAndColours();
+}
+
+void CTovoView::applyFontsAndColours()
+{
+    m_busy = true;
+    const QFont font = FontConv::toQFont(m_scheme.font(E::SourceFont));
+    const QColor background = FontConv::toQColor(m_critical ? m_criticalBackground : m_scheme.color(E::Background));
+    m_lexer->applyScheme(m_scheme, font, background);
+    setFont(font);
+    setColor(FontConv::toQColor(m_scheme.color(E::Default)));
+    setPaper(background);
+    setIndicatorForegroundColor(FontConv::toQColor(m_scheme.color(E::BracketsBackground)), BracketIndicator);
+    setIndicatorForegroundColor(FontConv::toQColor(m_scheme.color(E::BracketsContentBackground)),
+                                BracketContentIndicator);
+    setIndicatorForegroundColor(FontConv::toQColor(m_scheme.color(E::MarkedTextBackground)), MarkIndicator);
+    m_gate.clear();
+    m_lexer->setDeferred(false);
+    m_lexer->colourAll();
+    m_busy = false;
+}
+
+void CTovoView::setCritical(bool critical, std::uint32_t criticalBackground)
+{
+    m_critical = critical;
+    m_criticalBackground = criticalBackground;
+    applyFontsAndColours();
+}
+
+void CTovoView::setHighlighting(bool on)
+{
+    m_lexer->setHighlighting(on);
+    applyFontsAndColours();
+}
+
+bool CTovoView::highlighting() const { return m_lexer->highlighting(); }
+
+void CTovoView::setLineWrapping(bool on) { setWrapMode(on ? WrapWord : WrapNone); }
+
+void CTovoView::onModified(int position, int type, const char*, int, int linesAdded, int, int, int, int, int)
+{
+    if (!(type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)))
+        return;
+    m_lexer->noteModification(position, type, linesAdded);
+    if (m_busy)
+        return;
+    if (m_settings.TypingDelayMS <= 0) {
+        // No delay: coloured as soon as the editor has finished this change.
+        QMetaObject::invokeMethod(this, &CTovoView::processChange, Qt::QueuedConnection);
+        return;
+    }
+    m_gate.changed();
+    m_lexer->setDeferred(true);
+}
+
+void CTovoView::colourTimerTick()
+{
+    if (m_gate.tick())
+        processChange();
+}
+
+void CTovoView::processChange()
+{
+    m_gate.clear();
+    m_lexer->setDeferred(false);
+    m_lexer->colourChanges();
+    emit changeProcessed();
+}
+
+void CTovoView::diskTimerTick()
+{
+    if (!m_settings.CheckFS)
+        return;
+    int line = 0;
+    int index = 0;
+    getCursorPosition(&line, &index);
+    if (m_doc.checkChangedOnDisk(m_prompter) == CTovoDoc::DiskCheck::Reloaded) {
+        setCursorPosition(std::min(line, lines() - 1), 0);
+        emit reloaded();
+    }
+}
+
+void CTovoView::undo()
+{
+    if (m_gate.isWaiting())
+        processChange();
+    QsciScintilla::undo();
+}
+
+void CTovoView::redo()
+{
+    if (m_gate.isWaiting())
+        processChange();
+    QsciScintilla::redo();
+}
+
+void CTovoView::paste()
+{
+    // Only the clipboard's plain text, whatever else it offers.
+    const QString text = QApplication::clipboard()->text();
+    if (!text.isEmpty())
+        replaceSelectedText(text);
+}
+
+void CTovoView::replaceDocumentText(const QString& newText)
+{
+    const long anchor = SendScintilla(SCI_GETANCHOR);
+    const long caret = SendScintilla(SCI_GETCURRENTPOS);
+    const QByteArray bytes = newText.toUtf8();
+    beginUndoAction();
+    SendScintilla(SCI_SETTARGETRANGE, 0UL, SendScintilla(SCI_GETLENGTH));
+    SendScintilla(SCI_REPLACETARGET, static_cast<unsigned long>(bytes.size()), bytes.constData());
+    endUndoAction();
+    const long length = SendScintilla(SCI_GETLENGTH);
+    SendScintilla(SCI_SETSEL, static_cast<unsigned long>(std::min(anchor, length)), std::min(caret, length));
+}
+
+void CTovoView::loadDocumentText(const QString& newText)
+{
+    m_busy = true;
+    setText(newText);
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+    setModified(false);
+    applyFontsAndColours();
+}
+
+int CTovoView::caretPos() const { return static_cast<int>(SendScintilla(SCI_GETCURRENTPOS)); }
+
+int CTovoView::lineTotal() const { return lines(); }
+
+void CTovoView::indent(bool unindent)
+{
+    const int spaces = std::max(1, m_settings.SpacesInTab);
+    if (hasSelectedText() && selectedText().contains(u'\n')) {
+        int lineFrom = 0, indexFrom = 0, lineTo = 0, indexTo = 0;
+        getSelection(&lineFrom, &indexFrom, &lineTo, &indexTo);
+        const bool caretAtStart = SendScintilla(SCI_GETCURRENTPOS) < SendScintilla(SCI_GETANCHOR);
+        setSelection(lineFrom, 0, lineTo, indexTo);
+        const QString block = EditorText::indentBlock(selectedText(), spaces, unindent);
+        const long start = SendScintilla(SCI_GETSELECTIONSTART);
+        replaceSelectedText(block);
+        const long end = start + block.toUtf8().size();
+        if (caretAtStart)
+            SendScintilla(SCI_SETSEL, static_cast<unsigned long>(end), start);
+        else
+            SendScintilla(SCI_SETSEL, static_cast<unsigned long>(start), end);
+        return;
+    }
+    if (!unindent) {
+        replaceSelectedText(QString(spaces, u' '));
+        return;
+    }
+    int line = 0, index = 0;
+    getCursorPosition(&line, &index);
+    const QString lineText = text(line);
+    const int remove = EditorText::unindentAtCaret(lineText, index, spaces);
+    if (remove > 0) {
+        setSelection(line, index - remove, line, index);
+        removeSelectedText();
+    }
+}
+
+void CTovoView::goToLine(int line)
+{
+    line = std::clamp(line, 1, lines());
+    setCursorPosition(line - 1, 0);
+    ensureLineVisible(line - 1);
+}
+
+void CTovoView::addGoToHistory(const QString& number)
+{
+    if (!m_goToHistory.contains(number))
+        m_goToHistory << number;
+}
+
+QString CTovoView::wordAtCaret() const
+{
+    if (hasSelectedText())
+        return selectedText().trimmed();
+    int line = 0, index = 0;
+    getCursorPosition(&line, &index);
+    return EditorText::wordAt(text(line), index);
+}
+
+QString CTovoView::identifierAtCaret() const { return EditorText::identifierOf(wordAtCaret()); }
+
+void CTovoView::copyAsString()
+{
+    if (hasSelectedText())
+        QApplication::clipboard()->setText(EditorText::copyAsString(selectedText()));
+}
+
+void CTovoView::copyAsUrl(const QString& serverText)
+{
+    if (hasSelectedText())
+        QApplication::clipboard()->setText(EditorText::copyAsUrl(selectedText(), serverText));
+}
+
+void CTovoView::clearIndicator(int indicator, int start, int end)
+{
+    if (end <= start)
+        return;
+    SendScintilla(SCI_SETINDICATORCURRENT, static_cast<unsigned long>(indicator));
+    SendScintilla(SCI_INDICATORCLEARRANGE, static_cast<unsigned long>(start), static_cast<long>(end - start));
+}
+
+void CTovoView::fillIndicator(int indicator, int start, int end)
+{
+    if (end <= start)
+        return;
+    SendScintilla(SCI_SETINDICATORCURRENT, static_cast<unsigned long>(indicator));
+    SendScintilla(SCI_INDICATORFILLRANGE, static_cast<unsigned long>(start), static_cast<long>(end - start));
+}
+
+bool CTovoView::hasIndicator(int indicator, int pos) const
+{
+    return SendScintilla(SCI_INDICATORVALUEAT, static_cast<unsigned long>(indicator), static_cast<long>(pos)) != 0;
+}
+
+void CTovoView::paintBrackets()
+{
+    const long length = SendScintilla(SCI_GETLENGTH);
+    // The old pair's positions may have moved with edits: clear both kinds everywhere.
+    clearIndicator(BracketIndicator, 0, static_cast<int>(length));
+    clearIndicator(BracketContentIndicator, 0, static_cast<int>(length));
+    m_bracketA = m_bracketB = -1;
+    if (hasSelectedText())
+        return;
+    const char* text = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+    const QByteArrayView bytes(text, length);
+    const int at = EditorText::bracketNearCaret(bytes, caretPos());
+    if (at < 0)
+        return;
+    const int other = EditorText::matchingBracket(bytes, at);
+    m_bracketA = std::min(at, other);
+    m_bracketB = std::max(at, other);
+    fillIndicator(BracketContentIndicator, m_bracketA + 1, m_bracketB);
+    fillIndicator(BracketIndicator, m_bracketA, m_bracketA + 1);
+    fillIndicator(BracketIndicator, m_bracketB, m_bracketB + 1);
+}
+
+void CTovoView::onCaretMoved()
+{
+    paintBrackets();
+    int line = 0, index = 0;
+    getCursorPosition(&line, &index);
+    emit caretMoved(line + 1, index + 1);
+    if (m_settings.WordHighlight)
+        markIdentifier(true);
+}
+
+void CTovoView::goToMatchingBracket()
+{
+    if (m_bracketA < 0)
+        return;
+    const int target = caretPos() <= m_bracketA ? m_bracketB : m_bracketA;
+    SendScintilla(SCI_GOTOPOS, static_cast<unsigned long>(target));
+}
+
+void CTovoView::selectToMatchingBracket()
+{
+    if (m_bracketA >= 0)
+        SendScintilla(SCI_SETSEL, static_cast<unsigned long>(m_bracketA), static_cast<long>(m_bracketB + 1));
+}
+
+void CTovoView::clearMarks()
+{
+    clearIndicator(MarkIndicator, 0, static_cast<int>(SendScintilla(SCI_GETLENGTH)));
+    m_markedWord.clear();
+}
+
+void CTovoView::markIdentifier(bool fromWordHighlight)
+{
+    const QString id = identifierAtCaret();
+    if (!m_markedWord.isEmpty()) {
+        if (fromWordHighlight && id == m_markedWord)
+            return;
+        const QString old = m_markedWord;
+        clearMarks();
+        if (id == old)
+            return; // Ctrl+M again takes the mark off
+    }
+    if (id.isEmpty())
+        return;
+    m_markedWord = id;
+    const long length = SendScintilla(SCI_GETLENGTH);
+    const char* text = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+    const QByteArrayView bytes(text, length);
+    const QByteArray word = id.toUtf8();
+    for (qsizetype at = bytes.indexOf(word); at >= 0; at = bytes.indexOf(word, at + word.size()))
+        fillIndicator(MarkIndicator, static_cast<int>(at), static_cast<int>(at + word.size()));
+}
+
+void CTovoView::moveWordStoppingAtBackquote(bool right, bool extend)
+{
+    const long before = SendScintilla(SCI_GETCURRENTPOS);
+    SendScintilla(right ? (extend ? SCI_WORDRIGHTEXTEND : SCI_WORDRIGHT) : (extend ? SCI_WORDLEFTEXTEND : SCI_WORDLEFT));
+    const long after = SendScintilla(SCI_GETCURRENTPOS);
+    const char* text = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+    // A backquote inside the word passed over is a stop of its own.
+    long stop = -1;
+    if (right) {
+        for (long i = before + 1; i < after; ++i)
+            if (text[i] == '`') {
+                stop = i;
+                break;
+            }
+    } else {
+        for (long i = before - 1; i > after; --i)
+            if (text[i] == '`') {
+                stop = i;
+                break;
+            }
+    }
+    if (stop < 0)
+        return;
+    if (extend)
+        SendScintilla(SCI_SETSEL, static_cast<unsigned long>(SendScintilla(SCI_GETANCHOR)), stop);
+    else
+        SendScintilla(SCI_GOTOPOS, static_cast<unsigned long>(stop));
+}
+
+void CTovoView::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    switch (event->key()) {
+    case Qt::Key_Tab:
+        if (mods == Qt::NoModifier) {
+            indent(false);
+            return;
+        }
+        break;
+    case Qt::Key_Backtab:
+        indent(true);
+        return;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        if (mods & Qt::ControlModifier) {
+            moveWordStoppingAtBackquote(event->key() == Qt::Key_Right, mods & Qt::ShiftModifier);
+            return;
+        }
+        break;
+    case Qt::Key_BracketRight:
+        if (mods == Qt::ControlModifier) {
+            goToMatchingBracket();
+            return;
+        }
+        if (mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
+            selectToMatchingBracket();
+            return;
+        }
+        break;
+    case Qt::Key_Z:
+        if (mods == Qt::ControlModifier) {
+            undo();
+            return;
+        }
+        break;
+    case Qt::Key_Backspace:
+        if (mods == Qt::AltModifier) {
+            undo();
+            return;
+        }
+        break;
+    case Qt::Key_Y:
+        if (mods == Qt::ControlModifier) {
+            redo();
+            return;
+        }
+        break;
+    case Qt::Key_U:
+        if (mods == Qt::ControlModifier) {
+            toggleHighlighting();
+            return;
+        }
+        break;
+    case Qt::Key_L:
+        if (mods == Qt::ControlModifier) {
+            setLineWrapping(!lineWrapping());
+            return;
+        }
+        break;
+    case Qt::Key_M:
+        if (mods == Qt::ControlModifier) {
+            markIdentifier(false);
+            return;
+        }
+        break;
+    case Qt::Key_V:
+        if (mods == Qt::ControlModifier) {
+            paste();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QsciScintilla::keyPressEvent(event);
+}

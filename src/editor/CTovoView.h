@@ -1,0 +1,129 @@
+// The source view: a QScintilla editor showing one q document, coloured by
+// the q lexer after each quiet typing period, with the editing commands that
+// need no connection (tab indenting, go to line, bracket matching, marking,
+// the two copy forms, plain-text paste).
+#pragma once
+
+#include "core/settings/CDlgQSettings.h"
+#include "editor/CDocEditor.h"
+#include "editor/CTovoDoc.h"
+#include "editor/CTypingGate.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QSet>
+#include <QStringList>
+#include <QTimer>
+
+#include <cstdint>
+#include <memory>
+
+class CDialogFontsColors;
+class CQLexer;
+class Prompter;
+
+class CTovoView : public QsciScintilla, public CDocEditor {
+    Q_OBJECT
+public:
+    CTovoView(const CDialogFontsColors& scheme, const CDlgEditorSettings& settings, Prompter& prompter,
+              QWidget* parent = nullptr);
+    ~CTovoView() override;
+
+    CTovoDoc& document() { return m_doc; }
+    CQLexer& lexer() { return *m_lexer; }
+
+    // Source font, "Default" text colour and background, then full colouring.
+    void applyFontsAndColours();
+    // Critical instances show CriticalBackground instead of "Background".
+    void setCritical(bool critical, std::uint32_t criticalBackground);
+    void setHighlighting(bool on);
+    bool highlighting() const;
+    void toggleHighlighting() { setHighlighting(!highlighting()); }
+    void setLineWrapping(bool on);
+    bool lineWrapping() const { return wrapMode() != WrapNone; }
+    // Restarts the colouring timer with the settings' TypingDelayMS.
+    void restartTimers();
+    void setKnownNames(const QSet<QString>* names);
+
+    // Whether a change waits for the typing delay to pass.
+    bool changePending() const { return m_gate.isWaiting(); }
+    // Colours what changed since the last run and tells listeners.
+    void processChange();
+
+    // Commands.
+    void indent(bool unindent);
+    void goToLine(int line); // 1-based
+    int lineTotal() const;
+    const QStringList& goToHistory() const { return m_goToHistory; }
+    void addGoToHistory(const QString& number);
+    void goToMatchingBracket();
+    void selectToMatchingBracket();
+    // Toggles the mark on the identifier at the caret (Ctrl+M).
+    void markIdentifier(bool fromWordHighlight = false);
+    QString markedWord() const { return m_markedWord; }
+    QString wordAtCaret() const;
+    QString identifierAtCaret() const;
+    void copyAsString();
+    void copyAsUrl(const QString& serverText);
+    // The highlighted bracket pair (byte positions), -1 when none.
+    int bracketOpen() const { return m_bracketA; }
+    int bracketClose() const { return m_bracketB; }
+    // Whether indicator (0 bracket, 1 bracket content, 2 marked word) covers pos.
+    bool hasIndicator(int indicator, int pos) const;
+
+    // CDocEditor
+    QString documentText() const override { return text(); }
+    void replaceDocumentText(const QString& text) override;
+    void loadDocumentText(const QString& text) override;
+    bool isDocumentModified() const override { return isModified(); }
+    void setDocumentModified(bool modified) override { setModified(modified); }
+
+    enum Indicator { BracketIndicator = 0, BracketContentIndicator = 1, MarkIndicator = 2 };
+
+public slots:
+    // One tick of the colouring timer.
+    void colourTimerTick();
+    // One tick of the file-change timer.
+    void diskTimerTick();
+    void undo() override;
+    void redo() override;
+    void paste() override;
+
+signals:
+    // After each processed change: the title's modified mark may have changed.
+    void changeProcessed();
+    void caretMoved(int line, int column);
+    // The file was reloaded after a change on disk.
+    void reloaded();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void onModified(int position, int type, const char* text, int length, int linesAdded, int line, int, int, int,
+                    int);
+    void onCaretMoved();
+    void paintBrackets();
+    void clearIndicator(int indicator, int start, int end);
+    void fillIndicator(int indicator, int start, int end);
+    void clearMarks();
+    void paintMarks(int from, int to);
+    void moveWordStoppingAtBackquote(bool right, bool extend);
+    int caretPos() const;
+
+    const CDialogFontsColors& m_scheme;
+    const CDlgEditorSettings& m_settings;
+    Prompter& m_prompter;
+    CTovoDoc m_doc;
+    std::unique_ptr<CQLexer> m_lexer;
+    CTypingGate m_gate;
+    QTimer m_colourTimer;
+    QTimer m_diskTimer;
+    bool m_busy = true; // until the first full colouring, and during our own work
+    bool m_critical = false;
+    std::uint32_t m_criticalBackground = 0;
+    int m_bracketA = -1;
+    int m_bracketB = -1;
+    QString m_markedWord;
+    QStringList m_goToHistory;
+};

@@ -1,0 +1,408 @@
+// The source view driven as a user would: colouring through the q lexer
+// (whole and after edits), the typing delay, fonts and colours, and the
+// editing commands.
+#include "core/colors/CDialogFontsColors.h"
+#include "core/settings/CDlgQSettings.h"
+#include "editor/CQLexer.h"
+#include "editor/CSyntaxHighlighting.h"
+#include "editor/CTovoView.h"
+
+#include "ScriptedPrompter.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+using E = CDialogFontsColors;
+using Sci = QsciScintillaBase;
+
+QString readScript(const QString& name)
+{
+    QFile f(QDir(QStringLiteral(TOVO_EDITOR_SCRIPTS)).filePath(name));
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+QByteArray stylesOf(const CTovoView& view)
+{
+    const long n = view.SendScintilla(Sci::SCI_GETLENGTH);
+    QByteArray out(n, '\0');
+    for (qsizetype i = 0; i < n; ++i)
+        out[i] = char(view.SendScintilla(Sci::SCI_GETSTYLEAT, static_cast<unsigned long>(i), 0L));
+    return out;
+}
+
+int bytePos(const QString& text, int charPos) { return int(text.left(charPos).toUtf8().size()); }
+
+struct Fixture {
+    CDialogFontsColors scheme;
+    CDlgEditorSettings settings;
+    ScriptedPrompter prompter;
+    std::unique_ptr<CTovoView> view;
+
+    explicit Fixture(int typingDelay = 0)
+    {
+        settings.TypingDelayMS = typingDelay;
+        view = std::make_unique<CTovoView>(scheme, settings, prompter);
+    }
+    CTovoView& v() { return *view; }
+    // Shown and painted, so that caret moves are reported as in use.
+    void show()
+    {
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+    }
+    void settle()
+    {
+        view->viewport()->repaint();
+        QCoreApplication::processEvents();
+    }
+    void load(const QString& text) { view->loadDocumentText(text); }
+};
+
+} // namespace
+
+class TestView : public QObject {
+    Q_OBJECT
+private slots:
+    void lexerAgreesWithColouriser();
+    void editsMatchFullColouring_data();
+    void editsMatchFullColouring();
+    void typingDelay();
+    void fontsAndColours();
+    void highlightingOff();
+    void tabKeys_data();
+    void tabKeys();
+    void undoGroupsTyping();
+    void bracketHighlight();
+    void markToggles();
+    void copyForms();
+    void plainTextPaste();
+    void goToLine();
+    void noDiskQuestionWithoutCheckFS();
+    void diskReload();
+};
+
+void TestView::lexerAgreesWithColouriser()
+{
+    Fixture f;
+    const QString text = readScript(QStringLiteral("feed.q"));
+    f.load(text);
+    CSyntaxHighlighting hl(nullptr, f.scheme);
+    hl.colourText(text);
+    QList<int> expected(text.size(), 0);
+    for (const CHiRegion& r : hl.regions())
+        for (int i = r.start; i <= r.end; ++i)
+            expected[i] = CQLexer::styleOf(r.element);
+    const QByteArray styles = stylesOf(f.v());
+    for (int i = 0; i < text.size(); ++i) {
+        if (int(styles[bytePos(text, i)]) != expected[i])
+            QFAIL(qPrintable(QStringLiteral("char %1 near \"%2\": style %3, expected %4")
+                                 .arg(i).arg(text.mid(i, 20)).arg(int(styles[bytePos(text, i)])).arg(expected[i])));
+    }
+}
+
+void TestView::editsMatchFullColouring_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::newRow("trades") << "trades.q";
+    QTest::newRow("feed") << "feed.q";
+    QTest::newRow("utils") << "utils.q";
+}
+
+void TestView::editsMatchFullColouring()
+{
+    QFETCH(QString, script);
+    Fixture f(100000);
+    f.load(readScript(script));
+    const QStringList pieces{QStringLiteral("\""), QStringLiteral("/"), QStringLiteral("\\"), QStringLiteral("\n"),
+                             QStringLiteral("\n/\n"), QStringLiteral("\n\\\n"), QStringLiteral(" /"),
+                             QStringLiteral("x"), QStringLiteral("`a"), QString::fromUtf8("\xd0\xaf"),
+                             QStringLiteral("\\\""), QStringLiteral("select"), QStringLiteral("\t")};
+    QRandomGenerator rng(7u + quint32(qHash(script)));
+    Fixture fresh;
+    for (int step = 0; step < 150; ++step) {
+        const QString text = f.v().text();
+        const int pos = int(rng.bounded(quint32(text.size() + 1)));
+        const int removed = rng.bounded(3) == 0 ? int(rng.bounded(quint32(std::min<qsizetype>(30, text.size() - pos) + 1))) : 0;
+        const int at = bytePos(text, pos);
+        bool edited = removed > 0;
+        if (removed > 0)
+            f.v().SendScintilla(Sci::SCI_DELETERANGE, static_cast<unsigned long>(at),
+                                static_cast<long>(bytePos(text, pos + removed) - at));
+        if (rng.bounded(4) != 0) {
+            const QByteArray piece = pieces[int(rng.bounded(quint32(pieces.size())))].toUtf8();
+            f.v().SendScintilla(Sci::SCI_INSERTTEXT, static_cast<unsigned long>(at), piece.constData());
+            edited = true;
+        }
+        if (rng.bounded(3) != 0)
+            continue;
+        if (edited)
+            QVERIFY(f.v().changePending());
+        f.v().processChange();
+        fresh.load(f.v().text());
+        const QByteArray got = stylesOf(f.v());
+        const QByteArray want = stylesOf(fresh.v());
+        if (got != want) {
+            int i = 0;
+            while (got[i] == want[i])
+                ++i;
+            QFAIL(qPrintable(QStringLiteral("step %1: byte %2 style %3, full colouring gives %4")
+                                 .arg(step).arg(i).arg(int(got[i])).arg(int(want[i]))));
+        }
+    }
+}
+
+void TestView::typingDelay()
+{
+    Fixture slow(100000);
+    slow.load(QStringLiteral("a:1\nb:2"));
+    slow.v().setCursorPosition(0, 0);
+    QTest::keyClicks(&slow.v(), QStringLiteral("\""));
+    QCOMPARE(slow.v().text(), QStringLiteral("\"a:1\nb:2"));
+    QCOMPARE(int(slow.v().SendScintilla(Sci::SCI_GETSTYLEAT, 5UL, 0L)), int(E::Identifier));
+    QVERIFY(slow.v().changePending());
+    slow.v().colourTimerTick(); // "typed" becomes "pending"
+    QCOMPARE(int(slow.v().SendScintilla(Sci::SCI_GETSTYLEAT, 5UL, 0L)), int(E::Identifier));
+    slow.v().colourTimerTick(); // a whole quiet period: processed
+    QVERIFY(!slow.v().changePending());
+    QCOMPARE(int(slow.v().SendScintilla(Sci::SCI_GETSTYLEAT, 5UL, 0L)), int(E::String));
+
+    // A keystroke between ticks starts the wait again.
+    QTest::keyClicks(&slow.v(), QStringLiteral("x"));
+    slow.v().colourTimerTick();
+    QTest::keyClicks(&slow.v(), QStringLiteral("\""));
+    slow.v().colourTimerTick();
+    QCOMPARE(int(slow.v().SendScintilla(Sci::SCI_GETSTYLEAT, 5UL, 0L)), int(E::String));
+    slow.v().colourTimerTick();
+    QCOMPARE(slow.v().text(), QStringLiteral("\"x\"a:1\nb:2"));
+    QCOMPARE(int(slow.v().SendScintilla(Sci::SCI_GETSTYLEAT, 4UL, 0L)), int(E::Operator));
+
+    Fixture now(0);
+    now.load(QStringLiteral("a:1"));
+    QSignalSpy processed(&now.v(), &CTovoView::changeProcessed);
+    now.v().setCursorPosition(0, 3);
+    QTest::keyClicks(&now.v(), QStringLiteral("j"));
+    QCoreApplication::processEvents();
+    QCOMPARE(processed.size(), 1);
+    QCOMPARE(int(now.v().SendScintilla(Sci::SCI_GETSTYLEAT, 2UL, 0L)), int(E::Long));
+}
+
+void TestView::fontsAndColours()
+{
+    Fixture f;
+    f.load(QStringLiteral("select x"));
+    QVERIFY(f.v().lexer().font(E::Keyword).bold());
+    QVERIFY(!f.v().lexer().font(E::Identifier).bold());
+    QCOMPARE(f.v().lexer().color(E::Comment), QColor(0x80, 0x80, 0x80));
+    QCOMPARE(f.v().lexer().color(0), QColor(0, 0, 0));
+    QCOMPARE(f.v().lexer().paper(E::Keyword), QColor(0xFF, 0xFF, 0xFF));
+    f.scheme.setKeywordsAreBold(false);
+    f.scheme.setColor(E::Background, 0x102030);
+    f.v().applyFontsAndColours();
+    QVERIFY(!f.v().lexer().font(E::Keyword).bold());
+    QCOMPARE(f.v().lexer().paper(E::Keyword), QColor(0x30, 0x20, 0x10));
+    f.v().setCritical(true, 0xC8C8FF);
+    QCOMPARE(f.v().lexer().paper(0), QColor(0xFF, 0xC8, 0xC8));
+    // Colouring survives re-applying: the keyword keeps its style.
+    QCOMPARE(int(f.v().SendScintilla(Sci::SCI_GETSTYLEAT, 0UL, 0L)), int(E::Keyword));
+}
+
+void TestView::highlightingOff()
+{
+    Fixture f;
+    f.load(QStringLiteral("x:\"s\" / c"));
+    QVERIFY(stylesOf(f.v()).count('\0') < f.v().text().size());
+    QTest::keyClick(&f.v(), Qt::Key_U, Qt::ControlModifier);
+    QVERIFY(!f.v().highlighting());
+    QCOMPARE(stylesOf(f.v()), QByteArray(f.v().text().size(), '\0'));
+    // Typing while off colours nothing.
+    QTest::keyClicks(&f.v(), QStringLiteral("`a"));
+    QCoreApplication::processEvents();
+    QCOMPARE(stylesOf(f.v()).count('\0'), f.v().text().size());
+    QTest::keyClick(&f.v(), Qt::Key_U, Qt::ControlModifier);
+    QCOMPARE(int(f.v().SendScintilla(Sci::SCI_GETSTYLEAT, 2UL, 0L)), int(E::Symbol));
+}
+
+void TestView::tabKeys_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<int>>("selection"); // line from, index from, line to, index to
+    QTest::addColumn<bool>("shift");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("tab inserts spaces") << "ab" << QList<int>{0, 1, 0, 1} << false << "a    b";
+    QTest::newRow("tab replaces selection") << "abc" << QList<int>{0, 1, 0, 2} << false << "a    c";
+    QTest::newRow("block indent") << "a\nb\nc" << QList<int>{0, 1, 2, 1} << false << "    a\n    b\n    c";
+    QTest::newRow("block unindent") << "      a\n  b\nc" << QList<int>{0, 3, 2, 1} << true << "  a\nb\nc";
+    QTest::newRow("shift tab in indent") << "x\n      y" << QList<int>{1, 6, 1, 6} << true << "x\n  y";
+    QTest::newRow("shift tab after text") << "x\n  y  z" << QList<int>{1, 5, 1, 5} << true << "x\n  y  z";
+}
+
+void TestView::tabKeys()
+{
+    QFETCH(QString, text);
+    QFETCH(QList<int>, selection);
+    QFETCH(bool, shift);
+    QFETCH(QString, expected);
+    Fixture f;
+    f.settings.SpacesInTab = 4;
+    f.load(text);
+    f.v().setSelection(selection[0], selection[1], selection[2], selection[3]);
+    QTest::keyClick(&f.v(), shift ? Qt::Key_Backtab : Qt::Key_Tab, shift ? Qt::ShiftModifier : Qt::NoModifier);
+    QCOMPARE(f.v().text(), expected);
+    if (selection[0] != selection[2]) // the block stays selected
+        QCOMPARE(f.v().selectedText(), expected);
+}
+
+void TestView::undoGroupsTyping()
+{
+    Fixture f(100000);
+    f.load(QStringLiteral("x"));
+    f.v().setCursorPosition(0, 1);
+    QTest::keyClicks(&f.v(), QStringLiteral("abc"));
+    QTest::keyClick(&f.v(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(f.v().text(), QStringLiteral("x"));
+    QTest::keyClick(&f.v(), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(f.v().text(), QStringLiteral("xabc"));
+    QTest::keyClick(&f.v(), Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(f.v().isRedoAvailable());
+    QTest::keyClicks(&f.v(), QStringLiteral("d"));
+    QVERIFY(!f.v().isRedoAvailable());
+}
+
+void TestView::bracketHighlight()
+{
+    Fixture f;
+    f.load(QStringLiteral("(a[1])"));
+    f.show();
+    f.v().setCursorPosition(0, 6);
+    f.settle();
+    QCOMPARE(f.v().bracketOpen(), 0);
+    QCOMPARE(f.v().bracketClose(), 5);
+    QVERIFY(f.v().hasIndicator(CTovoView::BracketIndicator, 0));
+    QVERIFY(f.v().hasIndicator(CTovoView::BracketContentIndicator, 3));
+    f.v().setCursorPosition(0, 2);
+    f.settle();
+    QCOMPARE(f.v().bracketOpen(), 2);
+    QCOMPARE(f.v().bracketClose(), 4);
+    QVERIFY(!f.v().hasIndicator(CTovoView::BracketIndicator, 0)); // the old pair is cleared
+    QTest::keyClick(&f.v(), Qt::Key_BracketRight, Qt::ControlModifier);
+    QCOMPARE(int(f.v().SendScintilla(Sci::SCI_GETCURRENTPOS, 0UL, 0L)), 4);
+    QTest::keyClick(&f.v(), Qt::Key_BracketRight, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(f.v().selectedText(), QStringLiteral("[1]"));
+}
+
+void TestView::markToggles()
+{
+    Fixture f;
+    f.load(QStringLiteral("x:max x"));
+    f.v().setCursorPosition(0, 0);
+    QTest::keyClick(&f.v(), Qt::Key_M, Qt::ControlModifier);
+    QCOMPARE(f.v().markedWord(), QStringLiteral("x"));
+    QList<int> marked;
+    for (int i = 0; i < 7; ++i)
+        if (f.v().hasIndicator(CTovoView::MarkIndicator, i))
+            marked << i;
+    QCOMPARE(marked, (QList<int>{0, 4, 6}));
+    QTest::keyClick(&f.v(), Qt::Key_M, Qt::ControlModifier);
+    QVERIFY(f.v().markedWord().isEmpty());
+    for (int i = 0; i < 7; ++i)
+        QVERIFY(!f.v().hasIndicator(CTovoView::MarkIndicator, i));
+}
+
+void TestView::copyForms()
+{
+    Fixture f;
+    f.load(QStringLiteral("a\"b\\c\ntil 3"));
+    f.v().setSelection(0, 0, 0, 5);
+    f.v().copyAsString();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("\"a\\\"b\\\\c\""));
+    f.v().setSelection(1, 0, 1, 5);
+    f.v().copyAsUrl(QStringLiteral("`:localhost:5001"));
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("http://localhost:5001?til%203"));
+}
+
+void TestView::plainTextPaste()
+{
+    Fixture f;
+    f.load(QStringLiteral("ab"));
+    auto* mime = new QMimeData;
+    mime->setText(QStringLiteral("x\"y"));
+    mime->setHtml(QStringLiteral("<b>formatted</b>"));
+    QApplication::clipboard()->setMimeData(mime);
+    f.v().setCursorPosition(0, 1);
+    QTest::keyClick(&f.v(), Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(f.v().text(), QStringLiteral("ax\"yb"));
+    QCoreApplication::processEvents();
+    QCOMPARE(int(f.v().SendScintilla(Sci::SCI_GETSTYLEAT, 3UL, 0L)), int(E::String));
+}
+
+void TestView::goToLine()
+{
+    Fixture f;
+    f.load(QStringLiteral("a\nb\nc"));
+    QCOMPARE(f.v().lineTotal(), 3);
+    f.v().goToLine(3);
+    QCOMPARE(int(f.v().SendScintilla(Sci::SCI_GETCURRENTPOS, 0UL, 0L)), 4);
+    f.v().addGoToHistory(QStringLiteral("3"));
+    f.v().addGoToHistory(QStringLiteral("3"));
+    QCOMPARE(f.v().goToHistory(), QStringList{QStringLiteral("3")});
+}
+
+void TestView::noDiskQuestionWithoutCheckFS()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.q"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("a:1\n");
+    file.close();
+    Fixture f;
+    f.settings.CheckFS = false;
+    QVERIFY(f.v().document().open(path, f.prompter));
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(30), QFileDevice::FileModificationTime));
+    file.close();
+    f.v().diskTimerTick(); // any question would fail the test
+    QVERIFY(f.prompter.asked().isEmpty());
+}
+
+void TestView::diskReload()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.q"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("a:1\nb:2\nc:3\n");
+    file.close();
+    Fixture f;
+    f.settings.CheckFS = true;
+    QVERIFY(f.v().document().open(path, f.prompter));
+    f.v().setCursorPosition(2, 1);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("x:\"1\"\ny:2\n");
+    file.flush();
+    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(30), QFileDevice::FileModificationTime));
+    file.close();
+    f.prompter.expect(QDir::toNativeSeparators(path)
+                          + QStringLiteral("\n\nThis file has been modified outside of the source editor.\nDo you "
+                                           "want to reload it?"),
+                      QStringLiteral("Tovo"), Prompter::Buttons::YesNo, Prompter::Icon::Question, Prompter::Answer::Yes);
+    f.v().diskTimerTick();
+    QCOMPARE(f.prompter.pending(), 0);
+    QCOMPARE(f.v().text(), QStringLiteral("x:\"1\"\ny:2\n"));
+    int line = -1, index = -1;
+    f.v().getCursorPosition(&line, &index);
+    QCOMPARE(line, 2);
+    QCOMPARE(index, 0);
+    QVERIFY(!f.v().isModified());
+    QCOMPARE(int(f.v().SendScintilla(Sci::SCI_GETSTYLEAT, 2UL, 0L)), int(E::String));
+}
+
+QTEST_MAIN(TestView)
+#include "tst_view.moc"
