@@ -1,0 +1,89 @@
+// A session: one connection handle to one kdb+ instance plus the last reply
+// received on it. A session either owns its handle (opened it, closes it) or
+// borrows another session's handle and never closes it.
+#pragma once
+
+#include "kdb/k.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+class AuthPlugins;
+class CDlgQSettings;
+class CredentialCache;
+class Prompter;
+class SettingsStore;
+
+// What opening a session needs from the application.
+struct SessionContext {
+    CDlgQSettings* q = nullptr;     // live Q settings (credentials, capability, TLS)
+    SettingsStore* store = nullptr; // ConnectTimeoutSec; saving the page after a TLS flip
+    Prompter* prompter = nullptr;   // null: questions are answered No and messages dropped
+    AuthPlugins* plugins = nullptr;
+    CredentialCache* cache = nullptr;
+    // The client library's connect (khpunc unless replaced, e.g. to observe
+    // the capability sent).
+    std::function<int(const QByteArray& host, int port, const QByteArray& credentials, int timeoutMs,
+                       int capability)>
+        connectCall;
+};
+
+class CQHelper {
+public:
+    explicit CQHelper(SessionContext context);
+    // A session around another session's handle.
+    static CQHelper borrowing(int handle, SessionContext context = {});
+    ~CQHelper();
+    CQHelper(CQHelper&& other) noexcept;
+    CQHelper(const CQHelper&) = delete;
+    CQHelper& operator=(const CQHelper&) = delete;
+    CQHelper& operator=(CQHelper&&) = delete;
+
+    int handle() const { return m_handle.load(); }
+    bool ownsHandle() const { return m_owns; }
+    bool isOpen() const { return handle() > 0; }
+    SessionContext& context() { return m_context; }
+
+    // Parses the symbol, resolves credentials and connects: a handle > 0 (now
+    // held), 0 credentials refused, -1 unreachable or refused, -2 time-out,
+    // -3 TLS set-up failure.
+    int open(const QString& symbol);
+    // The connect step alone.
+    int connect(const QString& host, int port, const QString& credentials);
+    // Closes an owned handle; the handle becomes -1 either way.
+    void close();
+
+    struct Credentials {
+        QString text;
+        QString input;          // the resolution input
+        bool resolved = false;  // false: the symbol's own credentials
+        bool fromCache = false;
+    };
+    Credentials resolveCredentials(const QString& credentialsText);
+
+    // The last reply; the session holds one reference, released by the
+    // release rule (a worker may still own it).
+    K lastReply() const { return m_lastReply; }
+    void setLastReply(K value);
+    void releaseLastReply();
+    K takeLastReply();
+
+    std::int64_t elapsedMs = 0;
+    std::int64_t memoryGrowth = 0;
+    // One-shot: the next synchronous run goes through the wrapping lambda.
+    std::atomic<bool> wrapNext{false};
+
+private:
+    int connectOnce(const QString& host, int port, const QString& credentials);
+    void showTlsFailure();
+    bool askYes(const QString& text);
+
+    SessionContext m_context;
+    std::atomic<int> m_handle{-1};
+    bool m_owns = true;
+    K m_lastReply = nullptr;
+};

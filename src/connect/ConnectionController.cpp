@@ -1,0 +1,160 @@
+#include "connect/ConnectionController.h"
+
+#include "connect/ActiveQuery.h"
+#include "connect/CQHelper.h"
+#include "connect/ConnectionSymbol.h"
+#include "core/HomeFolder.h"
+#include "core/Prompter.h"
+#include "core/settings/CDlgQSettings.h"
+
+#include <QFileInfo>
+
+namespace {
+bool defaultOpenSslPresent()
+{
+#ifdef _WIN32
+    const QString exe = HomeFolder::expandEnvironment(QStringLiteral("%ProgramFiles%\\OpenSSL-Win64\\bin\\openssl.exe"));
+    return QFileInfo(exe).isFile();
+#else
+    return true; // the client library links OpenSSL itself
+#endif
+}
+} // namespace
+
+ConnectionController::ConnectionController(CQHelper& session, CDlgQSettings& q, CDlgEditorSettings& editor,
+                                           SettingsStore* store, Prompter& prompter, QObject* parent)
+    : QObject(parent), openSslPresent(defaultOpenSslPresent), m_session(session), m_q(q), m_editor(editor),
+      m_store(store), m_prompter(prompter)
+{
+}
+
+QString ConnectionController::tlsInstructionsUrl() { return QStringLiteral("https://code.kx.com/q/kb/ssl/"); }
+
+void ConnectionController::setHistories(const QStringList& back, const QStringList& forward)
+{
+    m_back = back;
+    m_forward = forward;
+}
+
+bool ConnectionController::ask(const QString& text)
+{
+    return m_prompter.ask(text, QStringLiteral("Tovo"), Prompter::Buttons::YesNo, Prompter::Icon::Warning)
+        == Prompter::Answer::Yes;
+}
+
+void ConnectionController::pushBack(const QString& text)
+{
+    if (!text.isEmpty() && (m_back.isEmpty() || m_back.back() != text))
+        m_back.append(text);
+}
+
+int ConnectionController::connectTo(const QString& rawText, bool noHistory)
+{
+    const QString text = ConnectionSymbol::normalise(rawText);
+    if (text.isEmpty()) {
+        emit statusText(1, QStringLiteral("Disconnected"), Colour::Red);
+        return 0;
+    }
+    if (m_query && m_query->isRunning()) {
+        if (!ask(QStringLiteral("Query is still running!\nDo you want to abort it and connect to another server?")))
+            return 0;
+        m_query->abandon(); // before the handle closes, so the worker sees the abort
+        disconnectServer();
+    }
+    const QString before = m_serverText;
+    emit connectBoxText(text);
+    const int result = m_session.open(text);
+    if (result == 0) {
+        emit statusText(1, QStringLiteral("Disconnected"), Colour::Red);
+    } else if (result < 0) {
+        emit statusText(1, QStringLiteral("Can't connect to %1").arg(text), Colour::Red);
+        m_session.close();
+        if (!m_serverText.isEmpty()) {
+            m_serverText.clear();
+            emit serverChanged(m_serverText);
+        }
+    } else {
+        if (text != m_serverText) {
+            m_serverText = text;
+            emit serverChanged(m_serverText);
+            if (m_q.QUncheckWatches)
+                emit uncheckWatchesRequested();
+            // A fresh server always gets its namespace, without a time-out;
+            // the stored values stay as they are.
+            m_q.QLoadNSOnConnect = true;
+            m_q.NamespaceSQTimeout = 0;
+            emit namespaceLoadRequested();
+        }
+        emit connectBoxText(text);
+        emit statusText(1, QStringLiteral("Connected to %1").arg(text), Colour::Black);
+        emit consoleText(QStringLiteral("\n! Server changed to ") + text + QStringLiteral("\n"));
+        emit activeViewServerChanged(text);
+    }
+    if (!noHistory && !before.isEmpty()) {
+        if (before != m_serverText) {
+            pushBack(before);
+            m_forward.clear();
+        }
+        if (!m_back.isEmpty() && m_back.back() == m_serverText)
+            m_back.removeLast();
+        if (!m_forward.isEmpty() && m_forward.back() == m_serverText)
+            m_forward.removeLast();
+    }
+    updateCriticalMarking();
+    return result;
+}
+
+void ConnectionController::disconnectServer()
+{
+    m_reconnectCounter = userDisconnect;
+    const QString old = m_serverText;
+    m_session.close();
+    m_serverText.clear();
+    emit statusText(1, QStringLiteral("Disconnected"), Colour::Red);
+    emit progressCleared();
+    emit serverChanged(QString());
+    pushBack(old);
+    updateCriticalMarking();
+}
+
+void ConnectionController::toggleTls()
+{
+    const bool connected = m_session.isOpen();
+    if (connected
+        && !ask(QStringLiteral("You are currently connected to the instance.\nChanging TLS Mode only possible by "
+                               "disconnecting and reconnecting with changed capability.\nAre you sure you want to do "
+                               "that?")))
+        return;
+    if (!m_q.EnableTLS && openSslPresent && !openSslPresent()) {
+        if (ask(QStringLiteral("In order to use TLS you should have OpenSSL installed.\n Read ") + tlsInstructionsUrl()
+                + QStringLiteral(" for instructions.\nOpen instructions now?")))
+            emit openUrlRequested(tlsInstructionsUrl());
+        return;
+    }
+    m_q.EnableTLS = !m_q.EnableTLS;
+    if (m_store)
+        m_q.save(*m_store);
+    if (connected) {
+        const QString server = m_serverText;
+        disconnectServer();
+        connectTo(server);
+    }
+}
+
+void ConnectionController::setWindowTitle(const QString& title)
+{
+    m_title = title;
+    updateCriticalMarking();
+}
+
+bool ConnectionController::isCritical() const
+{
+    const QStringList masks = m_editor.CriticalMasks.split(u';');
+    for (const QString& mask : masks) {
+        if (!mask.isEmpty() && (m_title.contains(mask) || m_serverText.contains(mask)))
+            return true;
+    }
+    return false;
+}
+
+void ConnectionController::updateCriticalMarking() { emit criticalMarking(isCritical(), m_editor.CriticalBackground); }

@@ -1,0 +1,89 @@
+// What the main window's Connect, Disconnect and "TLS/OpenSSL" commands do:
+// the main session, the current server text, the back and forward histories
+// and the marking of critical instances. The frame shows what it signals.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class ActiveQuery;
+class CDlgEditorSettings;
+class CDlgQSettings;
+class CQHelper;
+class Prompter;
+class SettingsStore;
+
+class ConnectionController : public QObject {
+    Q_OBJECT
+public:
+    enum class Colour { Black, Red };
+    Q_ENUM(Colour)
+    // The reconnect counter's mark of a disconnect made by the user.
+    static constexpr int userDisconnect = 128;
+
+    ConnectionController(CQHelper& session, CDlgQSettings& q, CDlgEditorSettings& editor, SettingsStore* store,
+                         Prompter& prompter, QObject* parent = nullptr);
+
+    void setActiveQuery(ActiveQuery* query) { m_query = query; }
+    CQHelper& session() { return m_session; }
+
+    QString serverText() const { return m_serverText; }
+    const QStringList& backHistory() const { return m_back; }
+    const QStringList& forwardHistory() const { return m_forward; }
+    // Newest entry last.
+    void setHistories(const QStringList& back, const QStringList& forward);
+
+    int reconnectCounter() const { return m_reconnectCounter; }
+    void setReconnectCounter(int value) { m_reconnectCounter = value; }
+
+    // The main window title, which the critical masks are also matched against.
+    void setWindowTitle(const QString& title);
+    bool isCritical() const;
+
+    // Whether OpenSSL is installed where the TLS command looks for it.
+    std::function<bool()> openSslPresent;
+    static QString tlsInstructionsUrl();
+
+public slots:
+    // Connect(text, no-history flag): the open's result, or 0 when the text was
+    // empty or the user kept the running query.
+    int connectTo(const QString& text, bool noHistory = false);
+    void disconnectServer();
+    void toggleTls();
+    void updateCriticalMarking();
+
+signals:
+    void statusText(int pane, const QString& text, ConnectionController::Colour colour);
+    void progressCleared();
+    void connectBoxText(const QString& text);
+    // The current server text changed; empty when disconnected. The explorer
+    // marks it and the title follows.
+    void serverChanged(const QString& serverText);
+    void uncheckWatchesRequested();
+    void namespaceLoadRequested();
+    void consoleText(const QString& text);
+    void activeViewServerChanged(const QString& serverText);
+    // Source views take colour (0x00BBGGRR) when critical, their normal
+    // background otherwise.
+    void criticalMarking(bool critical, int colour);
+    void openUrlRequested(const QString& url);
+
+private:
+    void pushBack(const QString& text);
+    bool ask(const QString& text);
+
+    CQHelper& m_session;
+    CDlgQSettings& m_q;
+    CDlgEditorSettings& m_editor;
+    SettingsStore* m_store;
+    Prompter& m_prompter;
+    ActiveQuery* m_query = nullptr;
+    QString m_serverText;
+    QString m_title;
+    QStringList m_back;
+    QStringList m_forward;
+    int m_reconnectCounter = 0;
+};

@@ -1,0 +1,283 @@
+#include "ScriptedPrompter.h"
+#include "TempHome.h"
+#include "TestInstance.h"
+#include "connect/ActiveQuery.h"
+#include "connect/CQHelper.h"
+#include "connect/ConnectionController.h"
+#include "core/settings/CDlgQSettings.h"
+#include "core/values/KRender.h"
+
+#include "kdb/KPtr.h"
+
+#include <QTest>
+
+using A = Prompter::Answer;
+using B = Prompter::Buttons;
+using Ic = Prompter::Icon;
+using Colour = ConnectionController::Colour;
+
+namespace {
+struct FakeQuery : ActiveQuery {
+    bool running = false;
+    int abandoned = 0;
+    bool isRunning() const override { return running; }
+    void abandon() override
+    {
+        ++abandoned;
+        running = false;
+    }
+};
+
+// A controller over a real session, with every signal written to a log.
+struct Rig {
+    TempHome home;
+    std::unique_ptr<SettingsStore> store = home.store();
+    CDlgQSettings q;
+    CDlgEditorSettings editor;
+    ScriptedPrompter prompter;
+    CQHelper session;
+    ConnectionController controller;
+    FakeQuery query;
+    QStringList log;
+    QList<bool> critical;
+
+    Rig()
+        : session(SessionContext{&q, store.get(), &prompter, nullptr, nullptr, {}}),
+          controller(session, q, editor, store.get(), prompter)
+    {
+        controller.setActiveQuery(&query);
+        QObject::connect(&controller, &ConnectionController::statusText, [this](int pane, const QString& t, Colour c) {
+            log << QStringLiteral("status%1 %2 %3").arg(pane).arg(t, c == Colour::Red ? "red" : "black");
+        });
+        QObject::connect(&controller, &ConnectionController::serverChanged,
+                         [this](const QString& t) { log << "server " + t; });
+        QObject::connect(&controller, &ConnectionController::consoleText,
+                         [this](const QString& t) { log << "console " + t; });
+        QObject::connect(&controller, &ConnectionController::namespaceLoadRequested, [this] { log << "namespace"; });
+        QObject::connect(&controller, &ConnectionController::uncheckWatchesRequested, [this] { log << "uncheck"; });
+        QObject::connect(&controller, &ConnectionController::criticalMarking,
+                         [this](bool c, int) { critical << c; });
+    }
+    QString sym(const TestInstance& inst) const { return QStringLiteral("`:127.0.0.1:%1::").arg(inst.port()); }
+};
+} // namespace
+
+class TestController : public QObject {
+    Q_OBJECT
+private slots:
+    void connectAndDisconnect();
+    void failedConnects();
+    void histories();
+    void runningQueryQuestion_data();
+    void runningQueryQuestion();
+    void criticalMarking_data();
+    void criticalMarking();
+    void tlsCommand();
+    void tlsCommandWithoutOpenSsl();
+};
+
+void TestController::connectAndDisconnect()
+{
+    TestInstance inst;
+    QVERIFY(inst.start());
+    Rig rig;
+    rig.q.NamespaceSQTimeout = 30;
+    const QString plain = QStringLiteral("127.0.0.1:%1::").arg(inst.port());
+    const QString text = rig.sym(inst);
+    QVERIFY(rig.controller.connectTo(plain) > 0); // normalised
+    QCOMPARE(rig.controller.serverText(), text);
+    QCOMPARE(rig.log, QStringList({"server " + text, "uncheck", "namespace", "status1 Connected to " + text + " black",
+                                   "console \n! Server changed to " + text + "\n"}));
+    QVERIFY(rig.q.QLoadNSOnConnect);
+    QCOMPARE(rig.q.NamespaceSQTimeout, 0);
+    QCOMPARE(rig.store->readInt("NamespaceSQTimeout", -1), -1); // the stored value is untouched
+
+    // Connecting again to the same server reports it but changes nothing.
+    rig.log.clear();
+    QVERIFY(rig.controller.connectTo(text) > 0);
+    QCOMPARE(rig.log, QStringList({"status1 Connected to " + text + " black",
+                                   "console \n! Server changed to " + text + "\n"}));
+
+    rig.log.clear();
+    rig.controller.disconnectServer();
+    QCOMPARE(rig.controller.reconnectCounter(), ConnectionController::userDisconnect);
+    QCOMPARE(rig.session.handle(), -1);
+    QCOMPARE(rig.controller.serverText(), QString());
+    QCOMPARE(rig.log, QStringList({"status1 Disconnected red", "server "}));
+    QCOMPARE(rig.controller.backHistory(), QStringList({text}));
+    QVERIFY(QTest::qWaitFor([&] { return inst.clientCount() == 0; }));
+}
+
+void TestController::failedConnects()
+{
+    TestInstance inst;
+    inst.setCredentials({"u:p"});
+    QVERIFY(inst.start());
+    Rig rig;
+    QVERIFY(rig.controller.connectTo(QStringLiteral("`:127.0.0.1:%1:u:p").arg(inst.port())) > 0);
+    const int handle = rig.session.handle();
+
+    // Refused credentials: only the status changes, the connection stays.
+    rig.log.clear();
+    QCOMPARE(rig.controller.connectTo(QStringLiteral("`:127.0.0.1:%1:u:x").arg(inst.port())), 0);
+    QCOMPARE(rig.log, QStringList({"status1 Disconnected red"}));
+    QCOMPARE(rig.session.handle(), handle);
+
+    // Unreachable: the session is closed and the server text cleared.
+    TestInstance gone;
+    QVERIFY(gone.start());
+    const QString dead = QStringLiteral("`:127.0.0.1:%1").arg(gone.port());
+    gone.stop();
+    rig.log.clear();
+    QCOMPARE(rig.controller.connectTo(dead), -1);
+    QCOMPARE(rig.log, QStringList({"status1 Can't connect to " + dead + " red", "server "}));
+    QCOMPARE(rig.session.handle(), -1);
+    QCOMPARE(rig.controller.serverText(), QString());
+
+    rig.log.clear();
+    QCOMPARE(rig.controller.connectTo(QString()), 0);
+    QCOMPARE(rig.log, QStringList({"status1 Disconnected red"}));
+}
+
+void TestController::histories()
+{
+    TestInstance a, b, c;
+    QVERIFY(a.start() && b.start() && c.start());
+    Rig rig;
+    const QString sa = rig.sym(a), sb = rig.sym(b), sc = rig.sym(c);
+    QVERIFY(rig.controller.connectTo(sa) > 0);
+    QVERIFY(rig.controller.backHistory().isEmpty()); // nothing before
+    QVERIFY(rig.controller.connectTo(sb) > 0);
+    QCOMPARE(rig.controller.backHistory(), QStringList({sa}));
+    // Going back (no history) to a, with b put on the forward list by the explorer.
+    rig.controller.setHistories({}, {sb});
+    QVERIFY(rig.controller.connectTo(sa, true) > 0);
+    QCOMPARE(rig.controller.forwardHistory(), QStringList({sb}));
+    // A new server empties the forward history.
+    QVERIFY(rig.controller.connectTo(sc) > 0);
+    QCOMPARE(rig.controller.backHistory(), QStringList({sa}));
+    QVERIFY(rig.controller.forwardHistory().isEmpty());
+    // A history whose newest entry is the current server loses that entry.
+    rig.controller.setHistories({sa, sc}, {sb, sc});
+    QVERIFY(rig.controller.connectTo(sc) > 0);
+    QCOMPARE(rig.controller.backHistory(), QStringList({sa}));
+    QCOMPARE(rig.controller.forwardHistory(), QStringList({sb}));
+    // The previous server goes on the back history once.
+    QVERIFY(rig.controller.connectTo(sa) > 0);
+    QCOMPARE(rig.controller.backHistory(), QStringList({sa, sc}));
+}
+
+void TestController::runningQueryQuestion_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::newRow("No keeps the query") << int(A::No);
+    QTest::newRow("Yes abandons it") << int(A::Yes);
+}
+
+void TestController::runningQueryQuestion()
+{
+    QFETCH(int, answer);
+    TestInstance a, b;
+    QVERIFY(a.start() && b.start());
+    Rig rig;
+    QVERIFY(rig.controller.connectTo(rig.sym(a)) > 0);
+    const int handle = rig.session.handle();
+    rig.query.running = true;
+    rig.prompter.expect("Query is still running!\nDo you want to abort it and connect to another server?", "Tovo",
+                        B::YesNo, Ic::Warning, A(answer));
+    const int result = rig.controller.connectTo(rig.sym(b));
+    QCOMPARE(rig.prompter.pending(), 0);
+    if (answer == int(A::No)) {
+        QCOMPARE(result, 0);
+        QCOMPARE(rig.query.abandoned, 0);
+        QCOMPARE(rig.session.handle(), handle);
+        QCOMPARE(rig.controller.serverText(), rig.sym(a));
+        return;
+    }
+    QVERIFY(result > 0);
+    QCOMPARE(rig.query.abandoned, 1);
+    QCOMPARE(rig.controller.serverText(), rig.sym(b));
+    QCOMPARE(rig.controller.backHistory(), QStringList({rig.sym(a)}));
+}
+
+void TestController::criticalMarking_data()
+{
+    QTest::addColumn<QString>("masks");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("critical");
+    QTest::newRow("no masks") << "" << "prod" << false;
+    QTest::newRow("server text") << "127.0.0" << "" << true;
+    QTest::newRow("title") << "x;PROD" << "Tovo - PROD desk" << true;
+    QTest::newRow("case-sensitive") << "prod" << "Tovo - PROD desk" << false;
+    QTest::newRow("empty entries ignored") << ";;" << "anything" << false;
+}
+
+void TestController::criticalMarking()
+{
+    QFETCH(QString, masks);
+    QFETCH(QString, title);
+    QFETCH(bool, critical);
+    TestInstance inst;
+    QVERIFY(inst.start());
+    Rig rig;
+    rig.editor.CriticalMasks = masks;
+    rig.controller.setWindowTitle(title);
+    QVERIFY(rig.controller.connectTo(rig.sym(inst)) > 0);
+    QCOMPARE(rig.critical.last(), critical);
+    rig.controller.setWindowTitle(QString());
+    rig.controller.disconnectServer();
+    QCOMPARE(rig.critical.last(), false);
+}
+
+void TestController::tlsCommand()
+{
+    TestInstance inst;
+    QVERIFY(inst.start());
+    Rig rig;
+    QVERIFY(rig.controller.connectTo(rig.sym(inst)) > 0);
+    const QString question = "You are currently connected to the instance.\nChanging TLS Mode only possible by "
+                             "disconnecting and reconnecting with changed capability.\nAre you sure you want to do "
+                             "that?";
+    rig.prompter.expect(question, "Tovo", B::YesNo, Ic::Warning, A::No);
+    rig.controller.toggleTls();
+    QVERIFY(!rig.q.EnableTLS);
+
+    // Yes: TLS on and a reconnect, which this plain instance refuses in the
+    // TLS set-up (two messages); the flip is saved regardless.
+    rig.prompter.expect(question, "Tovo", B::YesNo, Ic::Warning, A::Yes);
+    KPtr info(ee(sslInfo(nullptr)));
+    const QString infoText = renderConsole(info.get(), RenderOptions::from(rig.q));
+    for (int i = 0; i < 2; ++i)
+        rig.prompter.expectInform(infoText, Ic::Warning);
+    rig.controller.toggleTls();
+    QVERIFY(rig.q.EnableTLS);
+    QCOMPARE(rig.store->readInt("EnableTLS", -1), 1);
+    QCOMPARE(rig.session.handle(), -1);
+    QCOMPARE(rig.prompter.asked().size(), 4);
+
+    // Disconnected: no question; turning it off again.
+    rig.controller.toggleTls();
+    QVERIFY(!rig.q.EnableTLS);
+    QCOMPARE(rig.store->readInt("EnableTLS", -1), 0);
+}
+
+void TestController::tlsCommandWithoutOpenSsl()
+{
+    Rig rig;
+    rig.controller.openSslPresent = [] { return false; };
+    QStringList urls;
+    connect(&rig.controller, &ConnectionController::openUrlRequested, this, [&](const QString& u) { urls << u; });
+    const QString text = "In order to use TLS you should have OpenSSL installed.\n Read https://code.kx.com/q/kb/ssl/ "
+                         "for instructions.\nOpen instructions now?";
+    rig.prompter.expect(text, "Tovo", B::YesNo, Ic::Warning, A::No);
+    rig.prompter.expect(text, "Tovo", B::YesNo, Ic::Warning, A::Yes);
+    rig.controller.toggleTls();
+    QVERIFY(urls.isEmpty());
+    rig.controller.toggleTls();
+    QCOMPARE(urls, QStringList({"https://code.kx.com/q/kb/ssl/"}));
+    QVERIFY(!rig.q.EnableTLS);
+    QCOMPARE(rig.store->readInt("EnableTLS", -1), -1);
+}
+
+QTEST_GUILESS_MAIN(TestController)
+#include "tst_controller.moc"
