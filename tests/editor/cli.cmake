@@ -1,0 +1,5 @@
+if(TARGET tovo-cli)
+  tovo_test(test_editor_cli SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_cli.cpp LIBS Qt6::Core)
+  target_compile_definitions(test_editor_cli PRIVATE TOVO_CLI="$<TARGET_FILE:tovo-cli>")
+  add_dependencies(test_editor_cli tovo-cli)
+endif()
