@@ -1,6 +1,7 @@
 #include "editor/CTovoView.h"
 
 #include "core/colors/CDialogFontsColors.h"
+#include "editor/CDlgGoToLine.h"
 #include "editor/CQLexer.h"
 #include "editor/EditorText.h"
 #include "editor/FontConv.h"
@@ -247,6 +248,17 @@ void CTovoView::goToLine(int line)
     ensureLineVisible(line - 1);
 }
 
+void CTovoView::goToLineDialog()
+{
+    int line = 0, index = 0;
+    getCursorPosition(&line, &index);
+    CDlgGoToLine dialog(lines(), line + 1, m_goToHistory, this);
+    if (dialog.exec() != QDialog::Accepted || dialog.line() <= 0)
+        return;
+    addGoToHistory(QString::number(dialog.line()));
+    goToLine(dialog.line());
+}
+
 void CTovoView::addGoToHistory(const QString& number)
 {
     if (!m_goToHistory.contains(number))
@@ -463,6 +475,12 @@ void CTovoView::keyPressEvent(QKeyEvent* event)
     case Qt::Key_M:
         if (mods == Qt::ControlModifier) {
             markIdentifier(false);
+            return;
+        }
+        break;
+    case Qt::Key_G:
+        if (mods == Qt::ControlModifier) {
+            goToLineDialog();
             return;
         }
         break;

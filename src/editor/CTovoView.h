@@ -53,6 +53,8 @@ public:
     // Commands.
     void indent(bool unindent);
     void goToLine(int line); // 1-based
+    // Ctrl+G: asks for the line in the "Go to line" box.
+    void goToLineDialog();
     int lineTotal() const;
     const QStringList& goToHistory() const { return m_goToHistory; }
     void addGoToHistory(const QString& number);

@@ -3,6 +3,7 @@
 // editing commands.
 #include "core/colors/CDialogFontsColors.h"
 #include "core/settings/CDlgQSettings.h"
+#include "editor/CDlgGoToLine.h"
 #include "editor/CQLexer.h"
 #include "editor/CSyntaxHighlighting.h"
 #include "editor/CTovoView.h"
@@ -11,6 +12,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -349,9 +353,33 @@ void TestView::goToLine()
     QCOMPARE(f.v().lineTotal(), 3);
     f.v().goToLine(3);
     QCOMPARE(int(f.v().SendScintilla(Sci::SCI_GETCURRENTPOS, 0UL, 0L)), 4);
-    f.v().addGoToHistory(QStringLiteral("3"));
-    f.v().addGoToHistory(QStringLiteral("3"));
-    QCOMPARE(f.v().goToHistory(), QStringList{QStringLiteral("3")});
+
+    // Through the box: OK only for 1 to the number of lines; the number joins the history once.
+    auto runBox = [&](const QString& typed, bool expectOk) {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = f.v().findChild<CDlgGoToLine*>();
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Go to line"));
+            QCOMPARE(dialog->label()->text(), QStringLiteral("Line number (1 - 3):"));
+            QCOMPARE(dialog->box()->currentText(), QStringLiteral("3"));
+            dialog->box()->setEditText(typed);
+            QCOMPARE(dialog->okButton()->isEnabled(), expectOk);
+            if (expectOk)
+                dialog->okButton()->click();
+            else
+                dialog->reject();
+        });
+        QTest::keyClick(&f.v(), Qt::Key_G, Qt::ControlModifier);
+    };
+    runBox(QStringLiteral("4"), false);
+    runBox(QStringLiteral("0"), false);
+    runBox(QStringLiteral("x"), false);
+    QVERIFY(f.v().goToHistory().isEmpty());
+    runBox(QStringLiteral("2"), true);
+    QCOMPARE(int(f.v().SendScintilla(Sci::SCI_GETCURRENTPOS, 0UL, 0L)), 2);
+    f.v().goToLine(3);
+    runBox(QStringLiteral("2"), true);
+    QCOMPARE(f.v().goToHistory(), QStringList{QStringLiteral("2")});
 }
 
 void TestView::noDiskQuestionWithoutCheckFS()
