@@ -5,6 +5,7 @@
 #include "editor/CQLexer.h"
 #include "editor/EditorText.h"
 #include "editor/FontConv.h"
+#include "core/Prompter.h"
 
 #include <Qsci/qscicommandset.h>
 
@@ -206,6 +207,30 @@ void CTovoView::loadDocumentText(const QString& newText)
 }
 
 int CTovoView::caretPos() const { return static_cast<int>(SendScintilla(SCI_GETCURRENTPOS)); }
+
+void CTovoView::executeLine(bool asIs)
+{
+    const QString query = EditorText::executeLine(text(), static_cast<int>(text(0, static_cast<int>(
+        SendScintilla(SCI_GETSELECTIONEND))).size()));
+    if (!query.isEmpty())
+        emit queryRequested(query, asIs);
+}
+
+void CTovoView::executeSelection(bool asIs)
+{
+    bool nothingSelected = false;
+    const QString query =
+        EditorText::executeSelection(selectedText(), text(), m_settings.ExecuteAll, &nothingSelected);
+    if (nothingSelected) {
+        m_prompter.inform(QStringLiteral("Nothing to execute as nothing is selected.\nYou can execute whole pane "
+                                         "content in such cases,\nif you'll check corresponding setting in the "
+                                         "Editor tab"),
+                          QStringLiteral("Tovo"), Prompter::Icon::Warning);
+        return;
+    }
+    if (!query.isEmpty())
+        emit queryRequested(query, asIs);
+}
 
 int CTovoView::lineTotal() const { return lines(); }
 
@@ -475,6 +500,19 @@ void CTovoView::keyPressEvent(QKeyEvent* event)
     case Qt::Key_M:
         if (mods == Qt::ControlModifier) {
             markIdentifier(false);
+            return;
+        }
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (mods & Qt::ControlModifier) {
+            executeLine(mods & Qt::ShiftModifier);
+            return;
+        }
+        break;
+    case Qt::Key_E:
+        if (mods & Qt::ControlModifier) {
+            executeSelection(mods & Qt::ShiftModifier);
             return;
         }
         break;

@@ -51,6 +51,9 @@ public:
     void processChange();
 
     // Commands.
+    // Execute Line and Execute Selection: hand the text to queryRequested.
+    void executeLine(bool asIs);
+    void executeSelection(bool asIs);
     void indent(bool unindent);
     void goToLine(int line); // 1-based
     // Ctrl+G: asks for the line in the "Go to line" box.
@@ -92,6 +95,8 @@ public slots:
     void paste() override;
 
 signals:
+    // A query for the runner; asIs (Shift held) means without query wrapping.
+    void queryRequested(const QString& query, bool asIs);
     // After each processed change: the title's modified mark may have changed.
     void changeProcessed();
     void caretMoved(int line, int column);

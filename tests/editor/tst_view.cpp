@@ -80,6 +80,10 @@ private slots:
     void typingDelay();
     void fontsAndColours();
     void highlightingOff();
+    void execute_data();
+    void execute();
+    void wordKeysStopAtBackquote();
+    void wordHighlightFollowsCaret();
     void tabKeys_data();
     void tabKeys();
     void undoGroupsTyping();
@@ -231,6 +235,91 @@ void TestView::highlightingOff()
     QCOMPARE(stylesOf(f.v()).count('\0'), f.v().text().size());
     QTest::keyClick(&f.v(), Qt::Key_U, Qt::ControlModifier);
     QCOMPARE(int(f.v().SendScintilla(Sci::SCI_GETSTYLEAT, 2UL, 0L)), int(E::Symbol));
+}
+
+void TestView::execute_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<int>>("selection"); // line from, index from, line to, index to
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("shift");
+    QTest::addColumn<bool>("executeAll");
+    QTest::addColumn<QStringList>("queries"); // each as text then "as is" flag
+    QTest::addColumn<bool>("message");
+    const int line = Qt::Key_Return;
+    const int sel = Qt::Key_E;
+    QTest::newRow("line") << "a:1\n  b:2  " << QList<int>{1, 1, 1, 1} << line << false << true
+                          << QStringList{"b:2", "0"} << false;
+    QTest::newRow("line as is") << "a:1\nb:2" << QList<int>{0, 1, 0, 1} << line << true << true
+                                << QStringList{"a:1", "1"} << false;
+    QTest::newRow("blank line") << "a:1\n   \nb" << QList<int>{1, 1, 1, 1} << line << false << true << QStringList{}
+                                << false;
+    QTest::newRow("selection") << "a:1\nb:2\nc" << QList<int>{0, 0, 1, 3} << sel << false << false
+                               << QStringList{"a:1\nb:2", "0"} << false;
+    QTest::newRow("nothing selected, all") << " x\ny " << QList<int>{0, 0, 0, 0} << sel << true << true
+                                           << QStringList{"x\ny", "1"} << false;
+    QTest::newRow("nothing selected") << "x" << QList<int>{0, 0, 0, 0} << sel << false << false << QStringList{}
+                                      << true;
+}
+
+void TestView::execute()
+{
+    QFETCH(QString, text);
+    QFETCH(QList<int>, selection);
+    QFETCH(int, key);
+    QFETCH(bool, shift);
+    QFETCH(bool, executeAll);
+    QFETCH(QStringList, queries);
+    QFETCH(bool, message);
+    Fixture f;
+    f.settings.ExecuteAll = executeAll;
+    f.load(text);
+    f.v().setSelection(selection[0], selection[1], selection[2], selection[3]);
+    QStringList sent;
+    connect(&f.v(), &CTovoView::queryRequested, this,
+            [&](const QString& q, bool asIs) { sent << q << QString::number(asIs); });
+    if (message)
+        f.prompter.expectInform(QStringLiteral("Nothing to execute as nothing is selected.\nYou can execute whole "
+                                               "pane content in such cases,\nif you'll check corresponding setting "
+                                               "in the Editor tab"),
+                                Prompter::Icon::Warning);
+    QTest::keyClick(&f.v(), Qt::Key(key), Qt::ControlModifier | (shift ? Qt::ShiftModifier : Qt::NoModifier));
+    QCOMPARE(sent, queries);
+    QCOMPARE(f.prompter.pending(), 0);
+    QCOMPARE(f.v().text(), text); // the keys type nothing
+}
+
+void TestView::wordKeysStopAtBackquote()
+{
+    Fixture f;
+    f.load(QStringLiteral("x:`abc`def ghi"));
+    f.v().setCursorPosition(0, 3);
+    QTest::keyClick(&f.v(), Qt::Key_Right, Qt::ControlModifier);
+    QCOMPARE(int(f.v().SendScintilla(Sci::SCI_GETCURRENTPOS, 0UL, 0L)), 6);
+    QTest::keyClick(&f.v(), Qt::Key_Right, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(f.v().selectedText(), QStringLiteral("`"));
+    f.v().setCursorPosition(0, 10);
+    QTest::keyClick(&f.v(), Qt::Key_Left, Qt::ControlModifier);
+    QCOMPARE(int(f.v().SendScintilla(Sci::SCI_GETCURRENTPOS, 0UL, 0L)), 7);
+}
+
+void TestView::wordHighlightFollowsCaret()
+{
+    Fixture f;
+    f.settings.WordHighlight = true;
+    f.load(QStringLiteral("abc+abc+d"));
+    f.show();
+    f.v().setCursorPosition(0, 1);
+    f.settle();
+    QCOMPARE(f.v().markedWord(), QStringLiteral("abc"));
+    QVERIFY(f.v().hasIndicator(CTovoView::MarkIndicator, 4));
+    f.v().setCursorPosition(0, 2); // same word: stays marked
+    f.settle();
+    QCOMPARE(f.v().markedWord(), QStringLiteral("abc"));
+    f.v().setCursorPosition(0, 9);
+    f.settle();
+    QCOMPARE(f.v().markedWord(), QStringLiteral("d"));
+    QVERIFY(!f.v().hasIndicator(CTovoView::MarkIndicator, 4));
 }
 
 void TestView::tabKeys_data()
