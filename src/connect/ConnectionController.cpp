@@ -74,6 +74,10 @@ int ConnectionController::connectTo(const QString& rawText, bool noHistory)
             emit serverChanged(m_serverText);
         }
     } else {
+        // Only the disconnect itself was the user's: runs on this connection
+        // reconnect again when it is lost.
+        if (m_reconnectCounter == userDisconnect)
+            m_reconnectCounter = 0;
         if (text != m_serverText) {
             m_serverText = text;
             emit serverChanged(m_serverText);

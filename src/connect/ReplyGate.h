@@ -19,6 +19,32 @@ public:
         m_cv.notify_all();
         return true;
     }
+    // Releases the gate with f run under its lock; false (and f not run)
+    // when it was released already.
+    template <class F>
+    bool releaseWith(F f)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_released)
+                return false;
+            f();
+            m_released = true;
+        }
+        m_cv.notify_all();
+        return true;
+    }
+    // Runs f under the gate's lock unless it was released: a run stores its
+    // reply this way, so an abort comes either wholly before or wholly after.
+    template <class F>
+    bool ifOpen(F f)
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_released)
+            return false;
+        f();
+        return true;
+    }
     bool isReleased() const
     {
         std::lock_guard lock(m_mutex);

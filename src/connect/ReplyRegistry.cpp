@@ -41,8 +41,8 @@ void ReplyRegistry::release(K value)
     ReplyRegistry& registry = instance();
     const bool last = value->r == 0 || (value->r == 1 && value->t >= KUNARY && value->t <= KTERNARY);
     if (last && registry.contains(value)) {
-        QMetaObject::invokeMethod(&registry, "releaseRegistered", Qt::QueuedConnection,
-                                  Q_ARG(quintptr, reinterpret_cast<quintptr>(value)));
+        const auto key = reinterpret_cast<quintptr>(value);
+        QMetaObject::invokeMethod(&registry, [key] { instance().releaseRegistered(key); }, Qt::QueuedConnection);
         return;
     }
     r0(value);
@@ -59,4 +59,14 @@ void ReplyRegistry::releaseRegistered(quintptr value)
     }
     if (gate)
         gate->release();
+}
+
+bool ReplyRegistry::takeIfGate(K value, const ReplyGate* gate)
+{
+    std::lock_guard lock(m_mutex);
+    const auto it = m_gates.find(value);
+    if (it == m_gates.end() || it->get() != gate)
+        return false;
+    m_gates.erase(it);
+    return true;
 }

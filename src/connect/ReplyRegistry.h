@@ -27,10 +27,15 @@ public:
     // reply (count 0, or 1 for the primitives 101..103) is handed to the
     // user-interface thread, which opens the gate; anything else is r0'd.
     static void release(K value);
+    // Forgets value when it is registered with gate (an aborted run takes
+    // its reply back); true when it was.
+    bool takeIfGate(K value, const ReplyGate* gate);
+    // Opens value's gate at once; on the user-interface thread only.
+    void releaseNow(K value) { releaseRegistered(reinterpret_cast<quintptr>(value)); }
 
 private:
     ReplyRegistry();
-    Q_INVOKABLE void releaseRegistered(quintptr value);
+    void releaseRegistered(quintptr value);
 
     mutable std::mutex m_mutex;
     QHash<K, std::shared_ptr<ReplyGate>> m_gates;
