@@ -14,6 +14,8 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
+#include <vector>
 #include <type_traits>
 
 enum class ScanState : std::uint8_t { Code = 0, String = 1, BlockComment = 2, TailComment = 3 };
@@ -239,8 +241,53 @@ private:
             return i == b;
         }
 
+        // Pieces of tokens still to classify. Splits are kept here rather than
+        // recursed into, so that a token of any length (a long run of colons,
+        // say) cannot exhaust the stack.
+        struct Piece {
+            int a = 0;
+            int b = 0;
+            bool noSplit = false; // known to hold no underscore or backquote
+        };
+        struct Pending {
+            std::array<Piece, 16> fixed;
+            std::vector<Piece> spill;
+            int used = 0;
+            void push(int a, int b, bool noSplit = false)
+            {
+                if (used < int(fixed.size()))
+                    fixed[size_t(used++)] = {a, b, noSplit};
+                else
+                    spill.push_back({a, b, noSplit});
+            }
+            bool pop(Piece& piece)
+            {
+                if (!spill.empty()) {
+                    piece = spill.back();
+                    spill.pop_back();
+                    return true;
+                }
+                if (used == 0)
+                    return false;
+                piece = fixed[size_t(--used)];
+                return true;
+            }
+        };
+
         void token(int a, int b)
         {
+            Pending pending;
+            pending.push(a, b);
+            Piece piece;
+            while (pending.pop(piece))
+                tokenStep(piece, pending);
+        }
+
+        // Classifies one piece, or colours its head and leaves the rest pending.
+        void tokenStep(const Piece& piece, Pending& pending)
+        {
+            const int a = piece.a;
+            const int b = piece.b;
             if (a >= b)
                 return;
             const unsigned c = u(s[a]);
@@ -251,7 +298,7 @@ private:
             if (!isDigit(c)) {
                 if (c == ':' || c == '_') {
                     out(a, a + 1, E::Operator);
-                    token(a + 1, b);
+                    pending.push(a + 1, b);
                 } else if (c == '.' && b - a == 1) {
                     out(a, b, E::Operator);
                 } else if (c == '.' && !anyOf(a, b, "_:abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ")) {
@@ -259,8 +306,8 @@ private:
                 } else if (c == '.' || isLetter(c)) {
                     const int k = firstOf(a, b, ':', '`');
                     if (k > a) {
-                        token(a, k);
-                        token(k, b);
+                        pending.push(k, b);
+                        pending.push(a, k);
                     } else {
                         out(a, b, nameElement(a, b));
                     }
@@ -269,13 +316,13 @@ private:
                 }
                 return;
             }
-            const int k = firstOf(a, b, '_', '`');
+            const int k = piece.noSplit ? -1 : firstOf(a, b, '_', '`');
             if (k > a) {
-                token(a, k);
-                token(k, b);
+                pending.push(k, b);
+                pending.push(a, k, true);
                 return;
             }
-            const int element = number(a, b);
+            const int element = number(a, b, pending);
             if (element >= 0)
                 out(a, b, element);
         }
@@ -298,8 +345,8 @@ private:
         }
 
         // A token that starts with a digit and holds no underscore or backquote;
-        // -1 when it was coloured in parts here.
-        int number(int a, int b)
+        // -1 when its head was coloured here and the rest left pending.
+        int number(int a, int b, Pending& pending)
         {
             const int len = b - a;
             if (len == 1)
@@ -312,7 +359,7 @@ private:
             const unsigned c1 = u(s[a + 1]);
             if (c1 == ':' && (c0 == '0' || c0 == '1' || c0 == '2')) {
                 out(a, a + 2, E::Operator);
-                token(a + 2, b);
+                pending.push(a + 2, b, true);
                 return -1;
             }
             if (c0 == '0' && c1 == 'x')

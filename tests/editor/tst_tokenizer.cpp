@@ -140,6 +140,7 @@ private slots:
     void tokens();
     void structure_data();
     void structure();
+    void longTokens();
     void knownNamesAndKeywords();
     void requestedRangeOnly();
     void applyAndBold();
@@ -249,6 +250,22 @@ void TestTokenizer::structure()
     QFETCH(QString, text);
     QFETCH(QString, expected);
     QCOMPARE(describe(text), expected);
+}
+
+void TestTokenizer::longTokens()
+{
+    // Tokens that split again and again, long enough to exhaust the stack of a recursive classifier.
+    const int n = 400000;
+    const QList<int> colons = elementsOf(QString(n, u':'));
+    QCOMPARE(colons.count(int(E::Operator)), n);
+    const QList<int> prefixes = elementsOf(QStringLiteral("0:").repeated(n / 2) + u'1');
+    QCOMPARE(prefixes.count(int(E::Operator)), n);
+    QCOMPARE(prefixes.last(), int(E::Integer));
+    const QList<int> names = elementsOf(QStringLiteral("a:").repeated(n / 2));
+    QCOMPARE(names.count(int(E::Identifier)), n / 2);
+    QCOMPARE(names.count(int(E::Operator)), n / 2);
+    const QList<int> underscores = elementsOf(QStringLiteral("1_").repeated(n / 2));
+    QCOMPARE(underscores.count(int(E::Integer)), n / 2);
 }
 
 void TestTokenizer::knownNamesAndKeywords()
