@@ -74,9 +74,11 @@ void CQLexer::colourAll()
         return;
     }
     const long length = ed->SendScintilla(Sci::SCI_GETLENGTH);
-    std::vector<char> zero(static_cast<size_t>(length), 0);
-    startStyling(0);
-    ed->SendScintilla(Sci::SCI_SETSTYLINGEX, static_cast<unsigned long>(length), zero.data());
+    if (length > 0) {
+        std::vector<char> zero(static_cast<size_t>(length), 0);
+        startStyling(0);
+        ed->SendScintilla(Sci::SCI_SETSTYLINGEX, static_cast<unsigned long>(length), zero.data());
+    }
     m_states.recolour([](int, ScanState) { return ScanState::Code; });
 }
 
@@ -100,6 +102,9 @@ CLineStates::Range CQLexer::colourChanges()
         const long next = line + 1 < lines
             ? ed->SendScintilla(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line + 1))
             : length;
+        // An empty last line has no bytes (and an empty text no buffer at all).
+        if (next <= start)
+            return LineColourer<char>::colourLine("", 0, in, m_known, [](int, int, int) {});
         styles.resize(static_cast<size_t>(next - first), 0);
         char* lineStyles = styles.data() + (start - first);
         std::memset(lineStyles, 0, static_cast<size_t>(next - start));
