@@ -1,6 +1,11 @@
-// tovo-cli query HOST:PORT[:USER[:PASSWORD]] 'q text' [--tls] [--timeout MS]
+// tovo-cli query HOST:PORT[:USER[:PASSWORD]]|NAME/PATH 'q text' [--tls] [--timeout MS] [--homedir:DIR]
 #include "CliCommands.h"
 #include "ValueText.h"
+
+#include "connect/ServerTargets.h"
+#include "core/HomeFolder.h"
+
+#include <QCoreApplication>
 
 #include "kdb/KPtr.h"
 #include "kdb/k.h"
@@ -34,10 +39,36 @@ bool parseTarget(const std::string& text, Target& target)
     return true;
 }
 
+// A server list entry by name path, connected as the window would connect it.
+int connectNamed(const std::string& name, const QString& homeDir, bool tls, int timeoutMs, std::string& where,
+                 CliIo& io)
+{
+    int argc = 1;
+    char program[] = "tovo-cli";
+    char* argv[] = {program, nullptr};
+    std::unique_ptr<QCoreApplication> app;
+    if (!QCoreApplication::instance())
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    const QString home = homeDir.isEmpty() ? ServerTargets::defaultHomeFolder() : homeDir;
+    ServerTargets::Options options;
+    options.tls = tls;
+    options.timeoutMs = timeoutMs;
+    QString symbol;
+    QString error;
+    const QString namePath = ServerTargets::namePathOf(QString::fromLocal8Bit(name));
+    const int handle = ServerTargets::open(home, namePath, options, &symbol, &error);
+    where = (symbol.isEmpty() ? namePath : symbol).toLocal8Bit().toStdString();
+    if (handle <= 0)
+        io.err << "tovo-cli: " << where << ": " << error.toLocal8Bit().constData() << "\n";
+    return handle;
+}
+
 int run(const std::vector<std::string>& args, CliIo& io)
 {
     bool tls = false;
     int timeoutMs = 10000;
+    bool timeoutGiven = false;
+    QString homeDir;
     std::vector<std::string> plain;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--tls") {
@@ -49,17 +80,29 @@ int run(const std::vector<std::string>& args, CliIo& io)
                 return 2;
             }
             timeoutMs = std::stoi(ms);
+            timeoutGiven = true;
+        } else if (args[i].rfind("--homedir:", 0) == 0) {
+            homeDir = HomeFolder::expandEnvironment(QString::fromLocal8Bit(args[i].substr(10)));
         } else {
             plain.push_back(args[i]);
         }
     }
     Target target;
-    if (plain.size() != 2 || !parseTarget(plain[0], target)) {
-        io.err << "usage: tovo-cli query HOST:PORT[:USER[:PASSWORD]] 'q text' [--tls] [--timeout MS]\n";
+    if (plain.size() != 2) {
+        io.err << "usage: tovo-cli query HOST:PORT[:USER[:PASSWORD]]|NAME/PATH 'q text' [--tls] [--timeout MS] "
+                  "[--homedir:DIR]\n";
         return 2;
     }
-    const int handle = khpunc(target.host.c_str(), target.port, target.credentials.c_str(), timeoutMs, tls ? 2 : 0);
-    const std::string where = target.host + ":" + std::to_string(target.port);
+    int handle = 0;
+    std::string where;
+    if (!parseTarget(plain[0], target)) {
+        handle = connectNamed(plain[0], homeDir, tls, timeoutGiven ? timeoutMs : -1, where, io);
+        if (handle <= 0)
+            return 1;
+    } else {
+        handle = khpunc(target.host.c_str(), target.port, target.credentials.c_str(), timeoutMs, tls ? 2 : 0);
+        where = target.host + ":" + std::to_string(target.port);
+    }
     if (handle <= 0) {
         switch (handle) {
         case 0: io.err << "tovo-cli: " << where << ": access denied\n"; break;
@@ -83,6 +126,9 @@ int run(const std::vector<std::string>& args, CliIo& io)
     return 0;
 }
 
-const CliRegistration registration({"query", "HOST:PORT[:USER[:PASSWORD]] 'q text' [--tls] [--timeout MS]   run a query", run});
+const CliRegistration registration({"query",
+                                    "HOST:PORT[:USER[:PASSWORD]]|NAME/PATH 'q text' [--tls] [--timeout MS] "
+                                    "[--homedir:DIR]   run a query",
+                                    run});
 
 } // namespace

@@ -56,6 +56,9 @@ public:
     int connect(const QString& host, int port, const QString& credentials);
     // Closes an owned handle; the handle becomes -1 either way.
     void close();
+    // Hands the handle over to the caller, who closes it; the session is left
+    // without one.
+    int releaseHandle() { return m_handle.exchange(-1); }
 
     struct Credentials {
         QString text;

@@ -14,3 +14,11 @@ target_compile_definitions(test_connect_session PRIVATE
   TOVO_AUTHTEST_PLUGIN="$<TARGET_FILE:authtest>" TOVO_AUTHNOPROC_PLUGIN="$<TARGET_FILE:authnoproc>")
 
 tovo_test(test_connect_controller SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_controller.cpp LIBS tovo_connect tovo_testinstance)
+
+# tovo-cli's server list commands, run as a program.
+if(TARGET tovo-cli)
+  tovo_test(test_connect_cli SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_cli.cpp LIBS tovo_connect tovo_testinstance)
+  add_dependencies(test_connect_cli tovo-cli authtest)
+  target_compile_definitions(test_connect_cli PRIVATE TOVO_CLI="$<TARGET_FILE:tovo-cli>"
+    TOVO_AUTHTEST_PLUGIN="$<TARGET_FILE:authtest>")
+endif()
