@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 
@@ -516,6 +517,22 @@ void CTovoView::keyPressEvent(QKeyEvent* event)
             return;
         }
         break;
+    case Qt::Key_D:
+    case Qt::Key_W:
+    case Qt::Key_Q:
+        if (mods == Qt::ControlModifier) {
+            const QString id = identifierAtCaret();
+            if (id.isEmpty())
+                return;
+            if (event->key() == Qt::Key_D)
+                emit lookupRequested(id);
+            else if (event->key() == Qt::Key_W)
+                emit addWatchRequested(id);
+            else
+                emit quickWatchRequested(id);
+            return;
+        }
+        break;
     case Qt::Key_G:
         if (mods == Qt::ControlModifier) {
             goToLineDialog();
@@ -532,4 +549,20 @@ void CTovoView::keyPressEvent(QKeyEvent* event)
         break;
     }
     QsciScintilla::keyPressEvent(event);
+}
+
+void CTovoView::dropEvent(QDropEvent* event)
+{
+    QStringList paths;
+    if (event->mimeData()->hasUrls()) {
+        for (const QUrl& url : event->mimeData()->urls())
+            if (url.isLocalFile())
+                paths << url.toLocalFile();
+    }
+    if (paths.isEmpty()) {
+        QsciScintilla::dropEvent(event);
+        return;
+    }
+    event->acceptProposedAction();
+    emit filesDropped(paths);
 }

@@ -97,6 +97,12 @@ public slots:
 signals:
     // A query for the runner; asIs (Shift held) means without query wrapping.
     void queryRequested(const QString& query, bool asIs);
+    // Ctrl+D, Ctrl+W and Ctrl+Q with the identifier at the caret (never empty).
+    void lookupRequested(const QString& identifier);
+    void addWatchRequested(const QString& identifier);
+    void quickWatchRequested(const QString& identifier);
+    // Local files dropped on the view, to be opened as documents.
+    void filesDropped(const QStringList& paths);
     // After each processed change: the title's modified mark may have changed.
     void changeProcessed();
     void caretMoved(int line, int column);
@@ -105,6 +111,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void onModified(int position, int type, const char* text, int length, int linesAdded, int line, int, int, int,

@@ -82,6 +82,9 @@ private slots:
     void highlightingOff();
     void execute_data();
     void execute();
+    void identifierCommands_data();
+    void identifierCommands();
+    void dropFiles();
     void wordKeysStopAtBackquote();
     void wordHighlightFollowsCaret();
     void tabKeys_data();
@@ -287,6 +290,58 @@ void TestView::execute()
     QCOMPARE(sent, queries);
     QCOMPARE(f.prompter.pending(), 0);
     QCOMPARE(f.v().text(), text); // the keys type nothing
+}
+
+void TestView::identifierCommands_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<QString>("expected"); // "signal:identifier", empty when nothing is asked
+    QTest::newRow("lookup") << int(Qt::Key_D) << "f[.trd.gen;1]" << 4 << "lookup:.trd.gen";
+    QTest::newRow("watch without underscores") << int(Qt::Key_W) << "x+__tmp" << 4 << "watch:tmp";
+    QTest::newRow("quick watch") << int(Qt::Key_Q) << "a:`sym" << 0 << "quick:a";
+    QTest::newRow("nothing at caret") << int(Qt::Key_D) << "a + b" << 2 << "";
+}
+
+void TestView::identifierCommands()
+{
+    QFETCH(int, key);
+    QFETCH(QString, text);
+    QFETCH(int, caret);
+    QFETCH(QString, expected);
+    Fixture f;
+    f.load(text);
+    f.v().setCursorPosition(0, caret);
+    QStringList asked;
+    connect(&f.v(), &CTovoView::lookupRequested, this, [&](const QString& id) { asked << "lookup:" + id; });
+    connect(&f.v(), &CTovoView::addWatchRequested, this, [&](const QString& id) { asked << "watch:" + id; });
+    connect(&f.v(), &CTovoView::quickWatchRequested, this, [&](const QString& id) { asked << "quick:" + id; });
+    QTest::keyClick(&f.v(), Qt::Key(key), Qt::ControlModifier);
+    QCOMPARE(asked, expected.isEmpty() ? QStringList() : QStringList{expected});
+    QCOMPARE(f.v().text(), text);
+}
+
+void TestView::dropFiles()
+{
+    // Drag and drop cannot be simulated; the handler is called as the platform would.
+    struct DropView : CTovoView {
+        using CTovoView::CTovoView;
+        using CTovoView::dropEvent;
+    };
+    CDialogFontsColors scheme;
+    CDlgEditorSettings settings;
+    ScriptedPrompter prompter;
+    DropView view(scheme, settings, prompter);
+    view.loadDocumentText(QStringLiteral("x"));
+    QSignalSpy dropped(&view, &CTovoView::filesDropped);
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/a.q")), QUrl(QStringLiteral("http://127.0.0.1/b.q"))});
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    view.dropEvent(&drop);
+    QCOMPARE(dropped.size(), 1);
+    QCOMPARE(dropped[0][0].toStringList(), QStringList{QStringLiteral("/tmp/a.q")});
+    QCOMPARE(view.text(), QStringLiteral("x"));
 }
 
 void TestView::wordKeysStopAtBackquote()
