@@ -6,6 +6,7 @@
 #include "editor/CDlgGoToLine.h"
 #include "editor/CQLexer.h"
 #include "editor/CSyntaxHighlighting.h"
+#include "editor/CTextDocumentHiTarget.h"
 #include "editor/CTovoView.h"
 
 #include "ScriptedPrompter.h"
@@ -19,6 +20,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QtTest>
 
 namespace {
@@ -85,6 +87,7 @@ private slots:
     void identifierCommands_data();
     void identifierCommands();
     void dropFiles();
+    void textDocumentTarget();
     void wordKeysStopAtBackquote();
     void wordHighlightFollowsCaret();
     void tabKeys_data();
@@ -342,6 +345,33 @@ void TestView::dropFiles()
     QCOMPARE(dropped.size(), 1);
     QCOMPARE(dropped[0][0].toStringList(), QStringList{QStringLiteral("/tmp/a.q")});
     QCOMPARE(view.text(), QStringLiteral("x"));
+}
+
+void TestView::textDocumentTarget()
+{
+    QTextDocument doc(QStringLiteral("select x\ny:\"s\" / c"));
+    CTextDocumentHiTarget target(&doc);
+    CDialogFontsColors scheme;
+    auto formatAt = [&](int pos) {
+        QTextCursor c(&doc);
+        c.setPosition(pos + 1); // the format of the character before the cursor
+        return c.charFormat();
+    };
+    {
+        CSyntaxHighlighting hl(&target, scheme);
+        hl.colour();
+        hl.apply();
+        QCOMPARE(hl.markOccurrences(QStringLiteral("s"), 0x00FF00, 9, -1), 12);
+    }
+    QCOMPARE(formatAt(0).foreground().color(), QColor(0, 0, 0xFF));
+    QCOMPARE(formatAt(0).fontWeight(), int(QFont::Bold));
+    QCOMPARE(formatAt(7).foreground().color(), QColor(0xB4, 0xA0, 0x00));
+    QCOMPARE(formatAt(12).foreground().color(), QColor(0x14, 0xC8, 0x00)); // the string on the second line
+    QCOMPARE(formatAt(17).foreground().color(), QColor(0x80, 0x80, 0x80));
+    QCOMPARE(formatAt(12).background().color(), QColor(0, 0xFF, 0));
+    QCOMPARE(formatAt(0).background().style(), Qt::NoBrush); // "s" of select is before the range
+    CSyntaxHighlighting(&target, scheme).setBackground(12, 12, 0, true);
+    QCOMPARE(formatAt(12).background().style(), Qt::NoBrush);
 }
 
 void TestView::wordKeysStopAtBackquote()
