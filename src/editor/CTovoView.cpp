@@ -61,12 +61,17 @@ CTovoView::CTovoView(const CDialogFontsColors& scheme, const CDlgEditorSettings&
     connect(&m_colourTimer, &QTimer::timeout, this, &CTovoView::colourTimerTick);
     connect(&m_diskTimer, &QTimer::timeout, this, &CTovoView::diskTimerTick);
     m_diskTimer.start(500);
+    connect(&m_autoSaveTimer, &QTimer::timeout, this, &CTovoView::autoSaveTick);
+    setAutoSave(60000);
     restartTimers();
     applyFontsAndColours();
 }
 
 CTovoView::~CTovoView()
 {
+    // Closed normally: nothing is left to recover.
+    if (m_autoSaved)
+        m_doc.discardAutoSave(m_autoSaveFolder);
     // The lexer goes before the editor that uses it.
     setLexer(nullptr);
 }
@@ -134,6 +139,31 @@ void CTovoView::onModified(int position, int type, const char*, int, int linesAd
     }
     m_gate.changed();
     m_lexer->setDeferred(true);
+}
+
+void CTovoView::setAutoSave(int intervalMs, const QString& folder)
+{
+    if (m_autoSaved && folder != m_autoSaveFolder) {
+        m_doc.discardAutoSave(m_autoSaveFolder);
+        m_autoSaved = false;
+    }
+    m_autoSaveFolder = folder;
+    m_autoSaveTimer.stop();
+    if (intervalMs > 0)
+        m_autoSaveTimer.start(intervalMs);
+}
+
+void CTovoView::autoSaveTick()
+{
+    if (!isModified()) {
+        // Saved or edited back: an old copy would only confuse recovery.
+        if (m_autoSaved)
+            m_doc.discardAutoSave(m_autoSaveFolder);
+        m_autoSaved = false;
+        return;
+    }
+    if (!m_doc.autoSave(m_autoSaveFolder).isEmpty())
+        m_autoSaved = true;
 }
 
 void CTovoView::colourTimerTick()

@@ -45,6 +45,11 @@ public:
     void restartTimers();
     void setKnownNames(const QSet<QString>* names);
 
+    // Automatic saves for recovery: a copy of a modified document every
+    // interval, removed when the view closes normally. folder: empty for the
+    // local application-data folder.
+    void setAutoSave(int intervalMs, const QString& folder = QString());
+
     // Whether a change waits for the typing delay to pass.
     bool changePending() const { return m_gate.isWaiting(); }
     // Colours what changed since the last run and tells listeners.
@@ -90,6 +95,8 @@ public slots:
     void colourTimerTick();
     // One tick of the file-change timer.
     void diskTimerTick();
+    // One tick of the automatic-save timer.
+    void autoSaveTick();
     void undo() override;
     void redo() override;
     void paste() override;
@@ -133,6 +140,9 @@ private:
     CTypingGate m_gate;
     QTimer m_colourTimer;
     QTimer m_diskTimer;
+    QTimer m_autoSaveTimer;
+    QString m_autoSaveFolder;
+    bool m_autoSaved = false;
     bool m_busy = true; // until the first full colouring, and during our own work
     bool m_critical = false;
     std::uint32_t m_criticalBackground = 0;

@@ -88,6 +88,7 @@ private slots:
     void identifierCommands();
     void dropFiles();
     void textDocumentTarget();
+    void autoSaveCopies();
     void wordKeysStopAtBackquote();
     void wordHighlightFollowsCaret();
     void tabKeys_data();
@@ -372,6 +373,34 @@ void TestView::textDocumentTarget()
     QCOMPARE(formatAt(0).background().style(), Qt::NoBrush); // "s" of select is before the range
     CSyntaxHighlighting(&target, scheme).setBackground(12, 12, 0, true);
     QCOMPARE(formatAt(12).background().style(), Qt::NoBrush);
+}
+
+void TestView::autoSaveCopies()
+{
+    QTemporaryDir dir;
+    auto f = std::make_unique<Fixture>();
+    f->v().setAutoSave(0, dir.path());
+    f->v().document().setTitle(QStringLiteral("q1"));
+    f->load(QStringLiteral("a:1"));
+    f->v().autoSaveTick();
+    QVERIFY(CTovoDoc::recoverableFiles(dir.path()).isEmpty()); // unmodified
+    QTest::keyClicks(&f->v(), QStringLiteral("x"));
+    f->v().autoSaveTick();
+    const QStringList copies = CTovoDoc::recoverableFiles(dir.path());
+    QCOMPARE(copies.size(), 1);
+    QFile copy(copies.first());
+    QVERIFY(copy.open(QIODevice::ReadOnly));
+    QCOMPARE(copy.readAll(), QByteArray("xa:1"));
+    copy.close();
+    // Undone back to the loaded text: the copy goes.
+    QTest::keyClick(&f->v(), Qt::Key_Z, Qt::ControlModifier);
+    f->v().autoSaveTick();
+    QVERIFY(CTovoDoc::recoverableFiles(dir.path()).isEmpty());
+    QTest::keyClicks(&f->v(), QStringLiteral("y"));
+    f->v().autoSaveTick();
+    QCOMPARE(CTovoDoc::recoverableFiles(dir.path()).size(), 1);
+    f.reset(); // closing the view removes it
+    QVERIFY(CTovoDoc::recoverableFiles(dir.path()).isEmpty());
 }
 
 void TestView::wordKeysStopAtBackquote()
