@@ -349,6 +349,18 @@ void CMainFrame::createPanes()
     resizeDocks({output}, {260}, Qt::Vertical);
 }
 
+QString CMainFrame::connectBoxText() const
+{
+    CConnectComboButton* box = connectBox();
+    return box ? box->currentText().trimmed() : QString();
+}
+
+void CMainFrame::showOutputPane()
+{
+    pane(Output)->show();
+    pane(Output)->raise();
+}
+
 CConnectComboButton* CMainFrame::connectBox() const
 {
     const auto boxes = findChildren<CConnectComboButton*>();

@@ -52,6 +52,8 @@ public:
     CDocumentArea* documentArea() const { return m_documents; }
     QDockWidget* pane(int id) const { return m_panes.value(id); }
     CConnectComboButton* connectBox() const;
+    QString connectBoxText() const;
+    void showOutputPane();
     QToolBar* standardToolBar() const { return m_standard; }
     QToolBar* searchToolBar() const { return m_search; }
 

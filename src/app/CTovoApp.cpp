@@ -1,6 +1,9 @@
 #include "app/CTovoApp.h"
 
 #include "app/CMainFrame.h"
+#include "app/CQueryLink.h"
+#include "app/FrameAssembly.h"
+#include "connect/ConnectionController.h"
 #include "core/settings/KeptSettings.h"
 #include "core/settings/SettingsStore.h"
 #include "core/settings/SettingsUpgrade.h"
@@ -36,6 +39,7 @@ bool CTovoApp::initInstance()
 
     const bool upgrade = SettingsUpgrade::needed(*m_store);
     m_mainFrame = std::make_unique<CMainFrame>(*this, m_prompter);
+    m_link = FrameAssembly::assemble(*this, *m_mainFrame, m_prompter);
     if (upgrade)
         SettingsUpgrade::run(*m_store);
 
@@ -52,12 +56,24 @@ bool CTovoApp::initInstance()
     if (!m_mainFrame->restorePlacement())
         m_mainFrame->resize(1200, 800);
     m_mainFrame->show();
+
+    // The server of --server, or else the one connected at the last exit.
+    QString server = m_commandLine.server();
+    if (server.isEmpty())
+        server = m_store->readCustomText(QString::fromLatin1(kept::ActiveServer), QString());
+    if (!server.isEmpty()) {
+        if (!server.startsWith(u'`'))
+            server.prepend(u'`');
+        m_link->controller().connectTo(server);
+    }
     return true;
 }
 
 void CTovoApp::exitInstance()
 {
-    if (m_mainFrame)
+    if (m_mainFrame) {
         m_mainFrame->storeState();
+        m_store->writeCustomText(QString::fromLatin1(kept::ActiveServer), m_mainFrame->serverText());
+    }
     m_store->sync();
 }

@@ -10,6 +10,7 @@
 #include <memory>
 
 class CMainFrame;
+class CQueryLink;
 class Prompter;
 
 class CTovoApp : public QObject {
@@ -29,6 +30,7 @@ public:
     QString GetHomeFilePath(const QString& name) const { return m_home.filePath(name); }
     SettingsStore& store() { return *m_store; }
     CMainFrame* mainFrame() const { return m_mainFrame.get(); }
+    CQueryLink* queryLink() const { return m_link; }
     int mruLength() const { return m_mruLength; }
 
     // The home folder when --homedir is absent: the executable's folder, or the
@@ -42,4 +44,5 @@ private:
     HomeFolder m_home;
     int m_mruLength = 4;
     std::unique_ptr<CMainFrame> m_mainFrame;
+    CQueryLink* m_link = nullptr;
 };

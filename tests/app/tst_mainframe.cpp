@@ -11,6 +11,8 @@
 #include "app/CTovoApp.h"
 #include "app/CommandIds.h"
 
+#include <Qsci/qsciscintilla.h>
+
 #include <QAction>
 #include <QDockWidget>
 #include <QMenuBar>
@@ -131,12 +133,10 @@ void TestMainFrame::positionPane()
 {
     frame()->onTimer();
     QCOMPARE(frame()->frameStatusBar()->paneText(CFrameStatusBar::Position), QStringLiteral("Ln 1  Ch 1 Row 0"));
-    auto* edit = qobject_cast<QPlainTextEdit*>(frame()->activeDocument()->view());
+    auto* edit = qobject_cast<QsciScintilla*>(frame()->activeDocument()->view());
     QVERIFY(edit);
-    edit->setPlainText(QStringLiteral("a\nbcd"));
-    QTextCursor c = edit->textCursor();
-    c.movePosition(QTextCursor::End);
-    edit->setTextCursor(c);
+    edit->setText(QStringLiteral("a\nbcd"));
+    edit->setCursorPosition(1, 3);
     frame()->onTimer();
     QCOMPARE(frame()->frameStatusBar()->paneText(CFrameStatusBar::Position), QStringLiteral("Ln 2  Ch 4 Row 0"));
     frame()->documentArea()->closeDocument(frame()->activeDocument());

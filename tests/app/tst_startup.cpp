@@ -97,6 +97,7 @@ void TestStartup::documentsAreReopened()
         app.exitInstance();
     }
     QFile::remove(b);
+    prompter.expectInform(QStringLiteral("Failed to open document."), Prompter::Icon::Warning);
     CTovoApp app(CommandLine(), prompter, home.store());
     QVERIFY(app.initInstance());
     const QList<CChildFrame*> docs = app.mainFrame()->documentArea()->documents();
@@ -112,9 +113,11 @@ void TestStartup::commandLineFiles()
     CTovoApp app(CommandLine::fromArguments({QStringLiteral("tovo"), a}), prompter, home.store());
     QVERIFY(app.initInstance());
     QCOMPARE(app.mainFrame()->activeDocument()->title(), QStringLiteral("c.q"));
+    prompter.expectInform(QStringLiteral("Failed to open document."), Prompter::Icon::Warning);
     CTovoApp missing(CommandLine::fromArguments({QStringLiteral("tovo"), home.filePath(QStringLiteral("none.q"))}),
                      prompter, home.store());
     QVERIFY(!missing.initInstance());
+    QCOMPARE(prompter.pending(), 0);
 }
 
 QTEST_MAIN(TestStartup)

@@ -1,0 +1,90 @@
+#include "app/CQueryLink.h"
+
+#include "app/CFrameStatusBar.h"
+#include "app/CMainFrame.h"
+#include "app/CReplyPresenter.h"
+#include "app/CommandIds.h"
+#include "connect/AuthPlugins.h"
+#include "connect/CQHelper.h"
+#include "connect/ConnectionController.h"
+#include "connect/CredentialCache.h"
+#include "query/QueryRunner.h"
+#include "results/COutputWnd.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QUrl>
+
+CQueryLink::CQueryLink(CMainFrame& frame, SettingsStore& store, Prompter& prompter, const QString& homeFolder)
+    : QObject(&frame)
+    , m_frame(frame)
+    , m_plugins(std::make_unique<AuthPlugins>())
+    , m_cache(std::make_unique<CredentialCache>())
+{
+    m_plugins->scan(homeFolder);
+    SessionContext context;
+    context.q = &frame.qSettings();
+    context.store = &store;
+    context.prompter = &prompter;
+    context.plugins = m_plugins.get();
+    context.cache = m_cache.get();
+    m_session = std::make_unique<CQHelper>(context);
+    m_controller = new ConnectionController(*m_session, frame.qSettings(), frame.editorSettings(), &store, prompter, this);
+    m_runner = new QueryRunner(*m_controller, frame.qSettings(), frame.editorSettings(), prompter, this);
+    m_controller->setActiveQuery(m_runner);
+    m_presenter = new CReplyPresenter(frame);
+
+    connect(&frame, &CMainFrame::connectRequested, m_controller, [this](const QString& text) { m_controller->connectTo(text); });
+    connect(&frame, &CMainFrame::commandTriggered, this, [this](int id) {
+        if (id == cmd::Connected) {
+            if (m_session->isOpen())
+                m_controller->disconnectServer();
+            else if (!m_frame.connectBoxText().isEmpty())
+                m_controller->connectTo(m_frame.connectBoxText());
+            m_frame.action(cmd::Connected)->setChecked(m_session->isOpen());
+        }
+    });
+    connect(m_controller, &ConnectionController::serverChanged, this, [this](const QString& server) {
+        m_frame.setServer(server, QString());
+        m_frame.action(cmd::Connected)->setChecked(!server.isEmpty());
+    });
+    connect(m_controller, &ConnectionController::openUrlRequested, this,
+            [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); });
+    wireStatus();
+
+    connect(m_runner, &QueryRunner::replyReady, this, [this](int) {
+        bool refresh = m_runner->refreshAfter();
+        m_presenter->show(m_session->lastReply(), m_session->elapsedMs, refresh);
+        m_frame.setRunningQuery(QString());
+    });
+}
+
+CQueryLink::~CQueryLink() = default;
+
+void CQueryLink::wireStatus()
+{
+    CFrameStatusBar* status = m_frame.frameStatusBar();
+    auto showStatus = [status](int pane, const QString& text, ConnectionController::Colour colour) {
+        status->setPaneText(pane, text);
+        status->setPaneColor(pane, colour == ConnectionController::Colour::Red ? QColor(Qt::red) : QColor());
+    };
+    connect(m_controller, &ConnectionController::statusText, status, showStatus);
+    connect(m_runner, &QueryRunner::statusText, status, showStatus);
+    connect(m_runner, &QueryRunner::progress, status, [status](int value, int range) {
+        status->setProgress(range > 0 ? value * 100 / range : value);
+    });
+    connect(m_controller, &ConnectionController::progressCleared, status,
+            [status] { status->setPaneText(CFrameStatusBar::Progress, QString()); });
+    COutputWnd* output = m_frame.outputWnd();
+    connect(m_controller, &ConnectionController::consoleText, output, &COutputWnd::append);
+    connect(m_runner, &QueryRunner::consoleText, output, &COutputWnd::append);
+    connect(m_runner, &QueryRunner::outputPaneRequested, &m_frame, [this] { m_frame.showOutputPane(); });
+}
+
+void CQueryLink::run(const QString& query, bool asIs)
+{
+    if (query.isEmpty())
+        return;
+    m_frame.setRunningQuery(query);
+    m_runner->run(query, true, asIs);
+}

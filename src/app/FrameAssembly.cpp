@@ -1,0 +1,117 @@
+#include "app/FrameAssembly.h"
+
+#include "app/CMainFrame.h"
+#include "app/CQueryLink.h"
+#include "app/CReplyPresenter.h"
+#include "app/CTovoApp.h"
+#include "app/CommandIds.h"
+#include "core/colors/CDialogFontsColors.h"
+#include "editor/CTovoView.h"
+#include "kdb/KPtr.h"
+#include "results/COutputWnd.h"
+#include "results/grid/CKTableRenderer.h"
+#include "results/grid/CKTableView.h"
+#include "results/grid/COutputTable.h"
+
+#include "app/CChildFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QDockWidget>
+#include <QFileInfo>
+
+CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& prompter)
+{
+    auto* scheme = new CDialogFontsColors;
+    scheme->load(app.store());
+    QObject::connect(&frame, &QObject::destroyed, [scheme] { delete scheme; });
+
+    auto* link = new CQueryLink(frame, app.store(), prompter, app.home().path());
+
+    // Source views for documents.
+    frame.setDocumentFactory([&frame, &prompter, scheme, link](const QString& path, QString* title) -> QWidget* {
+        auto* view = new CTovoView(*scheme, frame.editorSettings(), prompter);
+        if (!path.isEmpty()) {
+            if (!view->document().open(path, prompter)) {
+                delete view;
+                return nullptr;
+            }
+            *title = QFileInfo(path).fileName();
+        }
+        view->document().setTitle(*title);
+        QObject::connect(view, &CTovoView::queryRequested, link, &CQueryLink::run);
+        QObject::connect(view, &CTovoView::filesDropped, &frame, [&frame](const QStringList& paths) {
+            for (const QString& p : paths)
+                frame.openDocument(p);
+        });
+        return view;
+    });
+    frame.setCaretSource([](QWidget* view, int* line, int* column) {
+        auto* source = qobject_cast<CTovoView*>(view);
+        if (!source)
+            return false;
+        int l = 0, c = 0;
+        source->getCursorPosition(&l, &c);
+        *line = l + 1;
+        *column = c + 1;
+        return true;
+    });
+
+    // The output pane's grid and the Grid View pane.
+    auto* table = new COutputTable(COutputTable::Place::OutputPane);
+    table->setPrompter(&prompter);
+    table->setSettings(&frame.qSettings());
+    frame.outputWnd()->setTableWidget(table);
+    auto* gridView = new CKTableView;
+    gridView->setMinimumSize(100, 100);
+    table->setMinimumSize(100, 100);
+    gridView->grid()->setPrompter(&prompter);
+    gridView->grid()->setSettings(&frame.qSettings());
+    if (QDockWidget* dock = frame.pane(CMainFrame::GridView))
+        dock->setWidget(gridView);
+    QObject::connect(table, &COutputTable::sendToGridView, gridView->grid(), &COutputTable::receiveValue);
+    QObject::connect(table, &COutputTable::loaded, frame.outputWnd(), [&frame] { frame.outputWnd()->rememberAndShowTable(); });
+    // Commands that act on the active source view or on the focused text control.
+    QObject::connect(&frame, &CMainFrame::commandTriggered, &frame, [&frame](int id) {
+        CChildFrame* child = frame.activeDocument();
+        auto* view = child ? qobject_cast<CTovoView*>(child->view()) : nullptr;
+        const bool shift = QGuiApplication::keyboardModifiers() & Qt::ShiftModifier;
+        const char* slot = nullptr;
+        switch (id) {
+        case cmd::EditUndo: slot = "undo"; break;
+        case cmd::EditRedo: slot = "redo"; break;
+        case cmd::EditCut: slot = "cut"; break;
+        case cmd::EditCopy: slot = "copy"; break;
+        case cmd::EditPaste: slot = "paste"; break;
+        case cmd::EditSelectAll: slot = "selectAll"; break;
+        default: break;
+        }
+        if (slot) {
+            if (QWidget* focused = QApplication::focusWidget())
+                QMetaObject::invokeMethod(focused, slot);
+            return;
+        }
+        if (!view)
+            return;
+        switch (id) {
+        case cmd::ExecuteLine: view->executeLine(shift); break;
+        case cmd::ExecuteSelection: view->executeSelection(shift); break;
+        case cmd::GoToLine: view->goToLineDialog(); break;
+        case cmd::GoToMatchingBracket: view->goToMatchingBracket(); break;
+        case cmd::LineWrapping: view->setLineWrapping(!view->lineWrapping()); break;
+        case cmd::SyntaxHighlight: view->toggleHighlighting(); break;
+        default: break;
+        }
+    });
+    frame.setGridRowSource([table] {
+        const QModelIndexList rows = table->selectionModel() ? table->selectionModel()->selectedRows() : QModelIndexList();
+        return rows.isEmpty() ? 0 : rows.first().row();
+    });
+
+    CReplyPresenter::Hooks hooks;
+    hooks.showInGrid = [table](K reply) { table->setValue(reply); };
+    hooks.gridValue = [table] { return table->renderer()->shownValue(); };
+    link->presenter().setHooks(hooks);
+    return link;
+}
