@@ -59,7 +59,12 @@ CQueryLink::CQueryLink(CMainFrame& frame, SettingsStore& store, Prompter& prompt
     });
 }
 
-CQueryLink::~CQueryLink() = default;
+CQueryLink::~CQueryLink()
+{
+    // The runner and controller use the session: they go before it does.
+    delete m_runner;
+    delete m_controller;
+}
 
 void CQueryLink::wireStatus()
 {

@@ -4,3 +4,4 @@ tovo_test(test_app_startup SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_startup.cpp LIB
 tovo_test(test_app_frametitle SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_frametitle.cpp LIBS tovo_app)
 tovo_test(test_app_mainframe SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_mainframe.cpp LIBS tovo_app)
 tovo_test(test_app_replypresenter SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_replypresenter.cpp LIBS tovo_app)
+tovo_test(test_app_endtoend SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_endtoend.cpp LIBS tovo_app tovo_testinstance TIMEOUT 120)

@@ -1,0 +1,117 @@
+// The whole loop through the real widgets: start with --server, type a query in
+// a new document, run it with Ctrl+Enter, read the console and status bar.
+#include "ScriptedPrompter.h"
+#include "TempHome.h"
+#include "TestInstance.h"
+#include "app/CChildFrame.h"
+#include "app/CFrameStatusBar.h"
+#include "app/CMainFrame.h"
+#include "app/CTovoApp.h"
+#include "app/CommandIds.h"
+#include "results/COutputWnd.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QAction>
+#include <QTest>
+
+class TestEndToEnd : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void queryRunsAndShowsInConsole();
+    void errorReplyTurnsRoundtripRed();
+    void disconnectChangesTitle();
+    void activeServerKeptForNextStart();
+
+private:
+    void type(const QString& text);
+
+    std::unique_ptr<TestInstance> m_instance;
+    std::unique_ptr<TempHome> m_home;
+    ScriptedPrompter m_prompter;
+    std::unique_ptr<CTovoApp> m_app;
+    QString m_server;
+};
+
+void TestEndToEnd::init()
+{
+    m_instance = std::make_unique<TestInstance>();
+    K three = ktn(KJ, 3);
+    for (J i = 0; i < 3; ++i)
+        kJ(three)[i] = i;
+    m_instance->on(QStringLiteral("til 3"), three);
+    m_instance->onError(QStringLiteral("1+`a"), QStringLiteral("type"));
+    QVERIFY(m_instance->start());
+    m_home = std::make_unique<TempHome>();
+    m_server = QStringLiteral("127.0.0.1:%1").arg(m_instance->port());
+    m_app = std::make_unique<CTovoApp>(
+        CommandLine(QStringLiteral("--homedir:%1 --server:%2").arg(m_home->path(), m_server)), m_prompter,
+        m_home->store());
+    QVERIFY(m_app->initInstance());
+    m_app->mainFrame()->onTimer();
+}
+
+void TestEndToEnd::cleanup()
+{
+    m_app.reset();
+    m_instance.reset();
+    m_home.reset();
+}
+
+void TestEndToEnd::type(const QString& text)
+{
+    CChildFrame* child = m_app->mainFrame()->newDocument();
+    auto* view = qobject_cast<QsciScintilla*>(child->view());
+    QVERIFY(view);
+    m_app->mainFrame()->activateWindow();
+    view->setFocus();
+    QTest::keyClicks(view, text);
+    QCOMPARE(view->text(), text);
+    QTest::keyClick(view, Qt::Key_Return, Qt::ControlModifier);
+}
+
+void TestEndToEnd::queryRunsAndShowsInConsole()
+{
+    QVERIFY(m_app->mainFrame()->serverText().endsWith(m_server));
+    QVERIFY(m_app->mainFrame()->windowTitle().endsWith(QStringLiteral("Tovo - ") + m_server));
+    type(QStringLiteral("til 3"));
+    COutputWnd* out = m_app->mainFrame()->outputWnd();
+    QTRY_VERIFY_WITH_TIMEOUT(out->consoleText().contains(QStringLiteral("0j, 1j, 2j")), 5000);
+    const QString console = out->consoleText();
+    const qsizetype echo = console.indexOf(QStringLiteral("q) til 3"));
+    const qsizetype roundtrip = console.indexOf(QStringLiteral("(Roundtrip: "));
+    QVERIFY2(echo >= 0 && roundtrip > echo, qPrintable(console));
+    QVERIFY(console.indexOf(QStringLiteral("0j, 1j, 2j")) > roundtrip);
+    QVERIFY(!m_app->mainFrame()->frameStatusBar()->paneColor(CFrameStatusBar::Progress).isValid());
+}
+
+void TestEndToEnd::errorReplyTurnsRoundtripRed()
+{
+    type(QStringLiteral("1+`a"));
+    COutputWnd* out = m_app->mainFrame()->outputWnd();
+    QTRY_VERIFY_WITH_TIMEOUT(out->consoleText().contains(QStringLiteral("ERROR: 'type")), 5000);
+    QCOMPARE(m_app->mainFrame()->frameStatusBar()->paneColor(CFrameStatusBar::Progress), QColor(Qt::red));
+}
+
+void TestEndToEnd::disconnectChangesTitle()
+{
+    QVERIFY(m_app->mainFrame()->windowTitle().contains(m_server));
+    m_app->mainFrame()->action(cmd::Connected)->trigger();
+    QVERIFY(m_app->mainFrame()->serverText().isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(m_app->mainFrame()->windowTitle().endsWith(QStringLiteral(" - Tovo")), 500);
+}
+
+void TestEndToEnd::activeServerKeptForNextStart()
+{
+    m_app->exitInstance();
+    QVERIFY(m_app->store().readCustomText(QStringLiteral("ActiveServer"), QString()).endsWith(m_server));
+    // Started without --server, the kept server is connected again.
+    CTovoApp again(CommandLine(QStringLiteral("--homedir:") + m_home->path()), m_prompter, m_home->store());
+    QVERIFY(again.initInstance());
+    QVERIFY(again.mainFrame()->serverText().endsWith(m_server));
+}
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"
