@@ -5,6 +5,8 @@
 #include "app/CChildFrame.h"
 #include "app/CConnectComboButton.h"
 #include "app/CDlgSettings.h"
+#include "core/colors/CDialogFontsColors.h"
+#include "editor/CFontsColorsPage.h"
 #include "app/CDlgWindows.h"
 #include "app/CDocumentArea.h"
 #include "app/CDlgCustomize.h"
@@ -525,12 +527,25 @@ bool CMainFrame::showSettings()
     const int serversAs = m_qSettings.QShowServersAs;
 
     CDlgSettings dialog(m_qSettings, m_editorSettings, m_prompter, this);
+    CFontsColorsPage* fontsPage = nullptr;
+    if (m_scheme) {
+        m_scheme->load(store);
+        fontsPage = new CFontsColorsPage(*m_scheme, m_prompter);
+        fontsPage->loadControls();
+        dialog.addPage(fontsPage, QStringLiteral("Fonts && Colors"));
+    }
     if (dialog.exec() != QDialog::Accepted) {
         m_qSettings.load(store);
         m_editorSettings.load(store);
+        if (m_scheme)
+            m_scheme->load(store);
         return false;
     }
     m_qSettings.save(store);
+    if (fontsPage) {
+        fontsPage->storeControls();
+        m_scheme->save(store);
+    }
     m_editorSettings.save(store);
     updateToggleActions();
     const bool typingChanged = typingDelay != m_editorSettings.TypingDelayMS;

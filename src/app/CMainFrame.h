@@ -13,6 +13,7 @@
 #include <memory>
 
 class CActionRegistry;
+class CDialogFontsColors;
 class CChildFrame;
 class CConnectComboButton;
 class CDocumentArea;
@@ -44,6 +45,8 @@ public:
 
     CDlgQSettings& qSettings() { return m_qSettings; }
     CDlgEditorSettings& editorSettings() { return m_editorSettings; }
+    // The live fonts and colours, shown as the third page of the settings dialog.
+    void setFontsColors(CDialogFontsColors* scheme) { m_scheme = scheme; }
     CActionRegistry& actions() { return *m_actions; }
     QAction* action(int id);
     CFrameStatusBar* frameStatusBar() const { return m_statusBar; }
@@ -124,6 +127,7 @@ private:
     Prompter& m_prompter;
     CDlgQSettings m_qSettings;
     CDlgEditorSettings m_editorSettings;
+    CDialogFontsColors* m_scheme = nullptr;
     CActionRegistry* m_actions;
     CDocumentArea* m_documents;
     CFrameStatusBar* m_statusBar;

@@ -25,6 +25,7 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
 {
     auto* scheme = new CDialogFontsColors;
     scheme->load(app.store());
+    frame.setFontsColors(scheme);
     QObject::connect(&frame, &QObject::destroyed, [scheme] { delete scheme; });
 
     auto* link = new CQueryLink(frame, app.store(), prompter, app.home().path());
