@@ -55,6 +55,8 @@ void CReplyPresenter::show(K reply, qint64 elapsedMs, bool& refreshAfter)
         refreshAfter = true;
     }
 
+    status->setPaneText(CFrameStatusBar::Message, QString());
+
     switch (detectMedia(reply)) {
     case Media::Picture: {
         const QString path = writePictureFile(reply);

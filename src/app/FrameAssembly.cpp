@@ -6,7 +6,10 @@
 #include "app/CTovoApp.h"
 #include "app/CommandIds.h"
 #include "core/colors/CDialogFontsColors.h"
+#include "editor/CSyntaxHighlighting.h"
+#include "editor/CTextDocumentHiTarget.h"
 #include "editor/CTovoView.h"
+#include "editor/FontConv.h"
 #include "kdb/KPtr.h"
 #include "results/COutputWnd.h"
 #include "results/grid/CKTableRenderer.h"
@@ -20,6 +23,8 @@
 #include <QGuiApplication>
 #include <QDockWidget>
 #include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 
 CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& prompter)
 {
@@ -59,8 +64,19 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
         return true;
     });
 
+    // Function texts in the Results view are coloured as q from their first "{".
+    frame.outputWnd()->setColourer([scheme](QTextEdit* view, int from) {
+        CTextDocumentHiTarget target(view->document());
+        CSyntaxHighlighting highlighting(&target, *scheme);
+        highlighting.colour(from, -1);
+        highlighting.apply();
+    });
+    frame.outputWnd()->console()->setFont(FontConv::toQFont(scheme->font(CDialogFontsColors::ConsoleFont)));
+    frame.outputWnd()->results()->setFont(FontConv::toQFont(scheme->font(CDialogFontsColors::ResultFont)));
+
     // The output pane's grid and the Grid View pane.
     auto* table = new COutputTable(COutputTable::Place::OutputPane);
+    table->setGridFont(FontConv::toQFont(scheme->font(CDialogFontsColors::GridFont)));
     table->setPrompter(&prompter);
     table->setSettings(&frame.qSettings());
     frame.outputWnd()->setTableWidget(table);

@@ -11,7 +11,9 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
+#include <QSet>
 #include <QTest>
+#include <QTextEdit>
 
 class TestReplyPresenter : public QObject {
     Q_OBJECT
@@ -24,6 +26,7 @@ private slots:
     void pictureReplyShowsInImagePane();
     void documentReplyOpensInShell();
     void refreshAfterFlag();
+    void functionTextIsColoured();
 
 private:
     std::unique_ptr<TempHome> m_home;
@@ -147,6 +150,23 @@ void TestReplyPresenter::refreshAfterFlag()
     QVERIFY(refresh); // the next run refreshes
     m_presenter->show(reply.get(), 1, refresh);
     QCOMPARE(m_watchRefreshes, 1);
+}
+
+void TestReplyPresenter::functionTextIsColoured()
+{
+    // A function's source comes back as a string, shown as it stands.
+    KPtr lambda(kp("{[x] x+1}"));
+    bool refresh = false;
+    m_presenter->show(lambda.get(), 1, refresh);
+    COutputWnd* out = m_app->mainFrame()->outputWnd();
+    QVERIFY2(out->activeTab() == int(COutputWnd::ResultsTab), qPrintable(out->resultsText()));
+    QTextCursor c(out->results()->document());
+    QSet<QRgb> colours;
+    for (int i = 1; i < out->resultsText().size(); ++i) {
+        c.setPosition(i);
+        colours.insert(c.charFormat().foreground().color().rgb());
+    }
+    QVERIFY2(colours.size() > 1, "the function text is not coloured");
 }
 
 QTEST_MAIN(TestReplyPresenter)
