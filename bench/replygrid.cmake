@@ -1,0 +1,4 @@
+# Not a Google Benchmark: a timing harness around the real window (see the file).
+add_executable(replygrid_timing ${CMAKE_CURRENT_LIST_DIR}/replygrid_timing.cpp)
+target_link_libraries(replygrid_timing PRIVATE tovo_app tovo_testinstance tovo_testsupport)
+tovo_warnings(replygrid_timing)
