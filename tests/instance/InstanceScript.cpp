@@ -1,5 +1,6 @@
 #include "InstanceScript.h"
 
+#include "GeneratedTable.h"
 #include "TestInstance.h"
 #include "ValueNotation.h"
 
@@ -43,6 +44,10 @@ QString InstanceScript::formatHelp()
         "    query: 1+1                    exact query text (\\n \\t \\\\ escapes)\n"
         "    pattern: ^select .* from t$   regular expression on the query text\n"
         "    reply: 2                      reply value (notation below)\n"
+        "    table-rows: 1000000           reply with a table of this many rows, made at start:\n"
+        "                                  id (long) i, price (float) 100+(i mod 1000)/100,\n"
+        "                                  sym (symbol) `s(i mod 200), time (timestamp)\n"
+        "                                  2000.01.10D06:13:20 + i milliseconds\n"
         "    error: type                   reply with this q error\n"
         "    raw: 0x0100000009000000ff     reply with these message bytes as they are\n"
         "    delay: 500                    wait this many ms first\n"
@@ -114,6 +119,12 @@ bool InstanceScript::apply(const QString& script, TestInstance& instance, Settin
                 rule->reply = x;
             else
                 rule->publish.append(x);
+        } else if (key == QLatin1String("table-rows")) {
+            const long long rows = value.toLongLong(&ok);
+            if (ok && (rows < 0 || rows > GeneratedTable::kMaxRows))
+                return fail(n, QStringLiteral("table-rows must be 0 to %1").arg(GeneratedTable::kMaxRows));
+            if (ok)
+                rule->reply = GeneratedTable::make(rows);
         } else if (key == QLatin1String("error")) {
             rule->error = value;
             rule->hasError = true;

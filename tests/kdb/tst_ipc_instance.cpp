@@ -16,6 +16,7 @@ private slots:
     void notationErrors_data();
     void notationErrors();
     void scriptRules();
+    void scriptGeneratedTable();
     void scriptErrors_data();
     void scriptErrors();
 };
@@ -130,6 +131,43 @@ void TestIpcInstance::scriptRules()
     QCOMPARE(inst.received().front().rendered, QString("(\"{x+y}\";1;2)"));
 }
 
+void TestIpcInstance::scriptGeneratedTable()
+{
+    TestInstance inst;
+    InstanceScript::Settings settings;
+    QString error;
+    QVERIFY2(InstanceScript::apply(QStringLiteral("query: t\ntable-rows: 1001\nquery: none\ntable-rows: 0\n"), inst,
+                                   settings, &error),
+             qPrintable(error));
+    QVERIFY(inst.start());
+    const int h = khpunc("127.0.0.1", inst.port(), "", 3000, 0);
+    QVERIFY(h > 0);
+    KPtr t(k(h, "t", static_cast<K>(nullptr)));
+    KPtr empty(k(h, "none", static_cast<K>(nullptr)));
+    kclose(h);
+    QVERIFY(t);
+    QCOMPARE(int(t->t), int(XT));
+    K names = kK(t->k)[0], columns = kK(t->k)[1];
+    QCOMPARE(ValueNotation::format(names), QString("`id`price`sym`time"));
+    QCOMPARE(int(kK(columns)[0]->t), int(KJ));
+    QCOMPARE(int(kK(columns)[1]->t), int(KF));
+    QCOMPARE(int(kK(columns)[2]->t), int(KS));
+    QCOMPARE(int(kK(columns)[3]->t), int(KP));
+    for (int c = 0; c < 4; ++c)
+        QCOMPARE(kK(columns)[c]->n, 1001LL);
+    // Row 1000 shows the content rule: the price and sym cycles wrap.
+    QCOMPARE(kJ(kK(columns)[0])[1000], 1000LL);
+    QCOMPARE(kF(kK(columns)[1])[999], 100 + 999 * 0.01);
+    QCOMPARE(kF(kK(columns)[1])[1000], 100.0);
+    QCOMPARE(QByteArray(kS(kK(columns)[2])[1000]), QByteArray("s0"));
+    QCOMPARE(QByteArray(kS(kK(columns)[2])[999]), QByteArray("s199"));
+    QCOMPARE(kJ(kK(columns)[3])[0], 800000000000000LL);
+    QCOMPARE(kJ(kK(columns)[3])[1000], 800000000000000LL + 1000 * 1000000LL);
+    QVERIFY(empty);
+    QCOMPARE(int(empty->t), int(XT));
+    QCOMPARE(kK(kK(empty->k)[1])[0]->n, 0LL);
+}
+
 void TestIpcInstance::scriptErrors_data()
 {
     QTest::addColumn<QString>("script");
@@ -140,6 +178,9 @@ void TestIpcInstance::scriptErrors_data()
     QTest::newRow("bad pattern") << "pattern: (" << "line 1:";
     QTest::newRow("bad port") << "port: 70000" << "line 1:";
     QTest::newRow("bad raw") << "query: a\nraw: 0x1" << "line 2:";
+    QTest::newRow("negative table rows") << "query: t\ntable-rows: -1" << "line 2:";
+    QTest::newRow("table rows not a number") << "query: t\ntable-rows: many" << "line 2:";
+    QTest::newRow("table rows before a rule") << "table-rows: 5" << "line 1:";
 }
 
 void TestIpcInstance::scriptErrors()
