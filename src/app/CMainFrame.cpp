@@ -28,6 +28,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDir>
 #include <QDockWidget>
 #include <QFile>
 #include <QFileInfo>
@@ -77,9 +78,7 @@ CMainFrame::CMainFrame(CTovoApp& app, Prompter& prompter)
         if (child == activeDocument())
             updateCaption();
     });
-    connect(m_documents, &CDocumentArea::closeRequested, this, [this](CChildFrame* child) {
-        m_documents->closeDocument(child);
-    });
+    connect(m_documents, &CDocumentArea::closeRequested, this, [this](CChildFrame* child) { closeDocument(child); });
     connect(m_documents, &CDocumentArea::tabMenuAboutToShow, this, [this](QMenu* menu, CChildFrame*) {
         if (!m_app.commandLine().dummyFileView())
             menu->addAction(action(cmd::ShowInFileView));
@@ -88,6 +87,8 @@ CMainFrame::CMainFrame(CTovoApp& app, Prompter& prompter)
     updateCaption();
     resize(1200, 800);
 
+    m_timer.setObjectName(QStringLiteral("frameTimer"));
+    m_timer.setParent(this);
     m_timer.setInterval(500);
     connect(&m_timer, &QTimer::timeout, this, &CMainFrame::onTimer);
     m_timer.start();
@@ -101,7 +102,7 @@ void CMainFrame::createActions()
 {
     const std::pair<int, std::function<void()>> handlers[] = {
         {cmd::FileNew, [this] { newDocument(); }},
-        {cmd::FileClose, [this] { if (CChildFrame* c = activeDocument()) m_documents->closeDocument(c); }},
+        {cmd::FileClose, [this] { if (CChildFrame* c = activeDocument()) closeDocument(c); }},
         {cmd::AppExit, [this] { close(); }},
         {cmd::Settings, [this] { showSettings(); }},
         {cmd::Async, [this] { toggleAsync(); }},
@@ -156,10 +157,15 @@ void CMainFrame::createMenus()
                 menu->addAction(action(id));
         }
     };
-    fill(bar->addMenu(QStringLiteral("&File")),
+    m_fileMenu = bar->addMenu(QStringLiteral("&File"));
+    fill(m_fileMenu,
          {cmd::FileNew, cmd::FileOpen, cmd::FileClose, cmd::FileSave, cmd::FileSaveAs, 0, cmd::ExportToExcel,
           cmd::OpenHomeFolder, cmd::ViewSearchLogs, cmd::RecoverTempFiles, 0, cmd::FilePrint, cmd::FilePrintPreview,
-          cmd::FilePrintSetup, 0, cmd::AppExit});
+          cmd::FilePrintSetup});
+    m_recentSeparator = m_fileMenu->addSeparator();
+    m_recentSeparator->setVisible(false);
+    m_recentEnd = m_fileMenu->addSeparator();
+    m_fileMenu->addAction(action(cmd::AppExit));
     fill(bar->addMenu(QStringLiteral("&Edit")),
          {cmd::EditRedo, cmd::EditUndo, 0, cmd::EditCut, cmd::EditCopy, cmd::EditPaste, cmd::EditPasteSpecial,
           cmd::EditSelectAll, 0, cmd::EditFind, cmd::EditFindNext, cmd::EditReplace, cmd::GoToLine,
@@ -383,6 +389,7 @@ CChildFrame* CMainFrame::newDocument()
     child->setTitle(title);
     m_documents->addDocument(child);
     child->setFocus();
+    emit documentAdded(child);
     return child;
 }
 
@@ -413,7 +420,30 @@ CChildFrame* CMainFrame::openDocument(const QString& path)
     child->setTitle(title);
     child->setFilePath(full);
     m_documents->addDocument(child);
+    emit documentAdded(child);
     return child;
+}
+
+bool CMainFrame::closeDocument(CChildFrame* child)
+{
+    if (m_closeQuery && !m_closeQuery(child))
+        return false;
+    m_documents->closeDocument(child);
+    return true;
+}
+
+void CMainFrame::setRecentFiles(const QStringList& paths)
+{
+    qDeleteAll(m_recentActions);
+    m_recentActions.clear();
+    for (int i = 0; i < paths.size(); ++i) {
+        const QString path = paths[i];
+        auto* item = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)), m_fileMenu);
+        connect(item, &QAction::triggered, this, [this, path] { emit recentFileRequested(path); });
+        m_fileMenu->insertAction(m_recentEnd, item);
+        m_recentActions.append(item);
+    }
+    m_recentSeparator->setVisible(!paths.isEmpty());
 }
 
 int CMainFrame::reopenDocuments()
@@ -609,6 +639,10 @@ void CMainFrame::openHomeFolder()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    if (m_closeAllQuery && !m_closeAllQuery()) {
+        event->ignore();
+        return;
+    }
     storeState();
     event->accept();
 }

@@ -75,6 +75,15 @@ public:
     // Reopens the documents open at the last exit; returns how many opened.
     int reopenDocuments();
     CChildFrame* activeDocument() const;
+    // Closes a document window unless the close query refuses.
+    bool closeDocument(CChildFrame* child);
+    // Asked before a document window closes; false keeps it open.
+    using CloseQuery = std::function<bool(CChildFrame* child)>;
+    void setCloseQuery(CloseQuery query) { m_closeQuery = std::move(query); }
+    // Asked before the main window closes; false keeps it open.
+    void setCloseAllQuery(std::function<bool()> query) { m_closeAllQuery = std::move(query); }
+    // The recent files shown in the File menu, newest first.
+    void setRecentFiles(const QStringList& paths);
 
     // Window placement and layout from the settings section; false when none was saved.
     bool restorePlacement();
@@ -105,6 +114,10 @@ signals:
     void contentSearchRequested(const QString& text);
     // A command the frame does not handle itself; its owner acts on it.
     void commandTriggered(int id);
+    // A document window was added (new or opened).
+    void documentAdded(CChildFrame* child);
+    // A recent file was chosen in the File menu.
+    void recentFileRequested(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -143,6 +156,12 @@ private:
     DocumentFactory m_documentFactory;
     CaretSource m_caretSource;
     std::function<int()> m_gridRowSource;
+    CloseQuery m_closeQuery;
+    std::function<bool()> m_closeAllQuery;
+    QMenu* m_fileMenu = nullptr;
+    QAction* m_recentSeparator = nullptr;
+    QAction* m_recentEnd = nullptr;
+    QList<QAction*> m_recentActions;
 
     QString m_serverText;
     QString m_serverTitle;

@@ -1,5 +1,6 @@
 #include "app/CTovoApp.h"
 
+#include "app/CFileDialogChooser.h"
 #include "app/CMainFrame.h"
 #include "app/CQueryLink.h"
 #include "app/FrameAssembly.h"
@@ -17,6 +18,8 @@ CTovoApp::CTovoApp(const CommandLine& commandLine, Prompter& prompter, std::uniq
     : m_commandLine(commandLine)
     , m_prompter(prompter)
     , m_store(store ? std::move(store) : std::make_unique<SettingsStore>(commandLine.profile()))
+    , m_dialogChooser(std::make_unique<CFileDialogChooser>())
+    , m_chooser(m_dialogChooser.get())
 {
 }
 

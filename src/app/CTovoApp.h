@@ -10,6 +10,7 @@
 #include <memory>
 
 class CMainFrame;
+class FileChooser;
 class CQueryLink;
 class Prompter;
 
@@ -32,6 +33,9 @@ public:
     CMainFrame* mainFrame() const { return m_mainFrame.get(); }
     CQueryLink* queryLink() const { return m_link; }
     int mruLength() const { return m_mruLength; }
+    // The file dialogs; tests install their own before initInstance.
+    FileChooser& fileChooser() { return *m_chooser; }
+    void setFileChooser(FileChooser* chooser) { m_chooser = chooser; }
 
     // The home folder when --homedir is absent: the executable's folder, or the
     // per-user application-data folder when that one is not writable.
@@ -43,6 +47,8 @@ private:
     std::unique_ptr<SettingsStore> m_store;
     HomeFolder m_home;
     int m_mruLength = 4;
+    std::unique_ptr<FileChooser> m_dialogChooser;
+    FileChooser* m_chooser;
     std::unique_ptr<CMainFrame> m_mainFrame;
     CQueryLink* m_link = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "app/FrameAssembly.h"
 
+#include "app/CDocumentArea.h"
+#include "app/CDocumentCommands.h"
 #include "app/CMainFrame.h"
 #include "app/CQueryLink.h"
 #include "app/CReplyPresenter.h"
@@ -124,6 +126,26 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     frame.setGridRowSource([table] {
         const QModelIndexList rows = table->selectionModel() ? table->selectionModel()->selectedRows() : QModelIndexList();
         return rows.isEmpty() ? 0 : rows.first().row();
+    });
+
+    // File commands, recent files and the questions before closing.
+    auto* documents = new CDocumentCommands(frame, app.store(), frame.editorSettings(), prompter, app.fileChooser(),
+                                            app.mruLength(), &frame);
+    QObject::connect(&frame, &CMainFrame::documentAdded, documents, &CDocumentCommands::attach);
+    frame.setCloseQuery([documents](CChildFrame* child) { return documents->queryClose(child); });
+    frame.setCloseAllQuery([documents] { return documents->queryCloseAll(); });
+    QObject::connect(&frame, &CMainFrame::recentFileRequested, documents, &CDocumentCommands::openPath);
+    QObject::connect(documents, &CDocumentCommands::recentFilesChanged, &frame,
+                     [&frame, documents] { frame.setRecentFiles(documents->recentFiles().files()); });
+    frame.setRecentFiles(documents->recentFiles().files());
+    QObject::connect(frame.documentArea(), &CDocumentArea::saveRequested, documents, &CDocumentCommands::save);
+    QObject::connect(&frame, &CMainFrame::commandTriggered, documents, [&frame, documents](int id) {
+        switch (id) {
+        case cmd::FileOpen: documents->open(); break;
+        case cmd::FileSave: documents->save(frame.activeDocument()); break;
+        case cmd::FileSaveAs: documents->saveAs(frame.activeDocument()); break;
+        default: break;
+        }
     });
 
     CReplyPresenter::Hooks hooks;

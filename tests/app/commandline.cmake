@@ -5,3 +5,4 @@ tovo_test(test_app_frametitle SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_frametitle.c
 tovo_test(test_app_mainframe SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_mainframe.cpp LIBS tovo_app)
 tovo_test(test_app_replypresenter SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_replypresenter.cpp LIBS tovo_app)
 tovo_test(test_app_endtoend SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_endtoend.cpp LIBS tovo_app tovo_testinstance TIMEOUT 120)
+tovo_test(test_app_documents SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_documents.cpp LIBS tovo_app)
