@@ -2,6 +2,7 @@
 
 #include "core/colors/CDialogFontsColors.h"
 #include "editor/CDlgGoToLine.h"
+#include "editor/CFindReplace.h"
 #include "editor/CQLexer.h"
 #include "editor/EditorText.h"
 #include "editor/FontConv.h"
@@ -11,6 +12,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -344,6 +347,89 @@ void CTovoView::copyAsUrl(const QString& serverText)
         QApplication::clipboard()->setText(EditorText::copyAsUrl(selectedText(), serverText));
 }
 
+void CTovoView::quickWatch()
+{
+    const QString id = identifierAtCaret();
+    if (!id.isEmpty() && !m_serverText.isEmpty())
+        emit quickWatchRequested(id);
+}
+
+void CTovoView::addWatch()
+{
+    const QString id = identifierAtCaret();
+    if (!id.isEmpty())
+        emit addWatchRequested(id);
+}
+
+void CTovoView::lookupInNamespaces()
+{
+    const QString id = identifierAtCaret();
+    if (!id.isEmpty())
+        emit lookupRequested(id);
+}
+
+QMenu* CTovoView::createContextMenu(QWidget* parent)
+{
+    auto* menu = new QMenu(parent);
+    const bool selection = hasSelectedText();
+    auto add = [this, menu](const QString& text, auto slot, QKeySequence keys = {}, bool enabled = true) {
+        QAction* action = menu->addAction(text);
+        connect(action, &QAction::triggered, this, slot);
+        action->setShortcut(keys);
+        // Shown for reference; the view's own key handling acts on them.
+        action->setShortcutContext(Qt::WidgetShortcut);
+        action->setEnabled(enabled);
+        return action;
+    };
+    add(QStringLiteral("&Quick Watch"), &CTovoView::quickWatch, QKeySequence(Qt::CTRL | Qt::Key_Q),
+        !m_serverText.isEmpty());
+    add(QStringLiteral("Add &Watch"), &CTovoView::addWatch, QKeySequence(Qt::CTRL | Qt::Key_W));
+    add(QStringLiteral("Lookup in &Namespaces"), &CTovoView::lookupInNamespaces, QKeySequence(Qt::CTRL | Qt::Key_D));
+    menu->addSeparator();
+    add(QStringLiteral("&Mark selection/identifier"), [this] { markIdentifier(false); },
+        QKeySequence(Qt::CTRL | Qt::Key_M));
+    menu->addSeparator();
+    add(QStringLiteral("Copy as &String->Handle"), &CTovoView::copyAsString, {}, selection);
+    add(QStringLiteral("Copy as &URL"), [this] { copyAsUrl(); }, {}, selection);
+    menu->addSeparator();
+    add(QStringLiteral("Cu&t"), &CTovoView::cut, QKeySequence::Cut, selection && !isReadOnly());
+    add(QStringLiteral("&Copy"), &CTovoView::copy, QKeySequence::Copy, selection);
+    add(QStringLiteral("&Paste"), &CTovoView::paste, QKeySequence::Paste,
+        !isReadOnly() && !QApplication::clipboard()->text().isEmpty());
+    menu->addSeparator();
+    add(QStringLiteral("Select A&ll"), [this] { selectAll(); }, QKeySequence::SelectAll);
+    return menu;
+}
+
+void CTovoView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QPoint at = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        // From the menu key: under the caret.
+        const long pos = SendScintilla(SCI_GETCURRENTPOS);
+        const int x = int(SendScintilla(SCI_POINTXFROMPOSITION, 0UL, pos));
+        const int y = int(SendScintilla(SCI_POINTYFROMPOSITION, 0UL, pos));
+        const int height = int(SendScintilla(SCI_TEXTHEIGHT, 0UL, 0L));
+        at = viewport()->mapToGlobal(QPoint(x, y + height));
+    }
+    std::unique_ptr<QMenu> menu(createContextMenu(this));
+    menu->exec(at);
+    event->accept();
+}
+
+CFindReplace& CTovoView::findReplace()
+{
+    if (m_findReplace)
+        return *m_findReplace;
+    if (!m_ownFindReplace)
+        m_ownFindReplace = std::make_unique<CFindReplace>(m_prompter, this);
+    return *m_ownFindReplace;
+}
+
+void CTovoView::showFindDialog(bool replace) { findReplace().showDialog(this, replace); }
+
+bool CTovoView::findNext() { return findReplace().findNext(this); }
+
 void CTovoView::clearIndicator(int indicator, int start, int end)
 {
     if (end <= start)
@@ -548,18 +634,26 @@ void CTovoView::keyPressEvent(QKeyEvent* event)
         }
         break;
     case Qt::Key_D:
+        if (mods == Qt::ControlModifier) {
+            lookupInNamespaces();
+            return;
+        }
+        break;
     case Qt::Key_W:
+        if (mods == Qt::ControlModifier) {
+            addWatch();
+            return;
+        }
+        break;
     case Qt::Key_Q:
         if (mods == Qt::ControlModifier) {
-            const QString id = identifierAtCaret();
-            if (id.isEmpty())
-                return;
-            if (event->key() == Qt::Key_D)
-                emit lookupRequested(id);
-            else if (event->key() == Qt::Key_W)
-                emit addWatchRequested(id);
-            else
-                emit quickWatchRequested(id);
+            quickWatch();
+            return;
+        }
+        break;
+    case Qt::Key_F3:
+        if (mods == Qt::NoModifier) {
+            findNext();
             return;
         }
         break;

@@ -19,8 +19,10 @@
 #include <memory>
 
 class CDialogFontsColors;
+class CFindReplace;
 class CQLexer;
 class Prompter;
+class QMenu;
 
 class CTovoView : public QsciScintilla, public CDocEditor {
     Q_OBJECT
@@ -75,6 +77,31 @@ public:
     QString identifierAtCaret() const;
     void copyAsString();
     void copyAsUrl(const QString& serverText);
+    // Copy as URL with the view's server text.
+    void copyAsUrl() { copyAsUrl(m_serverText); }
+    // Ctrl+Q, Ctrl+W, Ctrl+D: the request signals with the identifier at the
+    // caret; nothing when it is empty, and no Quick Watch without a server text.
+    void quickWatch();
+    void addWatch();
+    void lookupInNamespaces();
+
+    // The server text the view's commands use (Quick Watch, Copy as URL);
+    // empty while there is none.
+    void setServerText(const QString& serverText) { m_serverText = serverText; }
+    QString serverText() const { return m_serverText; }
+
+    // The right-click menu, its items enabled for the current state; the
+    // caller owns it.
+    QMenu* createContextMenu(QWidget* parent = nullptr);
+
+    // Find and replace through the box shared by the main window's views
+    // (setFindReplace), or through one of the view's own when none is given.
+    void setFindReplace(CFindReplace* findReplace) { m_findReplace = findReplace; }
+    CFindReplace& findReplace();
+    // "&Find..." and "R&eplace".
+    void showFindDialog(bool replace);
+    // "F&ind Next" (F3): the last search again, without the box.
+    bool findNext();
     // The highlighted bracket pair (byte positions), -1 when none.
     int bracketOpen() const { return m_bracketA; }
     int bracketClose() const { return m_bracketB; }
@@ -119,6 +146,7 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void onModified(int position, int type, const char* text, int length, int linesAdded, int line, int, int, int,
@@ -150,4 +178,7 @@ private:
     int m_bracketB = -1;
     QString m_markedWord;
     QStringList m_goToHistory;
+    QString m_serverText;
+    CFindReplace* m_findReplace = nullptr;
+    std::unique_ptr<CFindReplace> m_ownFindReplace;
 };

@@ -301,11 +301,14 @@ void TestView::identifierCommands_data()
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("caret");
+    QTest::addColumn<QString>("server");
     QTest::addColumn<QString>("expected"); // "signal:identifier", empty when nothing is asked
-    QTest::newRow("lookup") << int(Qt::Key_D) << "f[.trd.gen;1]" << 4 << "lookup:.trd.gen";
-    QTest::newRow("watch without underscores") << int(Qt::Key_W) << "x+__tmp" << 4 << "watch:tmp";
-    QTest::newRow("quick watch") << int(Qt::Key_Q) << "a:`sym" << 0 << "quick:a";
-    QTest::newRow("nothing at caret") << int(Qt::Key_D) << "a + b" << 2 << "";
+    const QString server = QStringLiteral("`:h:5001");
+    QTest::newRow("lookup") << int(Qt::Key_D) << "f[.trd.gen;1]" << 4 << QString() << "lookup:.trd.gen";
+    QTest::newRow("watch without underscores") << int(Qt::Key_W) << "x+__tmp" << 4 << QString() << "watch:tmp";
+    QTest::newRow("quick watch") << int(Qt::Key_Q) << "a:`sym" << 0 << server << "quick:a";
+    QTest::newRow("quick watch needs a server") << int(Qt::Key_Q) << "a:`sym" << 0 << QString() << "";
+    QTest::newRow("nothing at caret") << int(Qt::Key_D) << "a + b" << 2 << QString() << "";
 }
 
 void TestView::identifierCommands()
@@ -313,9 +316,11 @@ void TestView::identifierCommands()
     QFETCH(int, key);
     QFETCH(QString, text);
     QFETCH(int, caret);
+    QFETCH(QString, server);
     QFETCH(QString, expected);
     Fixture f;
     f.load(text);
+    f.v().setServerText(server);
     f.v().setCursorPosition(0, caret);
     QStringList asked;
     connect(&f.v(), &CTovoView::lookupRequested, this, [&](const QString& id) { asked << "lookup:" + id; });
