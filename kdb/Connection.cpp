@@ -3,8 +3,10 @@
 #include "kdb/KPtr.h"
 #include "kdb/MessageCodec.h"
 #include "kdb/TlsClientContext.h"
+#include "kdb/TlsProbe.h"
 #include "kdb/kerror.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace kdb {
@@ -15,6 +17,28 @@ bool isAddress(const std::string& host)
 {
     // Host names get SNI; numeric addresses must not.
     return host.find_first_not_of("0123456789.") == std::string::npos || host.find(':') != std::string::npos;
+}
+
+// A login shorter than a TLS record header leaves a TLS-only server waiting
+// for more bytes; after this long without an answer we ask whether it is one.
+constexpr int kProbeAfterMs = 500;
+// Below this much time left a probe cannot tell anything.
+constexpr int kMinProbeMs = 50;
+
+// The deadline of a probe: the connect's own, but never unbounded.
+Deadline probeDeadline(Deadline deadline)
+{
+    constexpr int kProbeMs = 5000;
+    const int left = deadline.remainingMs();
+    return Deadline::afterMs(left < 0 ? kProbeMs : std::min(left, kProbeMs));
+}
+
+bool tlsOnly(const std::string& host, int port, Deadline deadline)
+{
+    if (!TlsProbe::speaksTls(host, port, probeDeadline(deadline)))
+        return false;
+    setLastError("the instance only accepts TLS connections");
+    return true;
 }
 
 } // namespace
@@ -47,11 +71,14 @@ int Connection::open(const std::string& hostIn, int port, const std::string& cre
     if (tlsContext) {
         std::string error;
         const bool verify = TlsClientContext::settings().verifyServer;
+        TlsSession::Failure failure = TlsSession::Failure::Tls;
         auto tls = TlsSession::connect(tlsContext.get(), stream.socket(), isAddress(host) ? std::string() : host,
-                                       verify ? host : std::string(), deadline, error);
+                                       verify ? host : std::string(), deadline, error, &failure);
         if (!tls) {
             setLastError(error);
-            return deadline.expired() ? TimedOut : TlsFailed;
+            if (failure == TlsSession::Failure::NotTls)
+                return Refused;
+            return failure == TlsSession::Failure::TimedOut || deadline.expired() ? TimedOut : TlsFailed;
         }
         stream.setTls(std::move(tls));
     }
@@ -65,13 +92,29 @@ int Connection::open(const std::string& hostIn, int port, const std::string& cre
         return Refused;
     }
     unsigned char answer = 0;
-    switch (stream.readExact(&answer, 1, deadline)) {
+    Stream::Read read = Stream::Read::TimedOut;
+    const int left = deadline.remainingMs();
+    if (!tlsContext && hello.size() < TlsSession::kRecordHeaderSize && (left < 0 || left >= 2 * kMinProbeMs)) {
+        const int firstWait = left < 0 ? kProbeAfterMs : std::min(kProbeAfterMs, left / 2);
+        read = stream.readExact(&answer, 1, Deadline::afterMs(firstWait));
+        if (read == Stream::Read::TimedOut) {
+            if (tlsOnly(host, port, deadline))
+                return Refused;
+            read = stream.readExact(&answer, 1, deadline);
+        }
+    } else {
+        read = stream.readExact(&answer, 1, deadline);
+    }
+    switch (read) {
     case Stream::Read::Ok: break;
     case Stream::Read::TimedOut: setLastError("timeout"); return TimedOut;
     case Stream::Read::Closed:
     case Stream::Read::Failed:
     case Stream::Read::BadHeader:
-        // A server that refuses the credentials closes at once (a reset counts too).
+        // A server closes at once (a reset counts too) both on wrong
+        // credentials and, when it only accepts TLS, on a plain login.
+        if (!tlsContext && !deadline.expired() && tlsOnly(host, port, deadline))
+            return Refused;
         setLastError("access");
         return AccessDenied;
     }

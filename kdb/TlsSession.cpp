@@ -5,36 +5,59 @@
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace kdb {
 
 namespace {
 
 // A BIO over our Socket, so that writes never raise SIGPIPE and partial or
-// interrupted transfers follow the Socket's rules.
+// interrupted transfers follow the Socket's rules. It also notes what the peer
+// sent first, which tells a server that is not speaking TLS from a failed TLS
+// handshake.
 int bioWrite(BIO* bio, const char* data, int size)
 {
-    auto* socket = static_cast<Socket*>(BIO_get_data(bio));
+    auto* peer = static_cast<TlsSession::Peer*>(BIO_get_data(bio));
     BIO_clear_retry_flags(bio);
-    long long n = socket->send(data, static_cast<std::size_t>(size));
+    long long n = peer->socket->send(data, static_cast<std::size_t>(size));
     if (n == -2) {
         BIO_set_retry_write(bio);
         return -1;
     }
-    return n < 0 ? -1 : static_cast<int>(n);
+    if (n < 0) {
+        peer->gone = true;
+        return -1;
+    }
+    return static_cast<int>(n);
 }
 
 int bioRead(BIO* bio, char* data, int size)
 {
-    auto* socket = static_cast<Socket*>(BIO_get_data(bio));
+    auto* peer = static_cast<TlsSession::Peer*>(BIO_get_data(bio));
     BIO_clear_retry_flags(bio);
-    long long n = socket->recv(data, static_cast<std::size_t>(size));
+    long long n = peer->socket->recv(data, static_cast<std::size_t>(size));
     if (n == -2) {
         BIO_set_retry_read(bio);
         return -1;
     }
-    return n < 0 ? -1 : static_cast<int>(n);
+    if (n <= 0) {
+        peer->gone = true;
+        return n < 0 ? -1 : 0;
+    }
+    if (peer->headSeen < TlsSession::kRecordHeaderSize) {
+        const std::size_t take = std::min(static_cast<std::size_t>(n), TlsSession::kRecordHeaderSize - peer->headSeen);
+        std::memcpy(peer->head + peer->headSeen, data, take);
+        peer->headSeen += take;
+        // A plain kdb+ server answers a ClientHello with a capability byte and
+        // then waits: fail now rather than at the deadline.
+        if (peer->checkServer && !TlsSession::mayStartServerRecord(peer->head, peer->headSeen)) {
+            peer->notTls = true;
+            return -1;
+        }
+    }
+    return static_cast<int>(n);
 }
 
 long bioCtrl(BIO*, int cmd, long, void*) { return cmd == BIO_CTRL_FLUSH ? 1 : 0; }
@@ -58,18 +81,38 @@ BIO_METHOD* socketMethod()
     return method;
 }
 
-SSL* newSsl(SSL_CTX* ctx, Socket& socket)
+} // namespace
+
+bool TlsSession::init(SSL_CTX* ctx, std::string& error)
 {
-    SSL* ssl = SSL_new(ctx);
-    if (!ssl)
-        return nullptr;
-    BIO* bio = BIO_new(socketMethod());
-    BIO_set_data(bio, &socket);
-    SSL_set_bio(ssl, bio, bio);
-    return ssl;
+    m_ssl = SSL_new(ctx);
+    BIO* bio = m_ssl ? BIO_new(socketMethod()) : nullptr;
+    if (!bio) {
+        error = takeErrors("cannot create a TLS session");
+        return false;
+    }
+    BIO_set_data(bio, &m_peer);
+    SSL_set_bio(m_ssl, bio, bio);
+    return true;
 }
 
-} // namespace
+bool TlsSession::mayStartServerRecord(const unsigned char* bytes, std::size_t n)
+{
+    // Content type handshake (22) or alert (21), version 3.x with x <= 4, and
+    // a length no record may exceed (2^14 plus the allowed expansion).
+    if (n >= 1 && bytes[0] != 22 && bytes[0] != 21)
+        return false;
+    if (n >= 2 && bytes[1] != 3)
+        return false;
+    if (n >= 3 && bytes[2] > 4)
+        return false;
+    if (n >= 5) {
+        const unsigned length = (unsigned(bytes[3]) << 8) | bytes[4];
+        if (length == 0 || length > 16384 + 2048)
+            return false;
+    }
+    return true;
+}
 
 TlsSession::~TlsSession()
 {
@@ -90,9 +133,11 @@ std::string TlsSession::takeErrors(const std::string& fallback)
     return text.empty() ? fallback : text;
 }
 
-bool TlsSession::handshake(bool client, Deadline deadline, std::string& error)
+bool TlsSession::handshake(bool client, Deadline deadline, std::string& error, Failure* failure)
 {
     m_socket.setBlocking(false);
+    m_peer.checkServer = client;
+    Failure kind = Failure::None;
     for (;;) {
         ERR_clear_error();
         int r = client ? SSL_connect(m_ssl) : SSL_accept(m_ssl);
@@ -107,8 +152,16 @@ bool TlsSession::handshake(bool client, Deadline deadline, std::string& error)
         if (w == Socket::Wait::Ready)
             continue;
         if (w == Socket::Wait::TimedOut) {
+            kind = Failure::TimedOut;
             error = "TLS handshake timed out";
+        } else if (client && (m_peer.notTls || (m_peer.gone && m_peer.headSeen < kRecordHeaderSize))) {
+            // Nothing TLS came back: a plain server, not a failed TLS set-up.
+            kind = Failure::NotTls;
+            takeErrors("");
+            error = m_peer.notTls ? "the server is not speaking TLS (its answer is no TLS record)"
+                                  : "the server closed the connection without a TLS answer";
         } else {
+            kind = Failure::Tls;
             std::string why = takeErrors(e == SSL_ERROR_SYSCALL || e == SSL_ERROR_ZERO_RETURN
                                              ? "connection closed during the TLS handshake"
                                              : "TLS handshake failed");
@@ -117,20 +170,24 @@ bool TlsSession::handshake(bool client, Deadline deadline, std::string& error)
                 why += std::string(" (certificate: ") + X509_verify_cert_error_string(verify) + ")";
             error = why;
         }
-        return false;
+        break;
     }
-    return true;
+    m_peer.checkServer = false;
+    if (failure)
+        *failure = kind;
+    return kind == Failure::None;
 }
 
 std::unique_ptr<TlsSession> TlsSession::connect(SSL_CTX* ctx, Socket& socket, const std::string& sniHost,
-                                                const std::string& verifyHost, Deadline deadline, std::string& error)
+                                                const std::string& verifyHost, Deadline deadline, std::string& error,
+                                                Failure* failure)
 {
-    SSL* ssl = newSsl(ctx, socket);
-    if (!ssl) {
-        error = takeErrors("cannot create a TLS session");
+    if (failure)
+        *failure = Failure::Tls;
+    std::unique_ptr<TlsSession> session(new TlsSession(socket));
+    if (!session->init(ctx, error))
         return nullptr;
-    }
-    std::unique_ptr<TlsSession> session(new TlsSession(ssl, socket));
+    SSL* ssl = session->m_ssl;
     if (!sniHost.empty())
         SSL_set_tlsext_host_name(ssl, sniHost.c_str());
     if (!verifyHost.empty()) {
@@ -139,20 +196,15 @@ std::unique_ptr<TlsSession> TlsSession::connect(SSL_CTX* ctx, Socket& socket, co
         if (!X509_VERIFY_PARAM_set1_ip_asc(param, verifyHost.c_str()))
             SSL_set1_host(ssl, verifyHost.c_str());
     }
-    if (!session->handshake(true, deadline, error))
+    if (!session->handshake(true, deadline, error, failure))
         return nullptr;
     return session;
 }
 
 std::unique_ptr<TlsSession> TlsSession::accept(SSL_CTX* ctx, Socket& socket, Deadline deadline, std::string& error)
 {
-    SSL* ssl = newSsl(ctx, socket);
-    if (!ssl) {
-        error = takeErrors("cannot create a TLS session");
-        return nullptr;
-    }
-    std::unique_ptr<TlsSession> session(new TlsSession(ssl, socket));
-    if (!session->handshake(false, deadline, error))
+    std::unique_ptr<TlsSession> session(new TlsSession(socket));
+    if (!session->init(ctx, error) || !session->handshake(false, deadline, error, nullptr))
         return nullptr;
     return session;
 }

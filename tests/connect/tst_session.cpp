@@ -42,7 +42,8 @@ struct Env {
     QList<Call> calls;
     QList<int> scripted; // results given instead of the library's, first first
 
-    SessionContext context()
+    // recordCalls false: the session calls khpunc itself, as in the application.
+    SessionContext context(bool recordCalls = true)
     {
         SessionContext c;
         c.q = &q;
@@ -50,7 +51,8 @@ struct Env {
         c.prompter = &prompter;
         c.plugins = &plugins;
         c.cache = &cache;
-        c.connectCall = [this](const QByteArray& host, int port, const QByteArray& credentials, int timeoutMs,
+        if (recordCalls)
+            c.connectCall = [this](const QByteArray& host, int port, const QByteArray& credentials, int timeoutMs,
                                int capability) {
             calls.append({host, port, credentials, timeoutMs, capability});
             if (!scripted.isEmpty())
@@ -72,6 +74,29 @@ struct Env {
 QString symbolFor(const TestInstance& inst, const QString& credentials = QStringLiteral(":"))
 {
     return QStringLiteral("`:127.0.0.1:%1:%2").arg(inst.port()).arg(credentials);
+}
+
+// The kdb+ logins an instance saw, without the TLS ClientHellos it took for logins.
+QList<ReceivedHandshake> loginsOf(const TestInstance& inst)
+{
+    QList<ReceivedHandshake> logins;
+    for (const ReceivedHandshake& hs : inst.handshakes())
+        if (!hs.tlsHello)
+            logins.append(hs);
+    return logins;
+}
+
+void trust(const TestInstance& inst)
+{
+    kdb::TlsClientSettings tls;
+    tls.caCertFile = inst.certificateFile().toStdString();
+    kdb::setTlsClientSettings(tls);
+}
+
+QString sslInfoText(const CDlgQSettings& q)
+{
+    KPtr info(ee(sslInfo(nullptr)));
+    return renderConsole(info.get(), RenderOptions::from(q));
 }
 
 int closedPort()
@@ -143,12 +168,14 @@ void TestSession::unreachablePortAsksNothing()
 {
     const int port = closedPort();
     QVERIFY(port > 0);
-    Env env;
-    env.q.EnableTLS = true;
-    CQHelper session(env.context());
-    QCOMPARE(session.open(QStringLiteral("`:127.0.0.1:%1::").arg(port)), -1);
-    QVERIFY(env.calls.isEmpty()); // the library is not called
-    QVERIFY(env.prompter.asked().isEmpty());
+    for (bool tls : {true, false}) {
+        Env env;
+        env.q.EnableTLS = tls;
+        CQHelper session(env.context());
+        QCOMPARE(session.open(QStringLiteral("`:127.0.0.1:%1::").arg(port)), -1);
+        QVERIFY(env.calls.isEmpty()); // the library is not called
+        QVERIFY(env.prompter.asked().isEmpty());
+    }
 }
 
 void TestSession::timeOut()
@@ -308,7 +335,7 @@ void TestSession::cacheRetry()
     qputenv("TOVO_AUTHTEST_REPLY", "u:two");
     QVERIFY(session.open(symbolFor(inst)) > 0);
     QList<QByteArray> sent;
-    for (const ReceivedHandshake& hs : inst.handshakes())
+    for (const ReceivedHandshake& hs : loginsOf(inst))
         sent << hs.credentials;
     QCOMPARE(sent, QList<QByteArray>({"u:one", "u:one", "u:two"}));
     QCOMPARE(env.cache.value("du:"), "u:two");
@@ -317,54 +344,86 @@ void TestSession::cacheRetry()
     session.close();
     inst.setCredentials({"u:three"});
     QCOMPARE(session.open(symbolFor(inst)), 0); // cached u:two refused, fresh u:two refused
-    QCOMPARE(inst.handshakes().size(), 5);
+    QCOMPARE(loginsOf(inst).size(), 5);
 }
 
 void TestSession::tlsQuestions_data()
 {
     QTest::addColumn<bool>("tlsBefore");
-    QTest::addColumn<int>("answer");
     QTest::addColumn<bool>("instanceTls");
-    QTest::newRow("TLS on, plain instance, Yes") << true << int(A::Yes) << false;
-    QTest::newRow("TLS on, No") << true << int(A::No) << false;
-    QTest::newRow("TLS off, TLS instance, Yes") << false << int(A::Yes) << true;
-    QTest::newRow("TLS off, No") << false << int(A::No) << true;
+    QTest::addColumn<bool>("trusted");         // the test certificate is trusted
+    QTest::addColumn<QStringList>("accepted"); // by the instance; empty: anyone
+    QTest::addColumn<QString>("credentials");  // of the symbol
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("expected"); // 1: connected
+    const QStringList up {"u:p"};
+    QTest::newRow("TLS on, plain instance, Yes") << true << false << true << up << "u:p" << int(A::Yes) << 1;
+    QTest::newRow("TLS on, plain instance, No") << true << false << true << up << "u:p" << int(A::No) << -1;
+    QTest::newRow("TLS off, TLS instance, Yes") << false << true << true << up << "u:p" << int(A::Yes) << 1;
+    QTest::newRow("TLS off, TLS instance, no credentials, Yes")
+        << false << true << true << QStringList() << ":" << int(A::Yes) << 1;
+    QTest::newRow("TLS off, TLS instance, No") << false << true << true << up << "u:p" << int(A::No) << -1;
+    // The flipped setting is kept even when the retry fails.
+    QTest::newRow("TLS on, retry refused") << true << false << true << up << "u:x" << int(A::Yes) << 0;
+    QTest::newRow("TLS off, retry fails verification") << false << true << false << up << "u:p" << int(A::Yes) << -3;
 }
 
-// The library reports the mismatch as -1 (scripted here); Yes flips and saves
-// EnableTLS and connects again with the other capability.
+// Against real instances through the library: a TLS mismatch comes back as
+// -1 and is asked about; Yes flips and saves EnableTLS and connects again.
 void TestSession::tlsQuestions()
 {
     QFETCH(bool, tlsBefore);
-    QFETCH(int, answer);
     QFETCH(bool, instanceTls);
+    QFETCH(bool, trusted);
+    QFETCH(QStringList, accepted);
+    QFETCH(QString, credentials);
+    QFETCH(int, answer);
+    QFETCH(int, expected);
     TestInstance inst;
-    if (instanceTls) {
+    if (instanceTls)
         QVERIFY2(inst.enableTls(), qPrintable(inst.tlsError()));
-        kdb::TlsClientSettings tls;
-        tls.caCertFile = inst.certificateFile().toStdString();
-        kdb::setTlsClientSettings(tls);
-    }
+    inst.setCredentials(accepted);
+    inst.on("1+1", kj(2));
     QVERIFY(inst.start());
+    if (trusted)
+        trust(inst);
     Env env;
     env.q.EnableTLS = tlsBefore;
-    env.scripted = {-1};
     env.prompter.expect(tlsBefore ? notSupportingTls : onlyTls, "Tovo", B::YesNo, Ic::Warning, A(answer));
-    CQHelper session(env.context());
-    const int result = session.open(symbolFor(inst));
+    if (expected == -3) {
+        const QString text = sslInfoText(env.q);
+        env.prompter.expectInform(text, Ic::Warning);
+        env.prompter.expectInform(text, Ic::Warning);
+    }
+    CQHelper session(env.context(false));
+    const int result = session.open(symbolFor(inst, credentials));
     QCOMPARE(env.prompter.pending(), 0);
+    QCOMPARE(env.prompter.asked().count(tlsBefore ? notSupportingTls : onlyTls), 1); // not asked again after the retry
     if (answer == int(A::No)) {
         QCOMPARE(result, -1);
         QCOMPARE(env.q.EnableTLS, tlsBefore);
-        QCOMPARE(env.calls.size(), 1);
+        QCOMPARE(env.store->readInt("EnableTLS", -1), -1);
+        QCOMPARE(session.handle(), -1);
         return;
     }
-    QVERIFY(result > 0);
     QCOMPARE(env.q.EnableTLS, !tlsBefore);
     QCOMPARE(env.store->readInt("EnableTLS", -1), tlsBefore ? 0 : 1);
-    QCOMPARE(env.calls.size(), 2);
-    QCOMPARE(env.calls[0].capability, tlsBefore ? 2 : 0);
-    QCOMPARE(env.calls[1].capability, tlsBefore ? 0 : 2);
+    if (expected != 1) {
+        QCOMPARE(result, expected);
+        QCOMPARE(session.handle(), -1);
+        return;
+    }
+    QVERIFY2(result > 0, qPrintable(QString::number(result)));
+    QCOMPARE(session.handle(), result);
+    KPtr reply(k(result, "1+1", static_cast<K>(nullptr)));
+    QVERIFY(reply);
+    QCOMPARE(reply->j, 2);
+    // The retry was a kdb+ login of the other kind.
+    const QList<ReceivedHandshake> logins = loginsOf(inst);
+    QVERIFY(!logins.isEmpty());
+    QVERIFY(logins.last().accepted);
+    if (!instanceTls)
+        QCOMPARE(inst.handshakes().size() - logins.size(), 1); // the first, TLS, attempt
 }
 
 void TestSession::tlsOnAgainstTlsInstance()
@@ -372,9 +431,7 @@ void TestSession::tlsOnAgainstTlsInstance()
     TestInstance inst;
     QVERIFY2(inst.enableTls(), qPrintable(inst.tlsError()));
     QVERIFY(inst.start());
-    kdb::TlsClientSettings tls;
-    tls.caCertFile = inst.certificateFile().toStdString();
-    kdb::setTlsClientSettings(tls);
+    trust(inst);
     Env env;
     env.q.EnableTLS = true;
     env.q.UseCapability = true;
@@ -385,23 +442,22 @@ void TestSession::tlsOnAgainstTlsInstance()
 
 void TestSession::tlsSetupFailureShowsSslInfo()
 {
-    TestInstance plain;
-    QVERIFY(plain.start());
-    kdb::TlsClientSettings tls;
-    tls.verifyServer = false;
-    kdb::setTlsClientSettings(tls);
+    // A TLS instance whose certificate is not trusted: the handshake fails in
+    // the verification, which the user must see, not a TLS mismatch.
+    TestInstance inst;
+    QVERIFY2(inst.enableTls(), qPrintable(inst.tlsError()));
+    QVERIFY(inst.start());
     Env env;
     env.q.EnableTLS = true;
-    KPtr info(ee(sslInfo(nullptr)));
-    const QString text = renderConsole(info.get(), RenderOptions::from(env.q));
+    const QString text = sslInfoText(env.q);
     QVERIFY2(text.contains("SSL_VERIFY_SERVER"), qPrintable(text));
     env.prompter.expectInform(text, Ic::Warning);
     env.prompter.expectInform(text, Ic::Warning);
-    // A TLS handshake with a plain instance fails in the set-up.
-    CQHelper session(env.context());
-    QCOMPARE(session.open(symbolFor(plain)), -3);
+    CQHelper session(env.context(false));
+    QCOMPARE(session.open(symbolFor(inst)), -3);
     QCOMPARE(env.prompter.pending(), 0);
     QCOMPARE(session.handle(), -1);
+    QVERIFY(env.q.EnableTLS);
 }
 
 void TestSession::emptyHostIsLocalhost()

@@ -88,6 +88,7 @@ bool ServedClient::handshake()
             return false;
     }
     ReceivedHandshake record;
+    record.tlsHello = !m_stream.isTls() && hello.startsWith("\x16\x03");
     // The last byte before the zero is the capability (clients before kdb+ 2.6 send none).
     if (!hello.isEmpty() && static_cast<unsigned char>(hello.back()) < ' ') {
         record.capability = static_cast<unsigned char>(hello.back());

@@ -38,6 +38,7 @@ struct ReceivedHandshake {
     QByteArray credentials; // "user:password" as sent
     int capability = 0;     // the client's capability byte
     bool accepted = false;
+    bool tlsHello = false;  // the "login" was a TLS ClientHello (a TLS client, or a client probing for TLS)
 };
 
 class TestInstance;

@@ -1,7 +1,9 @@
-// TLS connections: verified, relaxed, refused, and mismatched with plain servers.
+// TLS connections: verified, relaxed, refused, and mismatched with plain servers
+// (either side).
 #include "TestInstance.h"
 
 #include "kdb/KPtr.h"
+#include "kdb/Socket.h"
 #include "kdb/k.h"
 #include "kdb/kerror.h"
 
@@ -33,8 +35,9 @@ private slots:
     void connectTrusted();
     void verificationFailure_data();
     void verificationFailure();
-    void tlsToPlainServer();
-    void plainToTlsServer();
+    void mismatch_data();
+    void mismatch();
+    void unreachablePort();
     void sslInfoDescribesSettings();
     void unloadableCaFile();
 
@@ -98,27 +101,81 @@ void TestIpcTls::verificationFailure()
     kclose(h);
 }
 
-void TestIpcTls::tlsToPlainServer()
+void TestIpcTls::mismatch_data()
 {
+    QTest::addColumn<bool>("serverTls");
+    QTest::addColumn<QStringList>("accepted"); // empty: anyone
+    QTest::addColumn<int>("capability");
+    QTest::addColumn<QByteArray>("credentials");
+    QTest::addColumn<int>("expected"); // 1: a handle
+    const QStringList up {"u:p"};
+    // The plain instance answers the ClientHello's "login" and waits for a message.
+    QTest::newRow("TLS client, plain instance answering") << false << QStringList() << kTls << QByteArray("u:p") << -1;
+    QTest::newRow("TLS client, plain instance closing") << false << up << kTls << QByteArray("u:p") << -1;
+    // The TLS instance drops a login that is no TLS record at once...
+    QTest::newRow("plain client, TLS instance") << true << up << 0 << QByteArray("user:password") << -1;
+    // ...but waits for more after one shorter than a record header.
+    QTest::newRow("plain client, TLS instance, no credentials") << true << QStringList() << 0 << QByteArray() << -1;
+    QTest::newRow("plain client, TLS instance, short credentials") << true << QStringList() << 0 << QByteArray("ab") << -1;
+    QTest::newRow("plain client, plain instance, wrong credentials") << false << up << 0 << QByteArray("u:x") << 0;
+    QTest::newRow("plain client, plain instance, no credentials") << false << up << 0 << QByteArray() << 0;
+    QTest::newRow("TLS client, TLS instance") << true << up << kTls << QByteArray("u:p") << 1;
+    QTest::newRow("TLS client, TLS instance, wrong credentials") << true << up << kTls << QByteArray("u:x") << 0;
+}
+
+// A client and an instance that disagree on TLS give -1 (what the session
+// asks about), well before the time-out; refused credentials stay 0.
+void TestIpcTls::mismatch()
+{
+    QFETCH(bool, serverTls);
+    QFETCH(QStringList, accepted);
+    QFETCH(int, capability);
+    QFETCH(QByteArray, credentials);
+    QFETCH(int, expected);
+    TestInstance server;
+    if (serverTls)
+        QVERIFY2(server.enableTls(), qPrintable(server.tlsError()));
+    server.setCredentials(accepted);
+    server.on("1+1", kj(2));
+    QVERIFY(server.start());
+    kdb::TlsClientSettings s;
+    s.caCertFile = server.certificateFile().toStdString();
+    kdb::setTlsClientSettings(s);
+
+    const int h = khpunc("127.0.0.1", server.port(), credentials.constData(), 10000, capability);
+    if (expected == 1) {
+        QVERIFY2(h > 0, kdb::lastError().c_str());
+        KPtr r(k(h, "1+1", static_cast<K>(nullptr)));
+        QVERIFY(r);
+        QCOMPARE(r->j, 2LL);
+        kclose(h);
+    } else {
+        QVERIFY2(h == expected, qPrintable(QStringLiteral("%1: %2").arg(h).arg(kdb::lastError().c_str())));
+    }
+    if (!serverTls && capability == 0) {
+        // The refusal was checked with one TLS probe, which the plain instance saw as a login.
+        int probes = 0;
+        for (const ReceivedHandshake& hs : server.handshakes())
+            probes += hs.tlsHello ? 1 : 0;
+        QCOMPARE(probes, 1);
+    }
+    // The instance survived the mismatch and still serves the right kind of client.
+    const int good = khpunc("127.0.0.1", server.port(), "u:p", 10000, serverTls ? kTls : 0);
+    QVERIFY2(good > 0, kdb::lastError().c_str());
+    kclose(good);
+}
+
+void TestIpcTls::unreachablePort()
+{
+    // A port that was just free: bind, note it, close.
+    kdb::Socket probe;
+    QVERIFY(probe.listen("127.0.0.1", 0));
+    const int port = probe.localPort();
+    probe.close();
     kdb::TlsClientSettings s;
     s.verifyServer = false;
     kdb::setTlsClientSettings(s);
-    for (bool anyone : {true, false}) {
-        TestInstance plain;
-        if (!anyone)
-            plain.setCredentials({"u:p"});
-        QVERIFY(plain.start());
-        QCOMPARE(khpunc("127.0.0.1", plain.port(), "u:p", 3000, kTls), -3);
-    }
-}
-
-void TestIpcTls::plainToTlsServer()
-{
-    // The TLS server rejects the plain handshake as a bad record and closes,
-    // which looks like refused credentials (0), or answers with an alert,
-    // which is no kdb+ answer (-1); it never waits for the time-out.
-    const int h = khpunc("127.0.0.1", m_tls.port(), "user:password", 3000, 0);
-    QVERIFY2(h == 0 || h == -1, QByteArray::number(h));
+    QCOMPARE(khpunc("127.0.0.1", port, "u:p", 10000, kTls), -1);
 }
 
 void TestIpcTls::sslInfoDescribesSettings()
