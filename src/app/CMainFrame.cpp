@@ -106,7 +106,6 @@ void CMainFrame::createActions()
         {cmd::AppExit, [this] { close(); }},
         {cmd::Settings, [this] { showSettings(); }},
         {cmd::Async, [this] { toggleAsync(); }},
-        {cmd::Tls, [this] { toggleTls(); }},
         {cmd::FullScreen, [this] { toggleFullScreen(); }},
         {cmd::OpenHomeFolder, [this] { openHomeFolder(); }},
         {cmd::ViewStatusBar, [this] { m_statusBar->setVisible(!m_statusBar->isVisible()); }},
@@ -136,7 +135,7 @@ void CMainFrame::createActions()
     // Commands whose owners come with their panes are announced to whoever handles them.
     for (int id : {cmd::FileOpen, cmd::FileSave, cmd::FileSaveAs, cmd::ExportToExcel, cmd::ViewSearchLogs,
                    cmd::RecoverTempFiles, cmd::FilePrint, cmd::FilePrintPreview, cmd::FilePrintSetup,
-                   cmd::ExecuteLine, cmd::ExecuteSelection, cmd::QuickWatch, cmd::ConnectToServer, cmd::Connected,
+                   cmd::ExecuteLine, cmd::ExecuteSelection, cmd::QuickWatch, cmd::ConnectToServer, cmd::Connected, cmd::Tls,
                    cmd::ConnectPrevious, cmd::ConnectNext, cmd::TestSubscription, cmd::Debugger,
                    cmd::VariablesInventory, cmd::FunctionsInventory, cmd::RemoteFilesInventory, cmd::ResultsStash,
                    cmd::LineWrapping, cmd::ChartGrid, cmd::SyntaxHighlight, cmd::GoToLine, cmd::GoToMatchingBracket,
@@ -600,13 +599,6 @@ void CMainFrame::toggleAsync()
     if (!m_qSettings.asyncAllowed)
         return;
     m_qSettings.AsyncQuerying = !m_qSettings.AsyncQuerying;
-    m_qSettings.save(m_app.store());
-    updateToggleActions();
-}
-
-void CMainFrame::toggleTls()
-{
-    m_qSettings.EnableTLS = !m_qSettings.EnableTLS;
     m_qSettings.save(m_app.store());
     updateToggleActions();
 }

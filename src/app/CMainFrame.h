@@ -92,7 +92,8 @@ public:
     // Opens the settings dialog; returns whether OK was pressed.
     bool showSettings();
     void toggleAsync();
-    void toggleTls();
+    // The Async and TLS toggles show the live settings again.
+    void updateToggleActions();
     void setApplicationLook(int id);
     int applicationLook() const { return m_look; }
     void toggleFullScreen();
@@ -131,7 +132,6 @@ private:
     void fillToolBars();
     void customizeToolBars();
     QDockWidget* addPane(int id, const QString& title, QWidget* content, Qt::DockWidgetArea area);
-    void updateToggleActions();
     void updateDocumentCommands();
     void updateCaption();
     void openHomeFolder();

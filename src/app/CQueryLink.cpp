@@ -42,6 +42,9 @@ CQueryLink::CQueryLink(CMainFrame& frame, SettingsStore& store, Prompter& prompt
             else if (!m_frame.connectBoxText().isEmpty())
                 m_controller->connectTo(m_frame.connectBoxText());
             m_frame.action(cmd::Connected)->setChecked(m_session->isOpen());
+        } else if (id == cmd::Tls) {
+            m_controller->toggleTls();
+            m_frame.updateToggleActions();
         }
     });
     connect(m_controller, &ConnectionController::serverChanged, this, [this](const QString& server) {

@@ -4,6 +4,7 @@
 #include "app/CDocumentCommands.h"
 #include "app/CMainFrame.h"
 #include "app/CQueryLink.h"
+#include "app/CSourceViews.h"
 #include "app/CReplyPresenter.h"
 #include "app/CTovoApp.h"
 #include "app/CommandIds.h"
@@ -48,7 +49,6 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
             *title = QFileInfo(path).fileName();
         }
         view->document().setTitle(*title);
-        QObject::connect(view, &CTovoView::queryRequested, link, &CQueryLink::run);
         QObject::connect(view, &CTovoView::filesDropped, &frame, [&frame](const QStringList& paths) {
             for (const QString& p : paths)
                 frame.openDocument(p);
@@ -127,6 +127,9 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
         const QModelIndexList rows = table->selectionModel() ? table->selectionModel()->selectedRows() : QModelIndexList();
         return rows.isEmpty() ? 0 : rows.first().row();
     });
+
+    auto* sourceViews = new CSourceViews(frame, *link, app.home(), prompter, &frame);
+    QObject::connect(&frame, &CMainFrame::documentAdded, sourceViews, &CSourceViews::attach);
 
     // File commands, recent files and the questions before closing.
     auto* documents = new CDocumentCommands(frame, app.store(), frame.editorSettings(), prompter, app.fileChooser(),

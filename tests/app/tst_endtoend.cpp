@@ -7,12 +7,20 @@
 #include "app/CFrameStatusBar.h"
 #include "app/CMainFrame.h"
 #include "app/CTovoApp.h"
+#include "app/CQueryLink.h"
 #include "app/CommandIds.h"
+#include "connect/ConnectionController.h"
+#include "editor/CQLexer.h"
+#include "editor/CTovoView.h"
+#include "query/QueryLog.h"
 #include "results/COutputWnd.h"
 
 #include <Qsci/qsciscintilla.h>
 
 #include <QAction>
+#include <QDate>
+#include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -25,6 +33,8 @@ private slots:
     void queryRunsAndShowsInConsole();
     void errorReplyTurnsRoundtripRed();
     void disconnectChangesTitle();
+    void queriesLoggedAndNothingSentWithoutSession();
+    void criticalServerMarksViews();
     void activeServerKeptForNextStart();
 
 private:
@@ -109,6 +119,53 @@ void TestEndToEnd::disconnectChangesTitle()
     QSignalSpy tick(timer, &QTimer::timeout);
     QVERIFY(tick.wait(5000));
     QVERIFY(m_app->mainFrame()->windowTitle().endsWith(QStringLiteral(" - Tovo")));
+}
+
+void TestEndToEnd::queriesLoggedAndNothingSentWithoutSession()
+{
+    type(QStringLiteral("til 3"));
+    COutputWnd* out = m_app->mainFrame()->outputWnd();
+    QTRY_VERIFY_WITH_TIMEOUT(out->consoleText().contains(QStringLiteral("0j, 1j, 2j")), 5000);
+    QFile log(m_home->filePath(QueryLog::fileName(QDate::currentDate())));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QString logged = QString::fromUtf8(log.readAll());
+    const QString title = m_app->mainFrame()->activeDocument()->title().remove(u'*');
+    QVERIFY2(logged.contains(m_server) && logged.contains(title) && logged.contains(QStringLiteral("til 3")),
+             qPrintable(logged));
+
+    // Disconnected, Ctrl+Enter sends nothing and logs nothing.
+    m_app->mainFrame()->action(cmd::Connected)->trigger();
+    const QString before = out->consoleText();
+    const qint64 logSize = log.size();
+    type(QStringLiteral("til 3"));
+    QTest::qWait(100);
+    QCOMPARE(out->consoleText(), before);
+    QVERIFY(m_app->mainFrame()->runningQuery().isEmpty());
+    QCOMPARE(QFileInfo(log.fileName()).size(), logSize);
+}
+
+void TestEndToEnd::criticalServerMarksViews()
+{
+    CMainFrame* frame = m_app->mainFrame();
+    CChildFrame* child = frame->newDocument();
+    auto* view = qobject_cast<CTovoView*>(child->view());
+    QVERIFY(view);
+    const QColor normal = view->lexer().paper(0);
+    const QColor critical(255, 200, 200); // CriticalBackground's default
+    QVERIFY(normal != critical);
+
+    frame->editorSettings().CriticalMasks = QStringLiteral("nothing;127.0.0");
+    m_app->queryLink()->controller().updateCriticalMarking();
+    QCOMPARE(view->lexer().paper(0), critical);
+    // A document opened while connected to a critical instance starts marked.
+    auto* later = qobject_cast<CTovoView*>(frame->newDocument()->view());
+    QCOMPARE(later->lexer().paper(0), critical);
+
+    // Disconnecting clears the marking once the title no longer names the server.
+    frame->action(cmd::Connected)->trigger();
+    frame->onTimer();
+    QCOMPARE(view->lexer().paper(0), normal);
+    QCOMPARE(later->lexer().paper(0), normal);
 }
 
 void TestEndToEnd::activeServerKeptForNextStart()

@@ -1,0 +1,52 @@
+#include "app/CSourceViews.h"
+
+#include "app/CChildFrame.h"
+#include "app/CDocumentArea.h"
+#include "app/CMainFrame.h"
+#include "app/CQueryLink.h"
+#include "connect/CQHelper.h"
+#include "connect/ConnectionController.h"
+#include "editor/CTovoView.h"
+#include "query/QueryLog.h"
+
+CSourceViews::CSourceViews(CMainFrame& frame, CQueryLink& link, const HomeFolder& home, Prompter& prompter,
+                           QObject* parent)
+    : QObject(parent), m_frame(frame), m_link(link), m_log(std::make_unique<QueryLog>(home, prompter))
+{
+    connect(&link.controller(), &ConnectionController::criticalMarking, this, [this](bool critical, int colour) {
+        // Sent on every title change; the views re-colour only when the marking changes.
+        if (critical == m_critical && (!critical || m_criticalColour == static_cast<std::uint32_t>(colour)))
+            return;
+        m_critical = critical;
+        m_criticalColour = static_cast<std::uint32_t>(colour);
+        for (CChildFrame* child : m_frame.documentArea()->documents())
+            if (auto* view = qobject_cast<CTovoView*>(child->view()))
+                applyCritical(view);
+    });
+    // The critical masks are matched against the window title too.
+    connect(&frame, &QWidget::windowTitleChanged, &link.controller(), &ConnectionController::setWindowTitle);
+}
+
+CSourceViews::~CSourceViews() = default;
+
+void CSourceViews::attach(CChildFrame* child)
+{
+    auto* view = qobject_cast<CTovoView*>(child->view());
+    if (!view)
+        return;
+    connect(view, &CTovoView::queryRequested, this,
+            [this, view](const QString& query, bool asIs) { run(view, query, asIs); });
+    if (m_critical)
+        applyCritical(view);
+}
+
+void CSourceViews::run(CTovoView* view, const QString& query, bool asIs)
+{
+    if (query.isEmpty() || !m_link.session().isOpen())
+        return;
+    if (m_frame.editorSettings().LogQueries)
+        m_log->log(m_link.controller().serverText(), view->document().title(), query);
+    m_link.run(query, asIs);
+}
+
+void CSourceViews::applyCritical(CTovoView* view) const { view->setCritical(m_critical, m_criticalColour); }

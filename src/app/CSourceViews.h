@@ -1,0 +1,39 @@
+// Joins the open source views to the main session: queries go to the runner
+// (logged first when LogQueries is on), the critical-instance background
+// follows the connection, and each view remembers the server it was used with.
+#pragma once
+
+#include <QObject>
+
+#include <cstdint>
+#include <memory>
+
+class CChildFrame;
+class CMainFrame;
+class CQueryLink;
+class CTovoView;
+class HomeFolder;
+class Prompter;
+class QueryLog;
+
+class CSourceViews : public QObject {
+    Q_OBJECT
+public:
+    CSourceViews(CMainFrame& frame, CQueryLink& link, const HomeFolder& home, Prompter& prompter,
+                 QObject* parent = nullptr);
+    ~CSourceViews() override;
+
+    // Wires a new document's view.
+    void attach(CChildFrame* child);
+    // Execute Line / Execute Selection of a view: nothing without a session.
+    void run(CTovoView* view, const QString& query, bool asIs);
+
+private:
+    void applyCritical(CTovoView* view) const;
+
+    CMainFrame& m_frame;
+    CQueryLink& m_link;
+    std::unique_ptr<QueryLog> m_log;
+    bool m_critical = false;
+    std::uint32_t m_criticalColour = 0;
+};
