@@ -17,6 +17,7 @@
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPointer>
 
 using Sci = QsciScintillaBase;
 using E = CDialogFontsColors;
@@ -412,8 +413,10 @@ void CTovoView::contextMenuEvent(QContextMenuEvent* event)
         const int height = int(SendScintilla(SCI_TEXTHEIGHT, 0UL, 0L));
         at = viewport()->mapToGlobal(QPoint(x, y + height));
     }
-    std::unique_ptr<QMenu> menu(createContextMenu(this));
+    // An item may close the view (and the menu with it) before exec returns.
+    QPointer<QMenu> menu = createContextMenu(this);
     menu->exec(at);
+    delete menu.data();
     event->accept();
 }
 

@@ -8,7 +8,10 @@
 
 #include "ScriptedPrompter.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QPrintPreviewWidget>
+#include <QTimer>
 #include <QFontMetrics>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -30,6 +33,7 @@ private slots:
     void margins();
     void printsPages_data();
     void printsPages();
+    void previewShowsPages();
 };
 
 void TestViewPrinter::margins()
@@ -95,6 +99,32 @@ void TestViewPrinter::printsPages()
     const QByteArray bytes = file.readAll();
     QVERIFY(bytes.startsWith("%PDF"));
     QCOMPARE(pdfPages(bytes), pages);
+}
+
+void TestViewPrinter::previewShowsPages()
+{
+    CDialogFontsColors scheme;
+    CDlgEditorSettings settings;
+    ScriptedPrompter prompter;
+    CTovoView view(scheme, settings, prompter);
+    CViewPrinter printer;
+    const QFontMetrics metrics(FontConv::toQFont(scheme.font(CDialogFontsColors::SourceFont)), &printer);
+    const int lines = printer.height() / metrics.height() * 3 / 2;
+    QStringList text;
+    for (int i = 1; i <= lines; ++i)
+        text << QStringLiteral("x%1:%1").arg(i);
+    view.loadDocumentText(text.join(u'\n'));
+    int previewPages = -1;
+    QTimer::singleShot(0, this, [&previewPages] {
+        QWidget* box = QApplication::activeModalWidget();
+        QVERIFY(box);
+        auto* preview = box->findChild<QPrintPreviewWidget*>();
+        QVERIFY(preview);
+        previewPages = preview->pageCount();
+        box->close();
+    });
+    printer.printPreview(view, QStringLiteral("trade.q"));
+    QCOMPARE(previewPages, 2);
 }
 
 QTEST_MAIN(TestViewPrinter)
