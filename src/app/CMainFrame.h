@@ -117,6 +117,10 @@ signals:
     void commandTriggered(int id);
     // A document window was added (new or opened).
     void documentAdded(CChildFrame* child);
+    // Identifier commands of the source views, for the panes that act on them.
+    void lookupRequested(const QString& identifier);
+    void addWatchRequested(const QString& identifier);
+    void quickWatchRequested(const QString& identifier);
     // A recent file was chosen in the File menu.
     void recentFileRequested(const QString& path);
 

@@ -23,6 +23,15 @@ CSourceViews::CSourceViews(CMainFrame& frame, CQueryLink& link, const HomeFolder
             if (auto* view = qobject_cast<CTovoView*>(child->view()))
                 applyCritical(view);
     });
+    // The active view takes the server it was just connected to.
+    connect(&link.controller(), &ConnectionController::activeViewServerChanged, this, [this](const QString& server) {
+        if (CChildFrame* child = m_frame.activeDocument())
+            if (auto* view = qobject_cast<CTovoView*>(child->view())) {
+                view->setServerText(server);
+                updateTooltip(child);
+            }
+    });
+    connect(frame.documentArea(), &CDocumentArea::activeDocumentChanged, this, &CSourceViews::activated);
     // The critical masks are matched against the window title too.
     connect(&frame, &QWidget::windowTitleChanged, &link.controller(), &ConnectionController::setWindowTitle);
 }
@@ -47,6 +56,28 @@ void CSourceViews::run(CTovoView* view, const QString& query, bool asIs)
     if (m_frame.editorSettings().LogQueries)
         m_log->log(m_link.controller().serverText(), view->document().title(), query);
     m_link.run(query, asIs);
+}
+
+void CSourceViews::activated(CChildFrame* child)
+{
+    auto* view = child ? qobject_cast<CTovoView*>(child->view()) : nullptr;
+    if (!view)
+        return;
+    const QString current = m_link.controller().serverText();
+    if (view->serverText().isEmpty()) {
+        view->setServerText(current);
+        updateTooltip(child);
+    } else if (m_frame.editorSettings().SwitchConnections && view->serverText() != current) {
+        // Each document keeps its own instance: switching documents switches the connection.
+        m_link.controller().connectTo(view->serverText());
+    }
+}
+
+void CSourceViews::updateTooltip(CChildFrame* child)
+{
+    auto* view = qobject_cast<CTovoView*>(child->view());
+    const bool show = view && m_frame.editorSettings().SwitchConnections && !view->serverText().isEmpty();
+    child->setTooltipExtra(show ? view->serverText() : QString());
 }
 
 void CSourceViews::applyCritical(CTovoView* view) const { view->setCritical(m_critical, m_criticalColour); }

@@ -29,6 +29,10 @@ public:
     void run(CTovoView* view, const QString& query, bool asIs);
 
 private:
+    // A view becoming active takes the current server, or with SwitchConnections
+    // on switches the connection to its own.
+    void activated(CChildFrame* child);
+    void updateTooltip(CChildFrame* child);
     void applyCritical(CTovoView* view) const;
 
     CMainFrame& m_frame;

@@ -9,9 +9,11 @@
 #include "app/CTovoApp.h"
 #include "app/CommandIds.h"
 #include "core/colors/CDialogFontsColors.h"
+#include "editor/CFindReplace.h"
 #include "editor/CSyntaxHighlighting.h"
 #include "editor/CTextDocumentHiTarget.h"
 #include "editor/CTovoView.h"
+#include "editor/CViewPrinter.h"
 #include "editor/FontConv.h"
 #include "kdb/KPtr.h"
 #include "results/COutputWnd.h"
@@ -38,9 +40,15 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
 
     auto* link = new CQueryLink(frame, app.store(), prompter, app.home().path());
 
+    // One find/replace box and one printer serve every source view of the window.
+    auto* finder = new CFindReplace(prompter, &frame);
+    finder->setParent(&frame);
+    auto printer = std::make_shared<CViewPrinter>();
+
     // Source views for documents.
-    frame.setDocumentFactory([&frame, &prompter, scheme, link](const QString& path, QString* title) -> QWidget* {
+    frame.setDocumentFactory([&frame, &prompter, scheme, finder](const QString& path, QString* title) -> QWidget* {
         auto* view = new CTovoView(*scheme, frame.editorSettings(), prompter);
+        view->setFindReplace(finder);
         if (!path.isEmpty()) {
             if (!view->document().open(path, prompter)) {
                 delete view;
@@ -49,6 +57,9 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
             *title = QFileInfo(path).fileName();
         }
         view->document().setTitle(*title);
+        QObject::connect(view, &CTovoView::lookupRequested, &frame, &CMainFrame::lookupRequested);
+        QObject::connect(view, &CTovoView::addWatchRequested, &frame, &CMainFrame::addWatchRequested);
+        QObject::connect(view, &CTovoView::quickWatchRequested, &frame, &CMainFrame::quickWatchRequested);
         QObject::connect(view, &CTovoView::filesDropped, &frame, [&frame](const QStringList& paths) {
             for (const QString& p : paths)
                 frame.openDocument(p);
@@ -92,7 +103,7 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     QObject::connect(table, &COutputTable::sendToGridView, gridView->grid(), &COutputTable::receiveValue);
     QObject::connect(table, &COutputTable::loaded, frame.outputWnd(), [&frame] { frame.outputWnd()->rememberAndShowTable(); });
     // Commands that act on the active source view or on the focused text control.
-    QObject::connect(&frame, &CMainFrame::commandTriggered, &frame, [&frame](int id) {
+    QObject::connect(&frame, &CMainFrame::commandTriggered, &frame, [&frame, printer](int id) {
         CChildFrame* child = frame.activeDocument();
         auto* view = child ? qobject_cast<CTovoView*>(child->view()) : nullptr;
         const bool shift = QGuiApplication::keyboardModifiers() & Qt::ShiftModifier;
@@ -120,6 +131,12 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
         case cmd::GoToMatchingBracket: view->goToMatchingBracket(); break;
         case cmd::LineWrapping: view->setLineWrapping(!view->lineWrapping()); break;
         case cmd::SyntaxHighlight: view->toggleHighlighting(); break;
+        case cmd::EditFind: view->showFindDialog(false); break;
+        case cmd::EditReplace: view->showFindDialog(true); break;
+        case cmd::EditFindNext: view->findNext(); break;
+        case cmd::FilePrint: printer->printDialog(*view, child->title(), &frame); break;
+        case cmd::FilePrintPreview: printer->printPreview(*view, child->title(), &frame); break;
+        case cmd::FilePrintSetup: printer->pageSetup(&frame); break;
         default: break;
         }
     });

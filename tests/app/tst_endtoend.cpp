@@ -4,12 +4,15 @@
 #include "TempHome.h"
 #include "TestInstance.h"
 #include "app/CChildFrame.h"
+#include "app/CDocumentArea.h"
 #include "app/CFrameStatusBar.h"
 #include "app/CMainFrame.h"
 #include "app/CTovoApp.h"
 #include "app/CQueryLink.h"
 #include "app/CommandIds.h"
 #include "connect/ConnectionController.h"
+#include "editor/CDlgFind.h"
+#include "editor/CFindReplace.h"
 #include "editor/CQLexer.h"
 #include "editor/CTovoView.h"
 #include "query/QueryLog.h"
@@ -18,6 +21,8 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
@@ -35,6 +40,8 @@ private slots:
     void disconnectChangesTitle();
     void queriesLoggedAndNothingSentWithoutSession();
     void criticalServerMarksViews();
+    void documentsKeepTheirServers();
+    void findCommandsActOnTheActiveView();
     void activeServerKeptForNextStart();
 
 private:
@@ -166,6 +173,60 @@ void TestEndToEnd::criticalServerMarksViews()
     frame->onTimer();
     QCOMPARE(view->lexer().paper(0), normal);
     QCOMPARE(later->lexer().paper(0), normal);
+}
+
+void TestEndToEnd::documentsKeepTheirServers()
+{
+    TestInstance second;
+    QVERIFY(second.start());
+    const QString other = QStringLiteral("`:127.0.0.1:%1").arg(second.port());
+    CMainFrame* frame = m_app->mainFrame();
+    frame->editorSettings().SwitchConnections = true;
+    ConnectionController& controller = m_app->queryLink()->controller();
+    const QString first = controller.serverText();
+
+    // A new document takes the current server; connecting from it makes the other its own.
+    CChildFrame* a = frame->activeDocument();
+    CChildFrame* b = frame->newDocument();
+    auto server = [](CChildFrame* child) { return qobject_cast<CTovoView*>(child->view())->serverText(); };
+    QCOMPARE(server(b), first);
+    QVERIFY(controller.connectTo(other) > 0);
+    QCOMPARE(server(b), other);
+    QCOMPARE(server(a), first);
+    QVERIFY(frame->documentArea()->documents().size() >= 2);
+
+    // Switching documents switches the connection; the tab tooltip names the server.
+    frame->documentArea()->activateDocument(a);
+    QCOMPARE(controller.serverText(), first);
+    frame->documentArea()->activateDocument(b);
+    QCOMPARE(controller.serverText(), other);
+    QCOMPARE(b->tooltipExtra(), other);
+
+    // With SwitchConnections off, documents follow the connection instead.
+    frame->editorSettings().SwitchConnections = false;
+    frame->documentArea()->activateDocument(a);
+    QCOMPARE(controller.serverText(), other);
+}
+
+void TestEndToEnd::findCommandsActOnTheActiveView()
+{
+    CMainFrame* frame = m_app->mainFrame();
+    auto* view = qobject_cast<CTovoView*>(frame->newDocument()->view());
+    view->setText(QStringLiteral("abc\nx:abc\n"));
+    view->setCursorPosition(0, 0);
+    frame->action(cmd::EditFind)->trigger();
+    CFindReplace* finder = frame->findChild<CFindReplace*>();
+    QVERIFY(finder);
+    QCOMPARE(finder->target(), view);
+    QVERIFY(finder->dialog()->isVisible());
+    finder->dialog()->whatEdit()->setText(QStringLiteral("abc"));
+    finder->dialog()->findNextButton()->click();
+    QCOMPARE(view->selectedText(), QStringLiteral("abc"));
+    frame->action(cmd::EditFindNext)->trigger();
+    int line = 0, index = 0;
+    view->getCursorPosition(&line, &index);
+    QCOMPARE(line, 1);
+    QCOMPARE(view->selectedText(), QStringLiteral("abc"));
 }
 
 void TestEndToEnd::activeServerKeptForNextStart()
