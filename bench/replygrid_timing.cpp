@@ -1,12 +1,15 @@
 // Timing harness: a query whose reply is an N-row table (long, float, symbol,
-// timestamp), answered by the scripted instance on loopback, run through the
-// real main window. Reports the time from the run to the grid's first paint,
-// the reply's wire size, and the process memory above idle (peak while the
-// reply arrives, and once it is shown).
+// timestamp), answered on loopback by tovo-test-instance running as its own
+// process, run through the real main window. For each size a fresh copy of
+// this program measures its own process only: the time from the run to the
+// grid's first paint, and the memory above idle at its peak (sampled every
+// millisecond on a thread while the reply arrives and is shown) and once the
+// reply is shown and the window has settled. It also checks that the last row
+// can be scrolled to.
 // Usage: QT_QPA_PLATFORM=offscreen replygrid_timing [rows...]   (default 1000000 5000000)
+#include "GeneratedTable.h"
 #include "ScriptedPrompter.h"
 #include "TempHome.h"
-#include "TestInstance.h"
 #include "app/CMainFrame.h"
 #include "app/CQueryLink.h"
 #include "app/CTovoApp.h"
@@ -16,64 +19,132 @@
 #include "results/grid/COutputTable.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
-#include <QTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTemporaryDir>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace {
-K table(J rows)
+
+constexpr int kSettleMs = 500; // events processed after the first paint before "held" is read
+
+// The instance program: next to this one, else where the build put it.
+QString instanceProgram()
 {
-    K names = ktn(KS, 4);
-    const char* n[] = {"id", "price", "sym", "time"};
-    for (int i = 0; i < 4; ++i)
-        kS(names)[i] = ss(n[i]);
-    K id = ktn(KJ, rows), price = ktn(KF, rows), sym = ktn(KS, rows), time = ktn(KP, rows);
-    S syms[200];
-    for (int i = 0; i < 200; ++i)
-        syms[i] = ss(QByteArray("s").append(QByteArray::number(i)).constData());
-    for (J i = 0; i < rows; ++i) {
-        kJ(id)[i] = i;
-        kF(price)[i] = 100 + (i % 1000) * 0.01;
-        kS(sym)[i] = syms[i % 200];
-        kJ(time)[i] = 800000000000000LL + i * 1000000LL;
-    }
-    return xT(xD(names, knk(4, id, price, sym, time)));
+    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("tovo-test-instance"));
+    return QFile::exists(beside) ? beside : QStringLiteral(TOVO_INSTANCE);
 }
-} // namespace
 
-int main(int argc, char* argv[])
+// Starts the instance with a script answering "t" with the table; its port, or 0.
+int startInstance(QProcess& process, const QTemporaryDir& dir, long long rows)
 {
-    QApplication application(argc, argv);
-    QList<J> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes.append(QByteArray(argv[i]).toLongLong());
-    if (sizes.isEmpty())
-        sizes = {1000000, 5000000};
+    const QString script = dir.filePath(QStringLiteral("reply.script"));
+    QFile file(script);
+    if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray("query: t\ntable-rows: ") + QByteArray::number(rows) + "\n") < 0)
+        return 0;
+    file.close();
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(instanceProgram(), {script});
+    if (!process.waitForStarted(10000))
+        return 0;
+    const QRegularExpression listening(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"));
+    QByteArray out;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 60000 && process.state() == QProcess::Running) {
+        process.waitForReadyRead(100);
+        out += process.readAllStandardOutput();
+        const auto match = listening.match(QString::fromLatin1(out));
+        if (match.hasMatch())
+            return match.captured(1).toInt();
+    }
+    return 0;
+}
 
-    for (J rows : sizes) {
-        TestInstance instance;
-        K reply = table(rows);
-        KPtr wire(b9(3, reply));
-        const double wireMB = double(wire->n) / 1e6;
-        instance.on(QStringLiteral("t"), reply);
-        if (!instance.start())
-            return 1;
+void stopInstance(QProcess& process)
+{
+    process.terminate();
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+}
+
+// Peak working set, sampled every millisecond until stopped.
+class PeakSampler {
+public:
+    PeakSampler() : m_peak(ProcessMemory::workingSet())
+    {
+        m_thread = std::thread([this] {
+            while (!m_stop) {
+                note();
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        });
+    }
+    ~PeakSampler() { stop(); }
+    void note()
+    {
+        const std::int64_t now = ProcessMemory::workingSet();
+        std::int64_t seen = m_peak.load();
+        while (now > seen && !m_peak.compare_exchange_weak(seen, now)) {
+        }
+    }
+    std::int64_t stop()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        note();
+        return m_peak;
+    }
+
+private:
+    std::atomic<std::int64_t> m_peak;
+    std::atomic<bool> m_stop {false};
+    std::thread m_thread;
+};
+
+void processEventsFor(int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// One size, measured in this process: prints one result line; 0 on success.
+int measure(long long rows)
+{
+    QTemporaryDir dir;
+    QProcess instance;
+    const int port = startInstance(instance, dir, rows);
+    if (!port) {
+        std::fprintf(stderr, "replygrid_timing: tovo-test-instance did not start (%s)\n", qPrintable(instanceProgram()));
+        return 1;
+    }
+    int status = 1;
+    {
         TempHome home;
         ScriptedPrompter prompter;
-        CTovoApp app(CommandLine(QStringLiteral("--homedir:%1 --server:127.0.0.1:%2").arg(home.path()).arg(instance.port())),
+        CTovoApp app(CommandLine(QStringLiteral("--homedir:%1 --server:127.0.0.1:%2").arg(home.path()).arg(port)),
                      prompter, home.store());
         if (!app.initInstance())
             return 1;
-        QApplication::processEvents();
         auto* grid = app.mainFrame()->outputWnd()->findChild<COutputTable*>();
+        processEventsFor(300);
         const std::int64_t idle = ProcessMemory::workingSet();
-        std::int64_t peak = idle;
-        QTimer sampler;
-        QObject::connect(&sampler, &QTimer::timeout, [&] { peak = std::max(peak, ProcessMemory::workingSet()); });
-        sampler.start(5);
 
+        PeakSampler sampler;
         QElapsedTimer clock;
         clock.start();
         app.queryLink()->run(QStringLiteral("t"), false);
@@ -81,16 +152,61 @@ int main(int argc, char* argv[])
             QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
         grid->viewport()->repaint();
         const qint64 onScreen = clock.elapsed();
-        peak = std::max(peak, ProcessMemory::workingSet());
-        const std::int64_t shown = ProcessMemory::workingSet();
-        const bool lastRowReachable = grid->model()->rowCount() == rows;
-        if (!lastRowReachable)
-            std::printf("console: %s\n", qPrintable(app.mainFrame()->outputWnd()->consoleText().right(300)));
-        std::printf("%lld rows: wire %.1f MB; on screen %lld ms after the run; memory above idle: peak %.1f MB "
-                    "(%.2fx wire), shown %.1f MB (%.2fx wire); all rows reachable: %s\n",
-                    rows, wireMB, onScreen, double(peak - idle) / 1e6, double(peak - idle) / 1e6 / wireMB,
-                    double(shown - idle) / 1e6, double(shown - idle) / 1e6 / wireMB, lastRowReachable ? "yes" : "no");
+        processEventsFor(kSettleMs);
+        const std::int64_t held = ProcessMemory::workingSet();
+        const std::int64_t peak = sampler.stop();
+
+        // Every row reachable: scrolled to the end, the last visible row is the last value row.
+        grid->scrollToBottom();
+        QApplication::processEvents();
+        const int lastShown = grid->rowAt(grid->viewport()->height() - 2);
+        const bool reachable = grid->model()->rowCount() == rows
+            && (rows == 0 || (grid->verticalScrollBar()->value() == grid->verticalScrollBar()->maximum()
+                              && lastShown == rows - 1
+                              && grid->renderer()->cellText(lastShown, grid->renderer()->hasNumberColumn() ? 1 : 0)
+                                  == QString::number(rows - 1)));
+        if (!reachable)
+            std::fprintf(stderr, "console: %s\n", qPrintable(app.mainFrame()->outputWnd()->consoleText().right(300)));
+
+        stopInstance(instance);
+        // The wire size, worked out only now so that it costs the figures nothing.
+        KPtr table = GeneratedTable::make(rows);
+        KPtr wire(b9(3, table.get()));
+        const double wireMB = double(wire->n) / 1e6;
+        const double peakMB = double(peak - idle) / 1e6, heldMB = double(held - idle) / 1e6;
+        std::printf("| %9lld | %7.1f | %9lld | %7.1f | %8.2fx | %7.1f | %8.2fx | %-18s |\n", rows, wireMB, onScreen, peakMB,
+                    peakMB / wireMB, heldMB, heldMB / wireMB, reachable ? "yes" : "NO");
         std::fflush(stdout);
+        status = reachable ? 0 : 1;
     }
-    return 0;
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    const QStringList args = application.arguments().mid(1);
+    if (args.size() == 2 && args[0] == QLatin1String("--one"))
+        return measure(args[1].toLongLong());
+
+    QList<long long> sizes;
+    for (const QString& a : args)
+        sizes.append(a.toLongLong());
+    if (sizes.isEmpty())
+        sizes = {1000000, 5000000};
+    std::printf("| rows      | wire MB | screen ms | peak MB | peak/wire | held MB | held/wire | last row reachable |\n");
+    std::printf("|-----------|---------|-----------|---------|-----------|---------|-----------|--------------------|\n");
+    std::fflush(stdout);
+    int status = 0;
+    for (long long rows : sizes) {
+        // Each size in a fresh process, so that one size's freed memory is not the next one's idle.
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--one"), QString::number(rows)});
+        if (!child.waitForStarted() || !child.waitForFinished(300000) || child.exitCode() != 0)
+            status = 1;
+    }
+    return status;
 }

@@ -1,5 +1,6 @@
 #include "kdb/Connection.h"
 
+#include "kdb/Deserializer.h"
 #include "kdb/KPtr.h"
 #include "kdb/MessageCodec.h"
 #include "kdb/TlsClientContext.h"
@@ -12,6 +13,17 @@
 namespace kdb {
 
 namespace {
+
+// The rest of the message being received, for the streaming decoder.
+class StreamSource : public Deserializer::Source {
+public:
+    explicit StreamSource(Stream& stream) : m_stream(stream) {}
+    bool read(void* data, std::size_t size) override { return m_stream.readExact(data, size) == Stream::Read::Ok; }
+    std::string error() const override { return m_stream.error(); }
+
+private:
+    Stream& m_stream;
+};
 
 bool isAddress(const std::string& host)
 {
@@ -166,14 +178,32 @@ K Connection::receive(int* type)
         return nullptr;
     }
     MessageHeader header;
-    std::vector<char> bytes;
-    Stream::Read r = m_stream.readMessage(m_capability, header, bytes);
-    if (r != Stream::Read::Ok) {
+    char head[MessageHeader::kSize];
+    if (m_stream.readHeader(m_capability, header, head) != Stream::Read::Ok) {
         fail(m_stream.error());
         return nullptr;
     }
     *type = header.type;
-    return MessageCodec::decode(bytes.data(), bytes.size());
+    if (header.compressed) {
+        // A compressed frame is expanded whole.
+        std::vector<char> bytes;
+        if (m_stream.readBody(header, head, bytes) != Stream::Read::Ok) {
+            fail(m_stream.error());
+            return nullptr;
+        }
+        return MessageCodec::decode(bytes.data(), bytes.size());
+    }
+    // A plain message is decoded as it arrives: big vectors are read straight
+    // into their K vectors and the whole message is never held twice.
+    StreamSource source(m_stream);
+    std::string error;
+    bool lost = false;
+    K x = Deserializer::decodeStreamed(source, header, error, lost);
+    if (lost) {
+        fail(error);
+        return nullptr;
+    }
+    return x ? x : krr(error.c_str());
 }
 
 K Connection::sync(K x)

@@ -5,6 +5,7 @@
 #include "kdb/SymbolCache.h"
 #include "kdb/kalloc.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstdlib>
@@ -56,6 +57,11 @@ J atomSize(int t)
     }
 }
 
+// Reads a value from bytes in memory, or from a source that delivers the
+// message's bytes in order: then a small window of it is kept here and vector
+// bodies go straight from the source into their K vectors. Either way counts
+// are checked against the whole message's remaining length before anything
+// is allocated.
 class Reader {
 public:
     Reader(const G* data, std::size_t length, bool littleEndian)
@@ -63,11 +69,16 @@ public:
     {
     }
 
+    Reader(Deserializer::Source& source, std::size_t length, bool littleEndian)
+        : m_p(nullptr), m_end(nullptr), m_swap(!littleEndian), m_source(&source), m_sourceLeft(length)
+    {
+    }
+
     K value(int depth)
     {
         if (depth > Deserializer::kMaxDepth)
             return fail("d9: nesting too deep");
-        if (m_p >= m_end)
+        if (!need(1))
             return truncated();
         const int t = static_cast<signed char>(*m_p++);
         if (t < 0)
@@ -84,7 +95,7 @@ public:
         case KUNARY:
         case KBINARY:
         case KTERNARY: {
-            if (m_p >= m_end)
+            if (!need(1))
                 return truncated();
             K x = ka(t);
             x->g = *m_p++;
@@ -99,8 +110,23 @@ public:
         }
     }
 
-    bool atEnd() const { return m_p == m_end; }
+    bool atEnd() const { return remaining() == 0; }
     const std::string& error() const { return m_error; }
+    bool sourceFailed() const { return m_sourceFailed; }
+
+    // Reads and drops what is left of a streamed message, so that the source
+    // stands at the next message; false when the source fails.
+    bool skipRest()
+    {
+        m_p = m_end;
+        G sink[4096];
+        while (m_sourceLeft > 0 && !m_sourceFailed) {
+            const std::size_t n = std::min(sizeof sink, m_sourceLeft);
+            if (!pull(sink, n))
+                return false;
+        }
+        return !m_sourceFailed;
+    }
 
 private:
     K fail(const char* text)
@@ -115,11 +141,62 @@ private:
         m_error = "d9: unknown type " + std::to_string(t);
         return nullptr;
     }
-    std::size_t remaining() const { return static_cast<std::size_t>(m_end - m_p); }
+    // Bytes left in the message; available() of them are in memory now.
+    std::size_t remaining() const { return available() + m_sourceLeft; }
+    std::size_t available() const { return static_cast<std::size_t>(m_end - m_p); }
+
+    bool pull(void* data, std::size_t size)
+    {
+        if (!m_source->read(data, size)) {
+            m_sourceFailed = true;
+            m_error = m_source->error();
+            if (m_error.empty())
+                m_error = "connection closed";
+            return false;
+        }
+        m_sourceLeft -= size;
+        return true;
+    }
+
+    // Makes at least n bytes available; false when the message has fewer or
+    // the source fails.
+    bool need(std::size_t n)
+    {
+        if (available() >= n)
+            return true;
+        if (remaining() < n || m_sourceFailed)
+            return false;
+        // In a stream, unread bytes in memory always lie in the window.
+        const std::size_t kept = available();
+        const std::size_t offset = kept ? static_cast<std::size_t>(m_p - m_window.data()) : 0;
+        const std::size_t want = std::max(n, kWindow);
+        if (m_window.size() < want)
+            m_window.resize(want);
+        if (kept && offset)
+            std::memmove(m_window.data(), m_window.data() + offset, kept);
+        const std::size_t more = std::min(want - kept, m_sourceLeft);
+        m_p = m_window.data();
+        m_end = m_p + kept;
+        if (!pull(m_window.data() + kept, more))
+            return false;
+        m_end += more;
+        return true;
+    }
+
+    // Copies the next size bytes (size <= remaining()) to out: a vector's body.
+    bool take(G* out, std::size_t size)
+    {
+        const std::size_t here = std::min(size, available());
+        if (here) {
+            std::memcpy(out, m_p, here);
+            m_p += here;
+        }
+        return here == size || pull(out + here, size - here);
+    }
 
     bool readInt(I& v)
     {
-        if (remaining() < 4)
+        if (!need(4))
             return false;
         std::memcpy(&v, m_p, 4);
         if (m_swap)
@@ -131,7 +208,9 @@ private:
     // A zero-terminated text inside the message, interned.
     bool readSymbol(S& symbol)
     {
-        if (remaining() >= 8) {
+        if (available() < 8 && m_sourceLeft)
+            need(std::min<std::size_t>(8, remaining()));
+        if (available() >= 8) {
             std::uint64_t word;
             std::memcpy(&word, m_p, 8);
             const std::uint64_t zeros = (word - 0x0101010101010101ull) & ~word & 0x8080808080808080ull;
@@ -147,7 +226,12 @@ private:
         }
         std::size_t length;
         std::uint64_t hash;
-        if (!SymbolCache::scan(m_p, remaining(), length, hash) || length > 0x7fffffff)
+        // A streamed symbol may run past the window: widen it until its zero shows.
+        while (!SymbolCache::scan(m_p, available(), length, hash)) {
+            if (!m_sourceLeft || !need(std::min(remaining(), available() * 2 + kWindow)))
+                return false;
+        }
+        if (length > 0x7fffffff)
             return false;
         symbol = m_symbols.intern(reinterpret_cast<const char*>(m_p), length, hash);
         m_p += length + 1;
@@ -167,7 +251,7 @@ private:
         const J size = atomSize(-t);
         if (size == 0)
             return unknownType(t);
-        if (remaining() < static_cast<std::size_t>(size))
+        if (!need(static_cast<std::size_t>(size)))
             return truncated();
         K x = ka(t);
         if (t == -UU) {
@@ -183,7 +267,7 @@ private:
 
     bool header(G& attribute, J& count, std::size_t minItemBytes)
     {
-        if (remaining() < 5)
+        if (!need(5))
             return false;
         attribute = *m_p++;
         I n = 0;
@@ -211,7 +295,11 @@ private:
         J n;
         if (!header(attribute, n, static_cast<std::size_t>(size)))
             return m_error.empty() ? truncated() : nullptr;
-        K x = ktnUnset(t, n);
+        // A streamed count is bounded by the announced length, not by bytes
+        // already here: a length the system cannot hold is an error, not an abort.
+        K x = ktnOrNull(t, n, false);
+        if (!x)
+            return fail("d9: out of memory");
         x->u = static_cast<C>(attribute);
         if (t == KS) {
             S* out = kS(x);
@@ -224,8 +312,10 @@ private:
             return x;
         }
         const std::size_t bytes = static_cast<std::size_t>(n * size);
-        std::memcpy(kG(x), m_p, bytes);
-        m_p += bytes;
+        if (!take(kG(x), bytes)) {
+            r0(x);
+            return truncated();
+        }
         if (m_swap && t != UU)
             swapItems(kG(x), n, size);
         return x;
@@ -238,7 +328,9 @@ private:
         J n;
         if (!header(attribute, n, 2))
             return m_error.empty() ? truncated() : nullptr;
-        K x = ktn(t, n);
+        K x = ktnOrNull(t, n, true);
+        if (!x)
+            return fail("d9: out of memory");
         x->u = static_cast<C>(attribute);
         return fill(x, n, depth);
     }
@@ -302,11 +394,9 @@ private:
 
     K table(int depth)
     {
-        if (remaining() < 1)
+        if (!need(2))
             return truncated();
         const G attribute = *m_p++;
-        if (remaining() < 1)
-            return truncated();
         if (*m_p != XD)
             return fail("d9: table without a dictionary");
         K dict = value(depth + 1);
@@ -352,7 +442,9 @@ private:
             return fail("d9: negative count");
         if (static_cast<std::uint64_t>(n) * 2 > remaining())
             return fail("d9: count larger than the message");
-        K x = ktn(t, n);
+        K x = ktnOrNull(t, n, true);
+        if (!x)
+            return fail("d9: out of memory");
         return fill(x, n, depth);
     }
 
@@ -366,9 +458,15 @@ private:
         return x;
     }
 
+    static constexpr std::size_t kWindow = 64 * 1024;
+
     const G* m_p;
     const G* m_end;
     bool m_swap;
+    Deserializer::Source* m_source = nullptr;
+    std::size_t m_sourceLeft = 0; // message bytes not yet read from the source
+    bool m_sourceFailed = false;
+    std::vector<G> m_window;
     std::string m_error;
     SymbolCache m_symbols;
 };
@@ -386,6 +484,35 @@ K Deserializer::decodeValue(const char* data, std::size_t length, bool littleEnd
     if (!reader.atEnd()) {
         r0(x);
         error = "d9: bytes left over after the value";
+        return nullptr;
+    }
+    return x;
+}
+
+K Deserializer::decodeStreamed(Source& source, const MessageHeader& header, std::string& error, bool& sourceFailed)
+{
+    sourceFailed = false;
+    if (header.compressed || header.length < MessageHeader::kSize) {
+        error = "d9: not a plain message";
+        return nullptr;
+    }
+    Reader reader(source, static_cast<std::size_t>(header.length - MessageHeader::kSize), header.littleEndian);
+    K x = reader.value(0);
+    if (x && !reader.atEnd()) {
+        r0(x);
+        x = nullptr;
+        error = "d9: bytes left over after the value";
+    } else if (!x) {
+        error = reader.error().empty() ? "d9: malformed message" : reader.error();
+    }
+    // A malformed message is still read to its end, so the next one starts in step.
+    if (!reader.sourceFailed())
+        reader.skipRest();
+    if (reader.sourceFailed()) {
+        if (x)
+            r0(x);
+        error = reader.error();
+        sourceFailed = true;
         return nullptr;
     }
     return x;

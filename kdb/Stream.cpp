@@ -59,6 +59,13 @@ Stream::Read Stream::readMessage(int capability, MessageHeader& header, std::vec
                                  Deadline deadline)
 {
     char head[MessageHeader::kSize];
+    const Read r = readHeader(capability, header, head, deadline);
+    return r == Read::Ok ? readBody(header, head, bytes, deadline) : r;
+}
+
+Stream::Read Stream::readHeader(int capability, MessageHeader& header, char (&head)[MessageHeader::kSize],
+                                Deadline deadline)
+{
     Read r = readExact(head, sizeof head, deadline);
     if (r != Read::Ok)
         return r;
@@ -68,6 +75,12 @@ Stream::Read Stream::readMessage(int capability, MessageHeader& header, std::vec
         m_error = "message too large for this system";
         return Read::BadHeader;
     }
+    return Read::Ok;
+}
+
+Stream::Read Stream::readBody(const MessageHeader& header, const char (&head)[MessageHeader::kSize],
+                              std::vector<char>& bytes, Deadline deadline)
+{
     const std::size_t total = static_cast<std::size_t>(header.length);
     bytes.clear();
     bytes.resize(std::min(total, MessageHeader::kSize + kGrowStep));
@@ -76,7 +89,7 @@ Stream::Read Stream::readMessage(int capability, MessageHeader& header, std::vec
     while (have < total) {
         if (have == bytes.size())
             bytes.resize(std::min(total, bytes.size() * 2));
-        r = readExact(bytes.data() + have, bytes.size() - have, deadline);
+        const Read r = readExact(bytes.data() + have, bytes.size() - have, deadline);
         if (r != Read::Ok)
             return r;
         have = bytes.size();

@@ -33,6 +33,12 @@ public:
     // announces a huge length and sends little costs little memory.
     Read readMessage(int capability, MessageHeader& header, std::vector<char>& bytes,
                      Deadline deadline = Deadline());
+    // The same in two steps: the header (its 8 bytes kept in head), then,
+    // unless the caller reads the body itself, the rest into bytes.
+    Read readHeader(int capability, MessageHeader& header, char (&head)[MessageHeader::kSize],
+                    Deadline deadline = Deadline());
+    Read readBody(const MessageHeader& header, const char (&head)[MessageHeader::kSize], std::vector<char>& bytes,
+                  Deadline deadline = Deadline());
 
     // Wakes a reader blocked in another thread; the stream is unusable afterwards.
     void shutdown() { m_socket->shutdown(); }

@@ -20,7 +20,7 @@ namespace {
 constexpr std::size_t kHeader = 16;
 
 // m = 1 marks a block of the thread pool, a its size class.
-K allocate(std::size_t payload, bool zeroed = true)
+K allocate(std::size_t payload, bool zeroed = true, bool abortWhenOut = true)
 {
     const std::size_t total = kHeader + payload;
     void* p;
@@ -32,8 +32,11 @@ K allocate(std::size_t payload, bool zeroed = true)
     } else {
         p = zeroed ? std::calloc(1, total) : std::malloc(total);
     }
-    if (!p)
+    if (!p) {
+        if (!abortWhenOut)
+            return nullptr;
         std::abort(); // out of memory, as kdb+ itself does ('wsfull)
+    }
     if (!zeroed)
         std::memset(p, 0, kHeader);
     K x = static_cast<K>(p);
@@ -319,6 +322,17 @@ K kdb::ktnUnset(I t, J n)
     return x;
 }
 
+K kdb::ktnOrNull(I t, J n, bool zeroed)
+{
+    if (n < 0)
+        n = 0;
+    K x = allocate(static_cast<std::size_t>(n * kItemSize(t)), zeroed, false);
+    if (!x)
+        return nullptr;
+    x->t = static_cast<signed char>(t);
+    x->n = n;
+    return x;
+}
 // Days from 2000.01.01, proleptic Gregorian (Howard Hinnant's civil algorithms).
 I ymd(I y, I m, I d)
 {
