@@ -89,7 +89,6 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
 
     // The output pane's grid and the Grid View pane.
     auto* table = new COutputTable(COutputTable::Place::OutputPane);
-    table->setGridFont(FontConv::toQFont(scheme->font(CDialogFontsColors::GridFont)));
     table->setPrompter(&prompter);
     table->setSettings(&frame.qSettings());
     frame.outputWnd()->setTableWidget(table);
@@ -100,6 +99,15 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     gridView->grid()->setSettings(&frame.qSettings());
     if (QDockWidget* dock = frame.pane(CMainFrame::GridView))
         dock->setWidget(gridView);
+    // Grid colours and font from the live scheme, now and after the settings dialog.
+    auto applyGridScheme = [scheme, table, gridView] {
+        for (COutputTable* grid : {table, gridView->grid()}) {
+            grid->setColours(GridColors::from(*scheme));
+            grid->setGridFont(FontConv::toQFont(scheme->font(CDialogFontsColors::GridFont)));
+        }
+    };
+    applyGridScheme();
+    QObject::connect(&frame, &CMainFrame::settingsChanged, table, applyGridScheme);
     QObject::connect(table, &COutputTable::sendToGridView, gridView->grid(), &COutputTable::receiveValue);
     QObject::connect(table, &COutputTable::loaded, frame.outputWnd(), [&frame] { frame.outputWnd()->rememberAndShowTable(); });
     // Commands that act on the active source view or on the focused text control.

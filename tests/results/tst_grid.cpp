@@ -5,11 +5,13 @@
 
 #include "ScriptedPrompter.h"
 
+#include "core/colors/CDialogFontsColors.h"
 #include "core/settings/CDlgQSettings.h"
 #include "results/grid/CKTableRenderer.h"
 #include "results/grid/GridChartBinding.h"
 #include "results/grid/GridCopy.h"
 
+#include <QColor>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -39,6 +41,8 @@ private slots:
     void shapes();
     void keyedTableColours();
     void rowColours();
+    void schemeColours_data();
+    void schemeColours();
     void sameValueIsNotReloaded();
     void otherKindsLeaveContentAlone_data();
     void otherKindsLeaveContentAlone();
@@ -136,6 +140,60 @@ void TestGrid::rowColours()
     QCOMPARE(grid.cellColour(0, 0), defaults.evenRows);
     QCOMPARE(grid.cellColour(1, 0), defaults.oddRows);
     QCOMPARE(grid.cellColour(2, 0), defaults.evenRows);
+}
+
+void TestGrid::schemeColours_data()
+{
+    QTest::addColumn<int>("element");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column"); // model column: 0 number, 1 key, 2 value
+    QTest::newRow("odd rows: value column, odd row") << int(CDialogFontsColors::OddRowsBackground) << 1 << 2;
+    QTest::newRow("even rows: value column, even row") << int(CDialogFontsColors::EvenRowsBackground) << 0 << 2;
+    QTest::newRow("even rows: number column, odd row") << int(CDialogFontsColors::EvenRowsBackground) << 1 << 0;
+    QTest::newRow("key odd rows: key column, odd row") << int(CDialogFontsColors::KeyOddRowsBackground) << 1 << 1;
+    QTest::newRow("key even rows: key column, even row") << int(CDialogFontsColors::KeyEvenRowsBackground) << 2 << 1;
+}
+
+// A colour changed in the live scheme reaches exactly the cells of its
+// element, as background, with a text colour that stays readable on it.
+void TestGrid::schemeColours()
+{
+    QFETCH(int, element);
+    QFETCH(int, row);
+    QFETCH(int, column);
+    CDialogFontsColors scheme;
+    CKTableRenderer grid;
+    CDlgQSettings settings;
+    settings.AddNumColumn = true;
+    grid.setSettings(&settings);
+    grid.setColours(GridColors::from(scheme));
+    KPtr keyed(xD(table({"k"}, {list<J>(KJ, {1, 2, 3})}), table({"v"}, {list<J>(KJ, {4, 5, 6})})));
+    grid.setValue(keyed.get());
+    auto background = [&](int r, int c) { return grid.data(grid.index(r, c), Qt::BackgroundRole).value<QColor>(); };
+    auto foreground = [&](int r, int c) { return grid.data(grid.index(r, c), Qt::ForegroundRole).value<QColor>(); };
+    QList<QColor> before;
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            before << background(r, c);
+    QCOMPARE(foreground(row, column), QColor(Qt::black)); // the default scheme is light
+
+    scheme.setColor(element, 0x00402010); // dark: #104020
+    QSignalSpy changed(&grid, &QAbstractItemModel::dataChanged);
+    grid.setColours(GridColors::from(scheme));
+    QCOMPARE(changed.count(), 1);
+    QVERIFY(changed.first().at(2).value<QList<int>>().contains(Qt::BackgroundRole));
+    QCOMPARE(background(row, column), QColor(0x10, 0x20, 0x40));
+    QCOMPARE(foreground(row, column), QColor(Qt::white));
+    QCOMPARE(grid.data(grid.index(row, column), CKTableRenderer::ColourRefRole).value<std::uint32_t>(), 0x00402010u);
+    // Cells of other elements keep their colours.
+    int recoloured = 0;
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            recoloured += background(r, c) != before[r * 3 + c];
+    const int expected = element == CDialogFontsColors::EvenRowsBackground ? 2 + 3 // rows 0, 2 of the value column; the number column
+        : element == CDialogFontsColors::OddRowsBackground || element == CDialogFontsColors::KeyOddRowsBackground ? 1
+                                                                                                                : 2;
+    QCOMPARE(recoloured, expected);
 }
 
 void TestGrid::sameValueIsNotReloaded()

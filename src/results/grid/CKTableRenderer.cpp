@@ -8,6 +8,8 @@
 #include "core/settings/CDlgQSettings.h"
 #include "core/values/ValueCatalogue.h"
 
+#include <QColor>
+
 #include <climits>
 #include <optional>
 #include <cstring>
@@ -53,6 +55,8 @@ long long countWord(K x)
     }
 }
 
+QColor colourOf(std::uint32_t ref) { return QColor(GridColors::red(ref), GridColors::green(ref), GridColors::blue(ref)); }
+
 QString typeText(const char* what, K x)
 {
     QString text = QStringLiteral("%1:\n type:%2h (%3)\n count:%4")
@@ -94,7 +98,8 @@ void CKTableRenderer::setColours(const GridColors& colours)
 {
     m_colours = colours;
     if (m_rows > 0 && !m_headers.isEmpty())
-        emit dataChanged(index(0, 0), index(m_rows - 1, int(m_headers.size()) - 1), {ColourRefRole});
+        emit dataChanged(index(0, 0), index(m_rows - 1, int(m_headers.size()) - 1),
+                         {ColourRefRole, Qt::BackgroundRole, Qt::ForegroundRole});
 }
 
 CKTableRenderer::Outcome CKTableRenderer::setValue(K value, const CResultInfo* record, K underlying)
@@ -440,9 +445,12 @@ QVariant CKTableRenderer::data(const QModelIndex& index, int role) const
         return {};
     if (role == Qt::DisplayRole)
         return cellText(index.row(), index.column());
-    if (role == ColourRefRole)
-        return QVariant::fromValue(cellColour(index.row(), index.column()));
-    return {};
+    switch (role) {
+    case ColourRefRole: return QVariant::fromValue(cellColour(index.row(), index.column()));
+    case Qt::BackgroundRole: return colourOf(cellColour(index.row(), index.column()));
+    case Qt::ForegroundRole: return colourOf(GridColors::textOn(cellColour(index.row(), index.column())));
+    default: return {};
+    }
 }
 
 QVariant CKTableRenderer::headerData(int section, Qt::Orientation orientation, int role) const

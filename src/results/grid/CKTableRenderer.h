@@ -24,7 +24,9 @@ class Prompter;
 class CKTableRenderer : public QAbstractTableModel {
     Q_OBJECT
 public:
-    // data() under this role gives a cell's background as a colour reference 0x00BBGGRR.
+    // data() under this role gives a cell's background as a colour reference
+    // 0x00BBGGRR; Qt::BackgroundRole and Qt::ForegroundRole give it and the
+    // text colour on it as QColor.
     static constexpr int ColourRefRole = Qt::UserRole + 1;
 
     enum class Outcome {

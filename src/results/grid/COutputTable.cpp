@@ -1,7 +1,5 @@
 #include "results/grid/COutputTable.h"
 
-#include "results/grid/GridCellDelegate.h"
-
 #include "core/settings/CDlgQSettings.h"
 
 #include <QApplication>
@@ -37,7 +35,6 @@ COutputTable::COutputTable(Place place, QWidget* parent)
     : QTableView(parent), m_place(place), m_renderer(new CKTableRenderer(this))
 {
     setModel(m_renderer);
-    setItemDelegate(new GridCellDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
