@@ -7,8 +7,6 @@
 
 #include <QLineEdit>
 
-#include <utility>
-
 namespace {
 
 using Sci = QsciScintillaBase;
@@ -138,25 +136,23 @@ int CFindReplace::replaceAll(QsciScintilla* view)
         notFound();
         return 0;
     }
-    // Byte positions of the hits, then replaced from the end so that earlier
-    // positions stay valid; all of it one undo step.
-    // (Case folding may pair characters of different UTF-8 lengths, so each
-    // hit is measured in the text itself.)
-    QList<std::pair<qsizetype, qsizetype>> ranges;
-    ranges.reserve(hits.size());
-    qsizetype charDone = 0, byteDone = 0;
+    // One replacement of the stretch from the first to the last occurrence:
+    // one undo step, and linear time however many occurrences there are.
+    const qsizetype first = hits.first();
+    const qsizetype last = hits.last() + m_options.what.size();
+    QString replaced;
+    qsizetype done = first;
     for (qsizetype at : hits) {
-        byteDone += TextFinder::utf8Length(QStringView(text).mid(charDone, at - charDone));
-        charDone = at;
-        ranges.append({byteDone, byteDone + TextFinder::utf8Length(QStringView(text).mid(at, m_options.what.size()))});
+        replaced += QStringView(text).mid(done, at - done);
+        replaced += m_options.with;
+        done = at + m_options.what.size();
     }
-    const QByteArray with = m_options.with.toUtf8();
+    const qsizetype from = TextFinder::utf8Length(QStringView(text).left(first));
+    const qsizetype to = from + TextFinder::utf8Length(QStringView(text).mid(first, last - first));
+    const QByteArray bytes = replaced.toUtf8();
     view->beginUndoAction();
-    for (qsizetype i = ranges.size() - 1; i >= 0; --i) {
-        view->SendScintilla(Sci::SCI_SETTARGETRANGE, static_cast<unsigned long>(ranges[i].first),
-                            static_cast<long>(ranges[i].second));
-        view->SendScintilla(Sci::SCI_REPLACETARGET, static_cast<unsigned long>(with.size()), with.constData());
-    }
+    view->SendScintilla(Sci::SCI_SETTARGETRANGE, static_cast<unsigned long>(from), static_cast<long>(to));
+    view->SendScintilla(Sci::SCI_REPLACETARGET, static_cast<unsigned long>(bytes.size()), bytes.constData());
     view->endUndoAction();
     return int(hits.size());
 }
