@@ -6,12 +6,15 @@
 //  (3) re-colouring after a double quote typed in the middle (until the
 //      strings pair up again) and after a lone backslash line, which makes the
 //      rest of the file a comment and so re-colours to the end;
-//  (4) the window-free colouriser building regions for the whole text.
+//  (4) the window-free colouriser building regions for the whole text;
+//  (5) Replace All of a common name (whole words) in the source view, and its
+//      undo, which must stay linear in the text size.
 #include "core/colors/CDialogFontsColors.h"
 #include "core/settings/CDlgQSettings.h"
 #include "core/Prompter.h"
 #include "editor/CQLexer.h"
 #include "editor/CSyntaxHighlighting.h"
+#include "editor/CFindReplace.h"
 #include "editor/CTovoView.h"
 
 #include <benchmark/benchmark.h>
@@ -166,6 +169,24 @@ void BM_RegionsWholeText5MB(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * text.size() * 2);
 }
 BENCHMARK(BM_RegionsWholeText5MB)->Unit(benchmark::kMillisecond);
+
+void BM_ReplaceAll5MB(benchmark::State& state)
+{
+    Editor& e = editor();
+    CFindReplace finder(e.prompter);
+    finder.options() = {QStringLiteral("sym"), QStringLiteral("symbol"), true, true, true};
+    int count = 0;
+    for (auto _ : state) {
+        count = finder.replaceAll(e.view.get());
+        state.PauseTiming();
+        e.view->undo();
+        e.view->processChange();
+        state.ResumeTiming();
+    }
+    state.counters["occurrences"] = count;
+    state.SetBytesProcessed(state.iterations() * e.text.toUtf8().size());
+}
+BENCHMARK(BM_ReplaceAll5MB)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
