@@ -19,6 +19,7 @@ CDlgGoToLine::CDlgGoToLine(int lineCount, int currentLine, const QStringList& hi
     m_box->lineEdit()->setMaxLength(6);
     m_box->addItems(history);
     m_box->setEditText(QString::number(currentLine));
+    m_box->lineEdit()->selectAll(); // typing a number replaces the current line
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     m_ok = buttons->button(QDialogButtonBox::Ok);
     auto* layout = new QVBoxLayout(this);

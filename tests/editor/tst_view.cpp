@@ -15,6 +15,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QDir>
 #include <QFile>
@@ -570,7 +571,9 @@ void TestView::goToLine()
             QCOMPARE(dialog->windowTitle(), QStringLiteral("Go to line"));
             QCOMPARE(dialog->label()->text(), QStringLiteral("Line number (1 - 3):"));
             QCOMPARE(dialog->box()->currentText(), QStringLiteral("3"));
-            dialog->box()->setEditText(typed);
+            // Typed as a user would: the shown number is replaced, not extended.
+            QTest::keyClicks(dialog->box()->lineEdit(), typed);
+            QCOMPARE(dialog->box()->currentText(), typed);
             QCOMPARE(dialog->okButton()->isEnabled(), expectOk);
             if (expectOk)
                 dialog->okButton()->click();
