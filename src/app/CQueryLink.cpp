@@ -42,6 +42,10 @@ CQueryLink::CQueryLink(CMainFrame& frame, SettingsStore& store, Prompter& prompt
             else if (!m_frame.connectBoxText().isEmpty())
                 m_controller->connectTo(m_frame.connectBoxText());
             m_frame.action(cmd::Connected)->setChecked(m_session->isOpen());
+        } else if (id == cmd::ConnectPrevious) {
+            m_controller->connectPrevious();
+        } else if (id == cmd::ConnectNext) {
+            m_controller->connectNext();
         } else if (id == cmd::Tls) {
             m_controller->toggleTls();
             m_frame.updateToggleActions();
@@ -50,7 +54,15 @@ CQueryLink::CQueryLink(CMainFrame& frame, SettingsStore& store, Prompter& prompt
     connect(m_controller, &ConnectionController::serverChanged, this, [this](const QString& server) {
         m_frame.setServer(server, QString());
         m_frame.action(cmd::Connected)->setChecked(!server.isEmpty());
+        m_frame.action(cmd::Connected)->setText(server.isEmpty() ? QStringLiteral("Connect") : QStringLiteral("Disconnect"));
     });
+    auto updateHistoryCommands = [this] {
+        m_frame.action(cmd::ConnectPrevious)->setEnabled(!m_controller->backHistory().isEmpty());
+        m_frame.action(cmd::ConnectNext)->setEnabled(!m_controller->forwardHistory().isEmpty());
+    };
+    connect(m_controller, &ConnectionController::historiesChanged, this, updateHistoryCommands);
+    updateHistoryCommands();
+    m_frame.action(cmd::Connected)->setText(QStringLiteral("Connect"));
     connect(m_controller, &ConnectionController::openUrlRequested, this,
             [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); });
     wireStatus();

@@ -105,6 +105,19 @@ int ConnectionController::connectTo(const QString& rawText, bool noHistory)
             m_forward.removeLast();
     }
     updateCriticalMarking();
+    emit historiesChanged();
+    return result;
+}
+
+int ConnectionController::stepHistory(QStringList& from, QStringList& to)
+{
+    if (from.isEmpty())
+        return 0;
+    const QString before = m_serverText;
+    const int result = connectTo(from.takeLast(), true);
+    if (!before.isEmpty() && before != m_serverText)
+        to.append(before);
+    emit historiesChanged();
     return result;
 }
 
@@ -119,6 +132,7 @@ void ConnectionController::disconnectServer()
     emit serverChanged(QString());
     pushBack(old);
     updateCriticalMarking();
+    emit historiesChanged();
 }
 
 void ConnectionController::toggleTls()

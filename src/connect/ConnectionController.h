@@ -52,6 +52,11 @@ public slots:
     // empty or the user kept the running query.
     int connectTo(const QString& text, bool noHistory = false);
     void disconnectServer();
+    // "Connect to previous" and "Connect to next": the newest entry of the back
+    // (forward) history, without history of its own; the server left behind
+    // goes on the other history. 0 when the history is empty.
+    int connectPrevious() { return stepHistory(m_back, m_forward); }
+    int connectNext() { return stepHistory(m_forward, m_back); }
     void toggleTls();
     void updateCriticalMarking();
 
@@ -70,9 +75,12 @@ signals:
     // background otherwise.
     void criticalMarking(bool critical, int colour);
     void openUrlRequested(const QString& url);
+    // The back or forward history may have changed.
+    void historiesChanged();
 
 private:
     void pushBack(const QString& text);
+    int stepHistory(QStringList& from, QStringList& to);
     bool ask(const QString& text);
 
     CQHelper& m_session;

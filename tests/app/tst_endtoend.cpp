@@ -126,6 +126,15 @@ void TestEndToEnd::disconnectChangesTitle()
     QSignalSpy tick(timer, &QTimer::timeout);
     QVERIFY(tick.wait(5000));
     QVERIFY(m_app->mainFrame()->windowTitle().endsWith(QStringLiteral(" - Tovo")));
+    QCOMPARE(m_app->mainFrame()->action(cmd::Connected)->text(), QStringLiteral("Connect"));
+
+    // "Connect to previous" goes back to the server just left.
+    QVERIFY(!m_app->mainFrame()->action(cmd::ConnectNext)->isEnabled());
+    QVERIFY(m_app->mainFrame()->action(cmd::ConnectPrevious)->isEnabled());
+    m_app->mainFrame()->action(cmd::ConnectPrevious)->trigger();
+    QVERIFY(m_app->mainFrame()->serverText().endsWith(m_server));
+    QCOMPARE(m_app->mainFrame()->action(cmd::Connected)->text(), QStringLiteral("Disconnect"));
+    QVERIFY(!m_app->mainFrame()->action(cmd::ConnectPrevious)->isEnabled());
 }
 
 void TestEndToEnd::queriesLoggedAndNothingSentWithoutSession()

@@ -165,6 +165,18 @@ void TestController::histories()
     // The previous server goes on the back history once.
     QVERIFY(rig.controller.connectTo(sa) > 0);
     QCOMPARE(rig.controller.backHistory(), QStringList({sa, sc}));
+
+    // Previous takes the newest back entry and leaves the current server for Next; Next mirrors it.
+    QVERIFY(rig.controller.connectPrevious() > 0);
+    QCOMPARE(rig.controller.serverText(), sc);
+    QCOMPARE(rig.controller.backHistory(), QStringList({sa}));
+    QCOMPARE(rig.controller.forwardHistory(), QStringList({sa}));
+    QVERIFY(rig.controller.connectNext() > 0);
+    QCOMPARE(rig.controller.serverText(), sa);
+    QCOMPARE(rig.controller.backHistory(), QStringList({sa, sc}));
+    QVERIFY(rig.controller.forwardHistory().isEmpty());
+    QCOMPARE(rig.controller.connectNext(), 0); // empty history: nothing happens
+    QCOMPARE(rig.controller.serverText(), sa);
 }
 
 void TestController::runningQueryQuestion_data()
