@@ -97,8 +97,15 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     table->setMinimumSize(100, 100);
     gridView->grid()->setPrompter(&prompter);
     gridView->grid()->setSettings(&frame.qSettings());
-    if (QDockWidget* dock = frame.pane(CMainFrame::GridView))
+    if (QDockWidget* dock = frame.pane(CMainFrame::GridView)) {
         dock->setWidget(gridView);
+        // "Grid View (label)" as the pane's caption; the pane comes forward with a value.
+        QObject::connect(gridView, &CKTableView::captionChanged, dock, &QDockWidget::setWindowTitle);
+        QObject::connect(gridView, &CKTableView::showRequested, dock, [dock] {
+            dock->show();
+            dock->raise();
+        });
+    }
     // Grid colours and font from the live scheme, now and after the settings dialog.
     auto applyGridScheme = [scheme, table, gridView] {
         for (COutputTable* grid : {table, gridView->grid()}) {
