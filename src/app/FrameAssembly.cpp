@@ -128,7 +128,8 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
         case cmd::EditRedo: slot = "redo"; break;
         case cmd::EditCut: slot = "cut"; break;
         case cmd::EditCopy: slot = "copy"; break;
-        case cmd::EditPaste: slot = "paste"; break;
+        case cmd::EditPaste:
+        case cmd::EditPasteSpecial: slot = "paste"; break; // source views paste plain text only
         case cmd::EditSelectAll: slot = "selectAll"; break;
         default: break;
         }

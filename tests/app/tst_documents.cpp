@@ -12,6 +12,9 @@
 #include "editor/CTovoView.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -32,6 +35,7 @@ private slots:
     void windowCloseCanBeCancelled();
     void failedSaveKeepsTheMark();
     void recentFiles();
+    void pasteCommandsInsertPlainText();
 
 private:
     void start();
@@ -235,6 +239,24 @@ void TestDocuments::recentFiles()
     QCOMPARE(frame()->documentArea()->documents().size(), open);
     QCOMPARE(commands()->recentFiles().files(), QStringList({paths[0], paths[2], paths[3]}));
     QCOMPARE(recentMenuTexts().size(), 3);
+}
+
+void TestDocuments::pasteCommandsInsertPlainText()
+{
+    CChildFrame* child = frame()->activeDocument();
+    frame()->show();
+    frame()->activateWindow();
+    view(child)->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(view(child)));
+    for (int id : {cmd::EditPaste, cmd::EditPasteSpecial}) {
+        auto* data = new QMimeData;
+        data->setHtml(QStringLiteral("<b>bold</b>"));
+        data->setText(QStringLiteral("1+1"));
+        QApplication::clipboard()->setMimeData(data);
+        view(child)->clear();
+        frame()->action(id)->trigger();
+        QCOMPARE(view(child)->text(), QStringLiteral("1+1"));
+    }
 }
 
 QTEST_MAIN(TestDocuments)
