@@ -230,6 +230,8 @@ void CMainFrame::createToolBars()
                    cmd::FileFilter, cmd::ContentSearch, cmd::ExecuteSelection});
     m_standard = addToolBar(QStringLiteral("Standard"));
     m_standard->setObjectName(QStringLiteral("StandardToolBar"));
+    // The two toolbars together are wider than a usual window: Search starts a second row.
+    addToolBarBreak();
     m_search = addToolBar(QStringLiteral("Search"));
     m_search->setObjectName(QStringLiteral("SearchToolBar"));
     for (QToolBar* bar : {m_standard, m_search}) {
