@@ -172,11 +172,13 @@ int measure(long long rows)
         const std::int64_t held = ProcessMemory::workingSet();
         const std::int64_t peak = sampler.stop();
 
-        // Every row reachable: scrolled to the end, the last visible row is the last value row.
+        // Every row reachable: scrolled to the end, the last row shown is the last value row.
         grid->scrollToBottom();
         QApplication::processEvents();
-        const int lastShown = grid->rowAt(grid->viewport()->height() - 2);
-        const bool reachable = grid->model()->rowCount() == rows
+        int lastShown = -1;
+        for (int y = grid->viewport()->height() - 1; y >= 0 && lastShown < 0; --y)
+            lastShown = grid->displayRow(grid->indexAt(QPoint(1, y)));
+        const bool reachable = grid->renderer()->rowCount() == rows
             && (rows == 0 || (grid->verticalScrollBar()->value() == grid->verticalScrollBar()->maximum()
                               && lastShown == rows - 1
                               && grid->renderer()->cellText(lastShown, grid->renderer()->hasNumberColumn() ? 1 : 0)

@@ -31,6 +31,8 @@
 #include <QPlainTextEdit>
 #include <QTextEdit>
 
+#include <algorithm>
+
 CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& prompter)
 {
     auto* scheme = new CDialogFontsColors;
@@ -156,10 +158,7 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
         default: break;
         }
     });
-    frame.setGridRowSource([table] {
-        const QModelIndexList rows = table->selectionModel() ? table->selectionModel()->selectedRows() : QModelIndexList();
-        return rows.isEmpty() ? 0 : rows.first().row();
-    });
+    frame.setGridRowSource([table] { return std::max(0, table->firstSelectedRow()); });
 
     auto* sourceViews = new CSourceViews(frame, *link, app.home(), prompter, &frame);
     QObject::connect(&frame, &CMainFrame::documentAdded, sourceViews, &CSourceViews::attach);

@@ -6,12 +6,15 @@
 #include "core/settings/CDlgQSettings.h"
 #include "results/grid/CKTableView.h"
 #include "results/grid/COutputTable.h"
+#include "results/grid/GridRowWindow.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -61,6 +64,21 @@ QStringList actionTexts(QMenu* menu)
     return texts;
 }
 
+// A table of one long column n holding 0, 1, ... rows - 1.
+K countingTable(J rows)
+{
+    K n = ktn(KJ, rows);
+    for (J i = 0; i < rows; ++i)
+        kJ(n)[i] = i;
+    return table({"n"}, {n});
+}
+
+// The value shown in the top row of the viewport.
+QString topValue(COutputTable& view)
+{
+    return view.indexAt(QPoint(1, 1)).data().toString();
+}
+
 } // namespace
 
 class TestGridWidget : public QObject {
@@ -78,6 +96,9 @@ private slots:
     void shiftTooltipMakesTheCellCurrent();
     void outputPaneLoad();
     void gridViewPane();
+    void longTableThroughAWindow();
+    void windowedSelectionByMouse();
+    void windowedKeysAndSort();
 
 private:
     CDlgQSettings m_settings;
@@ -363,6 +384,130 @@ void TestGridWidget::gridViewPane()
     pane.grid()->setValue(nullptr);
     QCOMPARE(pane.caption(), QStringLiteral("Grid View"));
     QCOMPARE(captions.last().at(0).toString(), QStringLiteral("Grid View"));
+}
+
+// Rows beyond what the view holds row by row: the view sees a window, the
+// scroll bar counts every row and the last one is reachable.
+void TestGridWidget::longTableThroughAWindow()
+{
+    const int rows = GridRowWindow::kDirectRows + 4465;
+    COutputTable view;
+    KPtr t(countingTable(rows));
+    view.setValue(t.get());
+    view.resize(300, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QVERIFY(view.isWindowed());
+    QCOMPARE(view.model()->rowCount(), GridRowWindow::kWindowRows);
+    QCOMPARE(view.renderer()->rowCount(), rows);
+    QScrollBar* bar = view.verticalScrollBar();
+    const int page = bar->pageStep();
+    QVERIFY(page > 3);
+    QCOMPARE(bar->maximum(), rows - page);
+
+    bar->setValue(40000);
+    QCOMPARE(topValue(view), QStringLiteral("40000"));
+    QCOMPARE(view.displayRow(view.indexAt(QPoint(1, 1))), 40000);
+    view.scrollToBottom();
+    QCOMPARE(topValue(view), QString::number(rows - page));
+    const QModelIndex last = view.model()->index(view.model()->rowCount() - 1, 0);
+    QCOMPARE(last.data().toString(), QString::number(rows - 1));
+    QVERIFY(view.viewport()->rect().contains(view.visualRect(last)));
+    bar->setValue(0);
+    QCOMPARE(topValue(view), QStringLiteral("0"));
+    // The wheel moves by rows of the whole table too.
+    QWheelEvent wheel(QPointF(5, 5), view.viewport()->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view.viewport(), &wheel);
+    QVERIFY(bar->value() > 0);
+    QCOMPARE(topValue(view), QString::number(bar->value()));
+}
+
+void TestGridWidget::windowedSelectionByMouse()
+{
+    const int rows = GridRowWindow::kDirectRows + 10000;
+    COutputTable view;
+    KPtr t(countingTable(rows));
+    view.setValue(t.get());
+    view.resize(300, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const QPoint top(5, view.visualRect(view.indexAt(QPoint(1, 1))).center().y());
+
+    view.verticalScrollBar()->setValue(40000);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, top);
+    QCOMPARE(view.selectedRows(), (std::vector<int>{40000}));
+    QCOMPARE(view.displayRow(view.currentIndex()), 40000);
+    // Shift+click far away, after the window moved: the range runs from the first click.
+    view.verticalScrollBar()->setValue(50000);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ShiftModifier, top);
+    std::vector<int> selected = view.selectedRows();
+    QCOMPARE(selected.size(), std::size_t(10001));
+    QCOMPARE(selected.front(), 40000);
+    QCOMPARE(selected.back(), 50000);
+    // Painted from the grid's own selection; other rows keep the scheme colour.
+    const QModelIndex shown = view.indexAt(top);
+    QCOMPARE(shown.data(Qt::BackgroundRole).value<QColor>(), view.palette().color(QPalette::Highlight));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ControlModifier, top);
+    QCOMPARE(view.selectedRows().size(), std::size_t(10000));
+    QVERIFY(shown.data(Qt::BackgroundRole).value<QColor>() != view.palette().color(QPalette::Highlight));
+
+    // Copying takes the selected rows of the whole table.
+    view.verticalScrollBar()->setValue(3);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, top);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ShiftModifier, top + QPoint(0, view.rowHeight(0)));
+    view.copyRows(false);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("3\r\n4\r\n"));
+
+    // The right-clicked cell is current by its row in the table.
+    view.verticalScrollBar()->setValue(60000);
+    QMenu* menu = view.createContextMenu(top);
+    QCOMPARE(view.renderer()->currentRow(), 60000);
+    QVERIFY(findAction(menu, QStringLiteral("Copy Ce&ll (60000)")));
+    delete menu;
+
+    view.selectAll();
+    QCOMPARE(view.selectedRows().size(), std::size_t(rows));
+}
+
+void TestGridWidget::windowedKeysAndSort()
+{
+    const int rows = GridRowWindow::kDirectRows + 100;
+    COutputTable view;
+    KPtr t(countingTable(rows));
+    view.setValue(t.get());
+    view.resize(300, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.setFocus();
+    const int page = view.verticalScrollBar()->pageStep();
+
+    // As in any view: Ctrl moves the current row without selecting.
+    QTest::keyClick(&view, Qt::Key_End, Qt::ControlModifier);
+    QVERIFY(view.selectedRows().empty());
+    QCOMPARE(view.currentIndex().data().toString(), QString::number(rows - 1));
+    QVERIFY(view.viewport()->rect().contains(view.visualRect(view.currentIndex())));
+    QTest::keyClick(&view, Qt::Key_PageUp, Qt::ShiftModifier);
+    QCOMPARE(view.selectedRows().size(), std::size_t(page + 1));
+    QCOMPARE(view.selectedRows().front(), rows - 1 - page);
+    QCOMPARE(view.selectedRows().back(), rows - 1);
+    QTest::keyClick(&view, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(view.selectedRows().size(), std::size_t(page + 1));
+    QCOMPARE(topValue(view), QStringLiteral("0"));
+    QTest::keyClick(&view, Qt::Key_Up); // stays on the first row, which it selects
+    QCOMPARE(view.selectedRows(), (std::vector<int>{0}));
+    QTest::keyClick(&view, Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(view.selectedRows(), (std::vector<int>{0, 1}));
+
+    // Sorting descending by n: the values 0 and 1 move to the end, still
+    // selected, and the current row is scrolled into view there.
+    QHeaderView* header = view.horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, headerPoint(header, 0));
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, headerPoint(header, 0));
+    QCOMPARE(view.renderer()->sortDirection(), -1);
+    QCOMPARE(view.selectedRows(), (std::vector<int>{rows - 2, rows - 1}));
+    QCOMPARE(view.currentIndex().data().toString(), QStringLiteral("1"));
+    QVERIFY(view.viewport()->rect().contains(view.visualRect(view.currentIndex())));
 }
 
 QTEST_MAIN(TestGridWidget)

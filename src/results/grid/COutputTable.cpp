@@ -1,5 +1,7 @@
 #include "results/grid/COutputTable.h"
 
+#include "results/grid/GridRowWindow.h"
+
 #include "core/settings/CDlgQSettings.h"
 
 #include <QApplication>
@@ -10,10 +12,14 @@
 #include <QItemSelection>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPointer>
+#include <QScrollBar>
+#include <QSignalBlocker>
 #include <QToolTip>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -32,9 +38,12 @@ QString menuLiteral(QString text)
 } // namespace
 
 COutputTable::COutputTable(Place place, QWidget* parent)
-    : QTableView(parent), m_place(place), m_renderer(new CKTableRenderer(this))
+    : QTableView(parent), m_place(place), m_renderer(new CKTableRenderer(this)),
+      m_window(new GridRowWindow(m_renderer, this))
 {
-    setModel(m_renderer);
+    setModel(m_window);
+    m_window->setSelection(&m_selected);
+    connect(m_window, &QAbstractItemModel::modelReset, this, &COutputTable::onReset);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -136,10 +145,27 @@ void COutputTable::onHeaderClicked(int section)
     if (!all)
         for (int r : selected)
             valueRows.push_back(m_renderer->valueRow(r));
-    const std::int32_t currentValue = m_renderer->valueRow(currentIndex().row());
+    const std::int32_t currentValue = m_renderer->valueRow(isWindowed() ? m_current : currentIndex().row());
     const int currentColumn = std::max(0, currentIndex().column());
 
     if (m_renderer->clickHeader(section)) {
+        if (isWindowed()) {
+            if (!all) {
+                m_selected.clear();
+                for (int r : m_renderer->displayRows(valueRows))
+                    if (r >= 0)
+                        m_selected.add(r, r);
+            }
+            const std::int32_t anchorValue = m_anchor >= 0 ? m_renderer->valueRow(m_anchor) : -1;
+            m_anchor = anchorValue >= 0 ? m_renderer->displayRows({anchorValue}).front() : -1;
+            m_current = currentValue >= 0 ? m_renderer->displayRows({currentValue}).front() : -1;
+            if (m_current >= 0)
+                ensureVisible(m_current);
+            syncCurrent(currentColumn);
+            m_window->repaint();
+            syncSortIndicator();
+            return;
+        }
         selectionModel()->clearSelection();
         if (all) {
             selectAll();
@@ -153,14 +179,14 @@ void COutputTable::onHeaderClicked(int section)
                 while (j + 1 < shown.size() && shown[j + 1] == shown[j] + 1)
                     ++j;
                 if (shown[i] >= 0)
-                    selection.select(m_renderer->index(shown[i], 0), m_renderer->index(shown[j], last));
+                    selection.select(model()->index(shown[i], 0), model()->index(shown[j], last));
                 i = j + 1;
             }
             selectionModel()->select(selection, QItemSelectionModel::Select);
         }
         if (currentValue >= 0) {
             const int at = m_renderer->displayRows({currentValue}).front();
-            const QModelIndex index = m_renderer->index(at, currentColumn);
+            const QModelIndex index = model()->index(at, currentColumn);
             selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
             scrollTo(index);
         }
@@ -180,6 +206,8 @@ void COutputTable::syncSortIndicator()
 
 std::vector<int> COutputTable::selectedRows() const
 {
+    if (isWindowed())
+        return m_selected.rows();
     std::vector<int> rows;
     if (!selectionModel())
         return rows;
@@ -189,6 +217,14 @@ std::vector<int> COutputTable::selectedRows() const
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
+}
+
+int COutputTable::firstSelectedRow() const
+{
+    if (isWindowed())
+        return m_selected.first();
+    const QModelIndexList rows = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
+    return rows.isEmpty() ? -1 : rows.first().row();
 }
 
 std::vector<int> COutputTable::displaySections() const
@@ -252,7 +288,7 @@ void COutputTable::setCurrentCellAt(const QPoint& viewportPos)
 {
     const QModelIndex index = indexAt(viewportPos);
     if (index.isValid())
-        m_renderer->setCurrentCell(index.row(), index.column());
+        m_renderer->setCurrentCell(displayRow(index), index.column());
     else
         m_renderer->setCurrentCell(-1, -1);
 }
@@ -380,5 +416,232 @@ void COutputTable::keyPressEvent(QKeyEvent* event)
         autoSizeColumns();
         return;
     }
+    if (isWindowed() && !event->matches(QKeySequence::SelectAll)) {
+        // Row moves, counted in display rows: the view knows only its window.
+        const int from = m_current >= 0 ? m_current : m_first;
+        const bool control = event->modifiers() & Qt::ControlModifier;
+        std::optional<int> to;
+        switch (event->key()) {
+        case Qt::Key_Up: to = from - 1; break;
+        case Qt::Key_Down: to = from + 1; break;
+        case Qt::Key_PageUp: to = from - pageRows(); break;
+        case Qt::Key_PageDown: to = from + pageRows(); break;
+        case Qt::Key_Home:
+            if (control)
+                to = 0;
+            break;
+        case Qt::Key_End:
+            if (control)
+                to = m_renderer->rowCount() - 1;
+            break;
+        default: break;
+        }
+        if (to) {
+            moveCurrent(std::clamp(*to, 0, m_renderer->rowCount() - 1), event->modifiers());
+            return;
+        }
+    }
     QTableView::keyPressEvent(event);
+}
+
+// ---- windowed mode ----
+
+bool COutputTable::isWindowed() const { return m_window->isWindowed(); }
+
+int COutputTable::displayRow(const QModelIndex& viewIndex) const
+{
+    return viewIndex.isValid() ? m_window->displayRow(viewIndex.row()) : -1;
+}
+
+void COutputTable::onReset()
+{
+    m_selected.clear();
+    m_anchor = m_current = -1;
+    m_first = 0;
+    m_dragging = false;
+    m_window->setHighlight(palette().color(QPalette::Highlight), palette().color(QPalette::HighlightedText));
+    // In a window the view's own selection would follow window rows, not table rows.
+    setSelectionMode(isWindowed() ? QAbstractItemView::NoSelection : QAbstractItemView::ExtendedSelection);
+    setAutoScroll(!isWindowed());
+}
+
+int COutputTable::pageRows() const
+{
+    return std::max(1, viewport()->height() / std::max(1, verticalHeader()->defaultSectionSize()));
+}
+
+void COutputTable::setFirstVisible(int row)
+{
+    const int rows = m_renderer->rowCount();
+    const int page = pageRows();
+    m_first = std::clamp(row, 0, std::max(0, rows - page));
+    m_window->setOffset(std::min(m_first, rows - GridRowWindow::kWindowRows));
+    verticalHeader()->setOffsetToSectionPosition(m_first - m_window->offset());
+    QScrollBar* bar = verticalScrollBar();
+    const QSignalBlocker blocker(bar);
+    bar->setRange(0, std::max(0, rows - page));
+    bar->setPageStep(page);
+    bar->setSingleStep(1);
+    bar->setValue(m_first);
+    viewport()->update();
+}
+
+void COutputTable::ensureVisible(int row)
+{
+    if (row < m_first)
+        setFirstVisible(row);
+    else if (row >= m_first + pageRows())
+        setFirstVisible(row - pageRows() + 1);
+}
+
+void COutputTable::syncCurrent(int column)
+{
+    const int row = m_window->windowRow(m_current);
+    // Scrolling to the current index is the caller's business here.
+    m_ignoreVertical = true;
+    const bool scroll = hasAutoScroll();
+    setAutoScroll(false);
+    if (row >= 0)
+        selectionModel()->setCurrentIndex(m_window->index(row, std::max(0, column)), QItemSelectionModel::NoUpdate);
+    else
+        selectionModel()->clearCurrentIndex();
+    setAutoScroll(scroll);
+    m_ignoreVertical = false;
+}
+
+void COutputTable::moveCurrent(int row, Qt::KeyboardModifiers modifiers)
+{
+    const int column = currentIndex().column();
+    if (modifiers & Qt::ShiftModifier) {
+        if (m_anchor < 0)
+            m_anchor = m_current >= 0 ? m_current : row;
+        m_selected.clear();
+        m_selected.add(m_anchor, row);
+    } else if (!(modifiers & Qt::ControlModifier)) {
+        m_selected.clear();
+        m_selected.add(row, row);
+        m_anchor = row;
+    }
+    m_current = row;
+    ensureVisible(row);
+    syncCurrent(column);
+    m_window->repaint();
+}
+
+void COutputTable::selectAll()
+{
+    if (!isWindowed()) {
+        QTableView::selectAll();
+        return;
+    }
+    m_selected.clear();
+    if (m_renderer->rowCount() > 0)
+        m_selected.add(0, m_renderer->rowCount() - 1);
+    m_window->repaint();
+}
+
+void COutputTable::mousePressEvent(QMouseEvent* event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (!isWindowed() || !index.isValid()) {
+        QTableView::mousePressEvent(event);
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    const int row = displayRow(index);
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (event->button() == Qt::LeftButton) {
+        if (modifiers & Qt::ShiftModifier) {
+            m_selected.clear();
+            m_selected.add(m_anchor >= 0 ? m_anchor : row, row);
+        } else if (modifiers & Qt::ControlModifier) {
+            m_selected.toggle(row);
+            m_anchor = row;
+        } else {
+            m_selected.clear();
+            m_selected.add(row, row);
+            m_anchor = row;
+        }
+        m_dragging = !(modifiers & (Qt::ShiftModifier | Qt::ControlModifier));
+    } else if (event->button() == Qt::RightButton && !m_selected.contains(row)) {
+        m_selected.clear();
+        m_selected.add(row, row);
+        m_anchor = row;
+    }
+    m_current = row;
+    syncCurrent(index.column());
+    m_window->repaint();
+}
+
+void COutputTable::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!isWindowed()) {
+        QTableView::mouseMoveEvent(event);
+        return;
+    }
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (!m_dragging || !(event->buttons() & Qt::LeftButton) || !index.isValid() || m_anchor < 0)
+        return;
+    const int row = displayRow(index);
+    if (row == m_current)
+        return;
+    m_selected.clear();
+    m_selected.add(m_anchor, row);
+    m_current = row;
+    syncCurrent(index.column());
+    m_window->repaint();
+}
+
+void COutputTable::mouseReleaseEvent(QMouseEvent* event)
+{
+    m_dragging = false;
+    QTableView::mouseReleaseEvent(event);
+}
+
+void COutputTable::scrollContentsBy(int dx, int dy)
+{
+    if (!isWindowed()) {
+        QTableView::scrollContentsBy(dx, dy);
+        return;
+    }
+    // The vertical scroll bar counts display rows: the window moves instead of the view.
+    if (dx)
+        QTableView::scrollContentsBy(dx, 0);
+    if (dy && !m_ignoreVertical)
+        setFirstVisible(verticalScrollBar()->value());
+}
+
+void COutputTable::updateGeometries()
+{
+    m_ignoreVertical = true;
+    QTableView::updateGeometries();
+    m_ignoreVertical = false;
+    if (isWindowed())
+        setFirstVisible(m_first);
+}
+
+void COutputTable::scrollTo(const QModelIndex& index, ScrollHint hint)
+{
+    if (!isWindowed()) {
+        QTableView::scrollTo(index, hint);
+        return;
+    }
+    if (m_ignoreVertical || !index.isValid())
+        return;
+    const int row = displayRow(index);
+    const int page = pageRows();
+    switch (hint) {
+    case PositionAtTop: setFirstVisible(row); break;
+    case PositionAtBottom: setFirstVisible(row - page + 1); break;
+    case PositionAtCenter: setFirstVisible(row - page / 2); break;
+    case EnsureVisible: ensureVisible(row); break;
+    }
+    // Columns scroll as usual; the base class must not move the rows.
+    const int inWindow = m_window->windowRow(row);
+    if (inWindow >= 0) {
+        m_ignoreVertical = true;
+        QTableView::scrollTo(m_window->index(inWindow, index.column()), EnsureVisible);
+        m_ignoreVertical = false;
+        setFirstVisible(m_first);
+    }
 }

@@ -6,12 +6,14 @@
 
 #include "results/grid/CKTableRenderer.h"
 #include "results/grid/GridCopy.h"
+#include "results/grid/RowRanges.h"
 
 #include <QTableView>
 
 #include <functional>
 #include <vector>
 
+class GridRowWindow;
 class QMenu;
 
 class COutputTable : public QTableView {
@@ -50,6 +52,15 @@ public:
 
     // Display rows selected, in display order; sections in display order.
     std::vector<int> selectedRows() const;
+    // The first selected row, cheaply (for the status bar); -1 when none.
+    int firstSelectedRow() const;
+    // The display row of an index of the view's model (the renderer's row), -1 when invalid.
+    int displayRow(const QModelIndex& viewIndex) const;
+    // A table longer than the view can hold row by row is shown through a
+    // window of rows; then the selection is kept here (see GridRowWindow).
+    bool isWindowed() const;
+    void selectAll() override;
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
     std::vector<int> displaySections() const;
 
     // The tooltip for a point of the viewport; the cell under it becomes
@@ -87,6 +98,11 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void updateGeometries() override;
 
 private:
     void onHeaderClicked(int section);
@@ -94,9 +110,24 @@ private:
     void placeOnClipboard(const GridCopy::Forms& forms);
     void setCurrentCellAt(const QPoint& viewportPos);
     void applyRowHeight();
+    // Windowed mode: rows that fit the viewport; the first row shown; the
+    // current row moved by a key; the view's current index put on it.
+    int pageRows() const;
+    void setFirstVisible(int row);
+    void ensureVisible(int row);
+    void moveCurrent(int row, Qt::KeyboardModifiers modifiers);
+    void syncCurrent(int column);
+    void onReset();
 
     Place m_place;
     CKTableRenderer* m_renderer;
+    GridRowWindow* m_window;
+    RowRanges m_selected; // windowed mode only: selected display rows
+    int m_anchor = -1;    // display row where a Shift selection starts
+    int m_current = -1;   // display row of the current cell
+    int m_first = 0;      // display row shown at the top
+    bool m_ignoreVertical = false; // the base class is moving the scroll bar
+    bool m_dragging = false;
     const CDlgQSettings* m_settings = nullptr;
     std::function<bool()> m_serverConnected;
     std::function<bool()> m_canPlot;
