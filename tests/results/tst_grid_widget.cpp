@@ -508,6 +508,20 @@ void TestGridWidget::windowedKeysAndSort()
     QCOMPARE(view.selectedRows(), (std::vector<int>{rows - 2, rows - 1}));
     QCOMPARE(view.currentIndex().data().toString(), QStringLiteral("1"));
     QVERIFY(view.viewport()->rect().contains(view.visualRect(view.currentIndex())));
+
+    // The next value, long or short, shows from its first row with nothing selected.
+    KPtr longer(countingTable(rows + 1));
+    view.setValue(longer.get());
+    QCOMPARE(topValue(view), QStringLiteral("0"));
+    QVERIFY(view.selectedRows().empty());
+    view.verticalScrollBar()->setValue(30000);
+    KPtr shortTable(countingTable(3));
+    view.setValue(shortTable.get());
+    QVERIFY(!view.isWindowed());
+    QCOMPARE(view.model()->rowCount(), 3);
+    QCOMPARE(topValue(view), QStringLiteral("0"));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, cellPoint(&view, 1, 0));
+    QCOMPARE(view.selectedRows(), (std::vector<int>{1}));
 }
 
 QTEST_MAIN(TestGridWidget)

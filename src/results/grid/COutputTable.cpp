@@ -462,7 +462,10 @@ void COutputTable::onReset()
     m_window->setHighlight(palette().color(QPalette::Highlight), palette().color(QPalette::HighlightedText));
     // In a window the view's own selection would follow window rows, not table rows.
     setSelectionMode(isWindowed() ? QAbstractItemView::NoSelection : QAbstractItemView::ExtendedSelection);
-    setAutoScroll(!isWindowed());
+    // A new value starts at its first row, whichever mode the last one used.
+    verticalHeader()->setOffset(0);
+    const QSignalBlocker blocker(verticalScrollBar());
+    verticalScrollBar()->setValue(0);
 }
 
 int COutputTable::pageRows() const
