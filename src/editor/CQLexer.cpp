@@ -28,7 +28,8 @@ QString CQLexer::description(int style) const
 
 int CQLexer::styleOf(int element) { return element >= E::Operator && element <= E::ParseError ? element : 0; }
 
-void CQLexer::applyScheme(const CDialogFontsColors& scheme, const QFont& source, const QColor& background)
+void CQLexer::applyScheme(const CDialogFontsColors& scheme, const QFont& source, const QColor& background,
+                          bool plain)
 {
     setDefaultFont(source);
     setDefaultColor(FontConv::toQColor(scheme.color(E::Default)));
@@ -36,7 +37,7 @@ void CQLexer::applyScheme(const CDialogFontsColors& scheme, const QFont& source,
     QFont bold = source;
     bold.setBold(true);
     for (int style = 0; style <= E::ParseError; ++style) {
-        const int element = style == 0 ? int(E::Default) : style;
+        const int element = style == 0 || plain ? int(E::Default) : style;
         setColor(FontConv::toQColor(scheme.color(element)), style);
         setFont(element == E::Keyword && scheme.keywordsAreBold() ? bold : source, style);
         setPaper(background, style);

@@ -27,9 +27,13 @@ public:
 
     static int styleOf(int element);
 
-    // Fonts and colours of every style; background is the window's.
-    void applyScheme(const CDialogFontsColors& scheme, const QFont& source, const QColor& background);
+    // Fonts and colours of every style; background is the window's. plain:
+    // every style looks like "Default" text (a view without highlighting that
+    // shares its coloured text with another view).
+    void applyScheme(const CDialogFontsColors& scheme, const QFont& source, const QColor& background,
+                     bool plain = false);
     void setKnownNames(const QSet<QString>* names) { m_known = names; }
+    const QSet<QString>* knownNames() const { return m_known; }
     void setHighlighting(bool on) { m_highlighting = on; }
     bool highlighting() const { return m_highlighting; }
     // While set, styling waits for colourChanges().

@@ -37,7 +37,7 @@ bool askAndReplace(CDocEditor& editor, Prompter& prompter, char16_t ch, const QS
 } // namespace
 
 CTovoDoc::CTovoDoc(CDocEditor& editor)
-    : m_editor(editor)
+    : m_editor(&editor)
     , m_autoSaveId(QUuid::createUuid().toString(QUuid::Id128))
 {
 }
@@ -90,11 +90,11 @@ bool CTovoDoc::open(const QString& path, Prompter& prompter)
         prompter.inform(QStringLiteral("Failed to open document."), kCaption, Prompter::Icon::Warning);
         return false;
     }
-    m_editor.loadDocumentText(decodeFile(bytes));
+    m_editor->loadDocumentText(decodeFile(bytes));
     m_pathName = path;
     m_fileTime = lastWriteTime(path);
-    if (!m_editor.isDocumentModified())
-        m_savedText = m_editor.documentText();
+    if (!m_editor->isDocumentModified())
+        m_savedText = m_editor->documentText();
     return true;
 }
 
@@ -113,18 +113,18 @@ CTovoDoc::SaveResult CTovoDoc::save(const QString& path, int lineFormat, Prompte
 {
     const bool ownPath = m_saveAsMode || path.compare(m_pathName, Qt::CaseInsensitive) == 0;
     if (ownPath) {
-        if (!askAndReplace(m_editor, prompter, kSoftHyphen,
+        if (!askAndReplace(*m_editor, prompter, kSoftHyphen,
                            QStringLiteral("Document contains Soft hypens (SHY) characters.\n\tYes - to replace them "
                                           "with hard ones\n\tNo - to remove them\n\tCancel - to continue editing."),
                            QStringLiteral("-")))
             return SaveResult::Cancelled;
-        if (!askAndReplace(m_editor, prompter, kEllipsis,
+        if (!askAndReplace(*m_editor, prompter, kEllipsis,
                            QStringLiteral("Document contains Horizontal ellipsis characters.\n\tYes - to replace them "
                                           "with three dots\n\tNo - to remove them\n\tCancel - to continue editing."),
                            QStringLiteral("...")))
             return SaveResult::Cancelled;
         m_saveAsUtf8 = false;
-        if (!AnsiCodePage::canHold(m_editor.documentText())) {
+        if (!AnsiCodePage::canHold(m_editor->documentText())) {
             const auto answer = prompter.ask(
                 QStringLiteral("Document contains Unicode characters.\n\tYes - to save in UTF-8 without leading BOM\n\t"
                                "(loadable in q and Tovo, but not standard windows editors)\n\tNo - to save in ANSI and "
@@ -135,7 +135,7 @@ CTovoDoc::SaveResult CTovoDoc::save(const QString& path, int lineFormat, Prompte
             m_saveAsUtf8 = answer == Prompter::Answer::Yes;
         }
     }
-    const QString text = m_editor.documentText();
+    const QString text = m_editor->documentText();
     QString error;
     if (!writeFile(path, encodeFile(text, m_saveAsUtf8, lineFormat), &error)) {
         prompter.inform(QStringLiteral("Failed to save document."), kCaption, Prompter::Icon::Warning);
@@ -144,7 +144,7 @@ CTovoDoc::SaveResult CTovoDoc::save(const QString& path, int lineFormat, Prompte
     if (ownPath) {
         m_pathName = path;
         m_fileTime = lastWriteTime(path);
-        m_editor.setDocumentModified(false);
+        m_editor->setDocumentModified(false);
         m_savedText = text;
     }
     return SaveResult::Saved;
@@ -152,10 +152,10 @@ CTovoDoc::SaveResult CTovoDoc::save(const QString& path, int lineFormat, Prompte
 
 QString CTovoDoc::markedTitle(const QString& title)
 {
-    if (m_editor.isDocumentModified() && m_editor.documentText() == m_savedText)
-        m_editor.setDocumentModified(false);
+    if (m_editor->isDocumentModified() && m_editor->documentText() == m_savedText)
+        m_editor->setDocumentModified(false);
     QString marked = title;
-    if (m_editor.isDocumentModified()) {
+    if (m_editor->isDocumentModified()) {
         if (!marked.endsWith(u'*'))
             marked += u'*';
     } else if (marked.endsWith(u'*')) {
@@ -177,14 +177,14 @@ CTovoDoc::DiskCheck CTovoDoc::checkChangedOnDisk(Prompter& prompter)
     const QString text = QStringLiteral("%1\n\nThis file has been modified outside of the source editor.\n"
                                         "Do you want to reload it")
                              .arg(QDir::toNativeSeparators(m_pathName))
-        + (m_editor.isDocumentModified() ? QStringLiteral(" and lose the changes made in the source editor?")
+        + (m_editor->isDocumentModified() ? QStringLiteral(" and lose the changes made in the source editor?")
                                          : QStringLiteral("?"));
     const auto answer = prompter.ask(text, kCaption, Prompter::Buttons::YesNo, Prompter::Icon::Question);
     DiskCheck result = DiskCheck::Kept;
     if (answer == Prompter::Answer::Yes && open(m_pathName, prompter)) {
         // The reload replaces the user's text, so the document is as on disk again.
-        m_editor.setDocumentModified(false);
-        m_savedText = m_editor.documentText();
+        m_editor->setDocumentModified(false);
+        m_savedText = m_editor->documentText();
         result = DiskCheck::Reloaded;
     } else {
         m_fileTime = now;
@@ -212,11 +212,11 @@ QString CTovoDoc::autoSaveName() const
 QString CTovoDoc::autoSave(const QString& folder)
 {
     const QString dir = folder.isEmpty() ? autoSaveFolder() : folder;
-    if (!m_editor.isDocumentModified() || !QDir().mkpath(dir))
+    if (!m_editor->isDocumentModified() || !QDir().mkpath(dir))
         return QString();
     const QString path = QDir(dir).filePath(autoSaveName());
     // Always UTF-8, so that a recovered copy has every character of the text.
-    if (!writeFile(path, encodeFile(m_editor.documentText(), true, 0), nullptr))
+    if (!writeFile(path, encodeFile(m_editor->documentText(), true, 0), nullptr))
         return QString();
     return path;
 }

@@ -16,6 +16,10 @@ public:
 
     explicit CTovoDoc(CDocEditor& editor);
 
+    // The editor that reads and writes the text; another view of the same
+    // text takes over when the first one closes.
+    void setEditor(CDocEditor& editor) { m_editor = &editor; }
+
     QString pathName() const { return m_pathName; }
     QString title() const { return m_title; }
     void setTitle(const QString& title) { m_title = title; }
@@ -60,7 +64,7 @@ public:
 private:
     bool writeFile(const QString& path, const QByteArray& bytes, QString* error) const;
 
-    CDocEditor& m_editor;
+    CDocEditor* m_editor;
     QString m_pathName;
     QString m_title;
     QString m_savedText;

@@ -28,7 +28,7 @@ CTovoView::CTovoView(const CDialogFontsColors& scheme, const CDlgEditorSettings&
     , m_scheme(scheme)
     , m_settings(settings)
     , m_prompter(prompter)
-    , m_doc(*this)
+    , m_windows(std::make_shared<CDocWindows>(*this))
     , m_lexer(std::make_unique<CQLexer>())
 {
     setUtf8(true);
@@ -50,13 +50,8 @@ CTovoView::CTovoView(const CDialogFontsColors& scheme, const CDlgEditorSettings&
                 cmd->setAlternateKey(0);
         }
     }
-    for (int ind : {BracketIndicator, BracketContentIndicator, MarkIndicator}) {
-        indicatorDefine(StraightBoxIndicator, ind);
-        setIndicatorDrawUnder(true, ind);
-        SendScintilla(SCI_INDICSETALPHA, static_cast<unsigned long>(ind), 255L);
-        SendScintilla(SCI_INDICSETOUTLINEALPHA, static_cast<unsigned long>(ind), 255L);
-    }
-    m_lexer->setHighlighting(m_settings.SyntaxHighlightingDef);
+    defineIndicators();
+    m_highlighting = m_settings.SyntaxHighlightingDef;
     setLineWrapping(m_settings.LineWrappingDef);
 
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &CTovoView::onModified);
@@ -73,12 +68,100 @@ CTovoView::CTovoView(const CDialogFontsColors& scheme, const CDlgEditorSettings&
 
 CTovoView::~CTovoView()
 {
-    // Closed normally: nothing is left to recover.
-    if (m_autoSaved)
-        m_doc.discardAutoSave(m_autoSaveFolder);
-    // The lexer goes before the editor that uses it.
+    if (isLastWindow()) {
+        // Closed normally: nothing is left to recover.
+        if (m_windows->autoSaved)
+            m_windows->document().discardAutoSave(m_windows->autoSaveFolder);
+    } else {
+        // The text stays with the other windows: take this view's brackets
+        // and marks out of it, so that a later window in the same slot starts clean.
+        m_busy = true;
+        const int length = static_cast<int>(SendScintilla(SCI_GETLENGTH));
+        for (int ind : {BracketIndicator, BracketContentIndicator, MarkIndicator})
+            clearIndicator(ind, 0, length);
+        const QList<CTovoView*> others = m_windows->views();
+        if (m_windows->remove(this))
+            m_windows->processor()->takeOverProcessing();
+        for (CTovoView* view : others)
+            if (view != this)
+                emit view->windowsChanged();
+    }
+    // The lexer goes before the editor that uses it. A lexer's detaching only
+    // resets this view's styles, never the shared text's.
     setLexer(nullptr);
 }
+
+CTovoView* CTovoView::createWindowView(QWidget* parent)
+{
+    auto* view = new CTovoView(m_scheme, m_settings, m_prompter, parent);
+    view->attachTo(*this);
+    return view;
+}
+
+void CTovoView::attachTo(CTovoView& other)
+{
+    // The lexer was set while this view still had its own empty text: setting
+    // one clears the styles of the text it is attached to.
+    m_busy = true;
+    m_windows = other.m_windows;
+    m_slot = m_windows->freeSlot();
+    m_windows->add(this);
+    // Only the processing view styles the shared text.
+    m_lexer->setDeferred(true);
+    QsciScintilla::setDocument(other.QsciScintilla::document());
+    m_lexer->setKnownNames(other.m_lexer->knownNames());
+    defineIndicators();
+    m_findReplace = other.m_findReplace;
+    m_serverText = other.m_serverText;
+    m_critical = other.m_critical;
+    m_criticalBackground = other.m_criticalBackground;
+    m_autoSaveTimer.stop();
+    if (m_windows->autoSaveInterval > 0)
+        m_autoSaveTimer.start(m_windows->autoSaveInterval);
+    m_gate.clear();
+    applyFontsAndColours();
+    // The text may have been left uncoloured while no window wanted colours.
+    if (m_highlighting && !processor()->m_lexer->highlighting())
+        processor()->applyFontsAndColours();
+    for (CTovoView* view : m_windows->views())
+        emit view->windowsChanged();
+}
+
+void CTovoView::takeOverProcessing()
+{
+    // The previous processor's record of what changed went with it: colour
+    // everything once.
+    m_gate.clear();
+    applyFontsAndColours();
+}
+
+QString CTovoView::frameTitle(const QString& documentTitle) const
+{
+    if (windowCount() < 2)
+        return documentTitle;
+    return documentTitle + u':' + QString::number(windowIndex());
+}
+
+void CTovoView::defineIndicators()
+{
+    // Every view sees only its own slot; the others' brackets and marks are
+    // in the same text but hidden here.
+    for (int slot = 0; slot < CDocWindows::kIndicatorSlots; ++slot) {
+        for (int ind : {BracketIndicator, BracketContentIndicator, MarkIndicator}) {
+            const auto number = static_cast<unsigned long>(ind + 3 * slot);
+            if (slot != m_slot) {
+                SendScintilla(SCI_INDICSETSTYLE, number, static_cast<long>(INDIC_HIDDEN));
+                continue;
+            }
+            SendScintilla(SCI_INDICSETSTYLE, number, static_cast<long>(INDIC_STRAIGHTBOX));
+            SendScintilla(SCI_INDICSETUNDER, number, 1L);
+            SendScintilla(SCI_INDICSETALPHA, number, 255L);
+            SendScintilla(SCI_INDICSETOUTLINEALPHA, number, 255L);
+        }
+    }
+}
+
+bool CTovoView::changePending() const { return processor()->m_gate.isWaiting(); }
 
 void CTovoView::restartTimers()
 {
@@ -89,8 +172,9 @@ void CTovoView::restartTimers()
 
 void CTovoView::setKnownNames(const QSet<QString>* names)
 {
-    m_lexer->setKnownNames(names);
-    applyFontsAndColours();
+    for (CTovoView* view : m_windows->views())
+        view->m_lexer->setKnownNames(names);
+    processor()->applyFontsAndColours();
 }
 
 void CTovoView::applyFontsAndColours()
@@ -98,17 +182,27 @@ void CTovoView::applyFontsAndColours()
     m_busy = true;
     const QFont font = FontConv::toQFont(m_scheme.font(E::SourceFont));
     const QColor background = FontConv::toQColor(m_critical ? m_criticalBackground : m_scheme.color(E::Background));
-    m_lexer->applyScheme(m_scheme, font, background);
+    m_lexer->applyScheme(m_scheme, font, background, !m_highlighting);
     setFont(font);
     setColor(FontConv::toQColor(m_scheme.color(E::Default)));
     setPaper(background);
-    setIndicatorForegroundColor(FontConv::toQColor(m_scheme.color(E::BracketsBackground)), BracketIndicator);
+    setIndicatorForegroundColor(FontConv::toQColor(m_scheme.color(E::BracketsBackground)),
+                                indicatorNumber(BracketIndicator));
     setIndicatorForegroundColor(FontConv::toQColor(m_scheme.color(E::BracketsContentBackground)),
-                                BracketContentIndicator);
-    setIndicatorForegroundColor(FontConv::toQColor(m_scheme.color(E::MarkedTextBackground)), MarkIndicator);
-    m_gate.clear();
-    m_lexer->setDeferred(false);
-    m_lexer->colourAll();
+                                indicatorNumber(BracketContentIndicator));
+    setIndicatorForegroundColor(FontConv::toQColor(m_scheme.color(E::MarkedTextBackground)),
+                                indicatorNumber(MarkIndicator));
+    if (processesChanges()) {
+        // The shared text is coloured while any of its windows wants colours;
+        // a window without highlighting shows it all as "Default".
+        bool any = false;
+        for (const CTovoView* view : m_windows->views())
+            any = any || view->m_highlighting;
+        m_lexer->setHighlighting(any);
+        m_gate.clear();
+        m_lexer->setDeferred(false);
+        m_lexer->colourAll();
+    }
     m_busy = false;
 }
 
@@ -121,17 +215,18 @@ void CTovoView::setCritical(bool critical, std::uint32_t criticalBackground)
 
 void CTovoView::setHighlighting(bool on)
 {
-    m_lexer->setHighlighting(on);
+    m_highlighting = on;
+    if (!processesChanges())
+        processor()->applyFontsAndColours();
     applyFontsAndColours();
 }
-
-bool CTovoView::highlighting() const { return m_lexer->highlighting(); }
 
 void CTovoView::setLineWrapping(bool on) { setWrapMode(on ? WrapWord : WrapNone); }
 
 void CTovoView::onModified(int position, int type, const char*, int, int linesAdded, int, int, int, int, int)
 {
-    if (!(type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)))
+    // Every window of a text hears of every change: one records it.
+    if (!(type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)) || !processesChanges())
         return;
     m_lexer->noteModification(position, type, linesAdded);
     if (m_busy)
@@ -147,66 +242,81 @@ void CTovoView::onModified(int position, int type, const char*, int, int linesAd
 
 void CTovoView::setAutoSave(int intervalMs, const QString& folder)
 {
-    if (m_autoSaved && folder != m_autoSaveFolder) {
-        m_doc.discardAutoSave(m_autoSaveFolder);
-        m_autoSaved = false;
+    CDocWindows& w = *m_windows;
+    if (w.autoSaved && folder != w.autoSaveFolder) {
+        w.document().discardAutoSave(w.autoSaveFolder);
+        w.autoSaved = false;
     }
-    m_autoSaveFolder = folder;
-    m_autoSaveTimer.stop();
-    if (intervalMs > 0)
-        m_autoSaveTimer.start(intervalMs);
+    w.autoSaveFolder = folder;
+    w.autoSaveInterval = intervalMs;
+    // Every window keeps the timer, so that it runs on when the first one closes.
+    for (CTovoView* view : w.views()) {
+        view->m_autoSaveTimer.stop();
+        if (intervalMs > 0)
+            view->m_autoSaveTimer.start(intervalMs);
+    }
 }
 
 void CTovoView::autoSaveTick()
 {
+    if (!processesChanges())
+        return;
+    CDocWindows& w = *m_windows;
     if (!isModified()) {
         // Saved or edited back: an old copy would only confuse recovery.
-        if (m_autoSaved)
-            m_doc.discardAutoSave(m_autoSaveFolder);
-        m_autoSaved = false;
+        if (w.autoSaved)
+            w.document().discardAutoSave(w.autoSaveFolder);
+        w.autoSaved = false;
         return;
     }
-    if (!m_doc.autoSave(m_autoSaveFolder).isEmpty())
-        m_autoSaved = true;
+    if (!w.document().autoSave(w.autoSaveFolder).isEmpty())
+        w.autoSaved = true;
 }
 
 void CTovoView::colourTimerTick()
 {
-    if (m_gate.tick())
+    if (processesChanges() && m_gate.tick())
         processChange();
 }
 
 void CTovoView::processChange()
 {
+    if (!processesChanges()) {
+        processor()->processChange();
+        return;
+    }
     m_gate.clear();
     m_lexer->setDeferred(false);
     m_lexer->colourChanges();
-    emit changeProcessed();
+    for (CTovoView* view : m_windows->views())
+        emit view->changeProcessed();
 }
 
 void CTovoView::diskTimerTick()
 {
-    if (!m_settings.CheckFS)
+    if (!m_settings.CheckFS || !processesChanges())
         return;
     int line = 0;
     int index = 0;
     getCursorPosition(&line, &index);
-    if (m_doc.checkChangedOnDisk(m_prompter) == CTovoDoc::DiskCheck::Reloaded) {
+    if (document().checkChangedOnDisk(m_prompter) == CTovoDoc::DiskCheck::Reloaded) {
         setCursorPosition(std::min(line, lines() - 1), 0);
-        emit reloaded();
+        for (CTovoView* view : m_windows->views())
+            emit view->reloaded();
     }
 }
 
 void CTovoView::undo()
 {
-    if (m_gate.isWaiting())
+    // The history belongs to the shared text; the caret moves in this window.
+    if (changePending())
         processChange();
     QsciScintilla::undo();
 }
 
 void CTovoView::redo()
 {
-    if (m_gate.isWaiting())
+    if (changePending())
         processChange();
     QsciScintilla::redo();
 }
@@ -234,6 +344,10 @@ void CTovoView::replaceDocumentText(const QString& newText)
 
 void CTovoView::loadDocumentText(const QString& newText)
 {
+    if (!processesChanges()) {
+        processor()->loadDocumentText(newText);
+        return;
+    }
     m_busy = true;
     setText(newText);
     SendScintilla(SCI_EMPTYUNDOBUFFER);
@@ -437,7 +551,7 @@ void CTovoView::clearIndicator(int indicator, int start, int end)
 {
     if (end <= start)
         return;
-    SendScintilla(SCI_SETINDICATORCURRENT, static_cast<unsigned long>(indicator));
+    SendScintilla(SCI_SETINDICATORCURRENT, static_cast<unsigned long>(indicatorNumber(indicator)));
     SendScintilla(SCI_INDICATORCLEARRANGE, static_cast<unsigned long>(start), static_cast<long>(end - start));
 }
 
@@ -445,13 +559,13 @@ void CTovoView::fillIndicator(int indicator, int start, int end)
 {
     if (end <= start)
         return;
-    SendScintilla(SCI_SETINDICATORCURRENT, static_cast<unsigned long>(indicator));
+    SendScintilla(SCI_SETINDICATORCURRENT, static_cast<unsigned long>(indicatorNumber(indicator)));
     SendScintilla(SCI_INDICATORFILLRANGE, static_cast<unsigned long>(start), static_cast<long>(end - start));
 }
 
 bool CTovoView::hasIndicator(int indicator, int pos) const
 {
-    return SendScintilla(SCI_INDICATORVALUEAT, static_cast<unsigned long>(indicator), static_cast<long>(pos)) != 0;
+    return SendScintilla(SCI_INDICATORVALUEAT, static_cast<unsigned long>(indicatorNumber(indicator)), static_cast<long>(pos)) != 0;
 }
 
 void CTovoView::paintBrackets()

@@ -6,6 +6,7 @@
 
 #include "core/settings/CDlgQSettings.h"
 #include "editor/CDocEditor.h"
+#include "editor/CDocWindows.h"
 #include "editor/CTovoDoc.h"
 #include "editor/CTypingGate.h"
 
@@ -31,29 +32,49 @@ public:
               QWidget* parent = nullptr);
     ~CTovoView() override;
 
-    CTovoDoc& document() { return m_doc; }
+    CTovoDoc& document() { return m_windows->document(); }
     CQLexer& lexer() { return *m_lexer; }
+
+    // "New Window": another view on this view's document, with the same text,
+    // colours, modified state and undo history, and its own caret, selection,
+    // scrolling, word wrap, highlighting, brackets and marks. The caller owns it.
+    CTovoView* createWindowView(QWidget* parent = nullptr);
+    // The windows of this view's document, in the order they were opened.
+    QList<CTovoView*> windows() const { return m_windows->views(); }
+    int windowCount() const { return static_cast<int>(m_windows->views().size()); }
+    bool isLastWindow() const { return windowCount() == 1; }
+    // 1-based number of this window among its document's windows.
+    int windowIndex() const { return m_windows->indexOf(this); }
+    // A window's caption: "title:n" while the document has several windows.
+    QString frameTitle(const QString& documentTitle) const;
+    // Whether this view is the one that colours the shared text and keeps
+    // the document's timers (the first window still open).
+    bool processesChanges() const { return m_windows->processor() == this; }
+    // The set of indicators this view paints its brackets and marks with.
+    int indicatorSlot() const { return m_slot; }
 
     // Source font, "Default" text colour and background, then full colouring.
     void applyFontsAndColours();
     // Critical instances show CriticalBackground instead of "Background".
     void setCritical(bool critical, std::uint32_t criticalBackground);
     void setHighlighting(bool on);
-    bool highlighting() const;
+    bool highlighting() const { return m_highlighting; }
     void toggleHighlighting() { setHighlighting(!highlighting()); }
     void setLineWrapping(bool on);
     bool lineWrapping() const { return wrapMode() != WrapNone; }
     // Restarts the colouring timer with the settings' TypingDelayMS.
     void restartTimers();
+    // For every window of the document.
     void setKnownNames(const QSet<QString>* names);
 
     // Automatic saves for recovery: a copy of a modified document every
-    // interval, removed when the view closes normally. folder: empty for the
-    // local application-data folder.
+    // interval, removed when the document's last window closes normally.
+    // folder: empty for the local application-data folder. For every window
+    // of the document.
     void setAutoSave(int intervalMs, const QString& folder = QString());
 
     // Whether a change waits for the typing delay to pass.
-    bool changePending() const { return m_gate.isWaiting(); }
+    bool changePending() const;
     // Colours what changed since the last run and tells listeners.
     void processChange();
 
@@ -137,10 +158,14 @@ signals:
     void quickWatchRequested(const QString& identifier);
     // Local files dropped on the view, to be opened as documents.
     void filesDropped(const QStringList& paths);
-    // After each processed change: the title's modified mark may have changed.
+    // After each processed change (in any window of the document): the
+    // title's modified mark may have changed.
     void changeProcessed();
+    // A window of this view's document opened or closed: windowCount and
+    // windowIndex may have changed, so may the window's caption.
+    void windowsChanged();
     void caretMoved(int line, int column);
-    // The file was reloaded after a change on disk.
+    // The file was reloaded after a change on disk (told to every window).
     void reloaded();
 
 protected:
@@ -149,6 +174,12 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void attachTo(CTovoView& other);
+    // The first window closed: this one now colours and keeps the timers.
+    void takeOverProcessing();
+    void defineIndicators();
+    int indicatorNumber(int indicator) const { return indicator + 3 * m_slot; }
+    CTovoView* processor() const { return m_windows->processor(); }
     void onModified(int position, int type, const char* text, int length, int linesAdded, int line, int, int, int,
                     int);
     void onCaretMoved();
@@ -156,22 +187,21 @@ private:
     void clearIndicator(int indicator, int start, int end);
     void fillIndicator(int indicator, int start, int end);
     void clearMarks();
-    void paintMarks(int from, int to);
     void moveWordStoppingAtBackquote(bool right, bool extend);
     int caretPos() const;
 
     const CDialogFontsColors& m_scheme;
     const CDlgEditorSettings& m_settings;
     Prompter& m_prompter;
-    CTovoDoc m_doc;
+    std::shared_ptr<CDocWindows> m_windows;
+    int m_slot = 0;
     std::unique_ptr<CQLexer> m_lexer;
     CTypingGate m_gate;
     QTimer m_colourTimer;
     QTimer m_diskTimer;
     QTimer m_autoSaveTimer;
-    QString m_autoSaveFolder;
-    bool m_autoSaved = false;
     bool m_busy = true; // until the first full colouring, and during our own work
+    bool m_highlighting = true;
     bool m_critical = false;
     std::uint32_t m_criticalBackground = 0;
     int m_bracketA = -1;
