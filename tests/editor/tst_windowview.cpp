@@ -92,7 +92,7 @@ private slots:
     void oneUndoStepFromEitherWindow_data();
     void oneUndoStepFromEitherWindow();
     void changeProcessedOnceForAllWindows();
-    void highlightingPerWindow();
+    void highlightingAndWrapPerWindow();
     void modifiedStateAndSaveShared();
     void closingFirstWindowKeepsDocument();
     void closingFirstWindowColoursPendingTyping();
@@ -185,9 +185,15 @@ void TestWindowView::changeProcessedOnceForAllWindows()
     f.second->undo();
     QCOMPARE(firstSpy.count(), 2);
     QCOMPARE(secondSpy.count(), 2);
+    // Without a typing delay the one processing follows each keystroke.
+    f.settings.TypingDelayMS = 0;
+    typeAtEnd(*f.second, QStringLiteral("z"));
+    QCoreApplication::processEvents();
+    QCOMPARE(firstSpy.count(), 3);
+    QCOMPARE(secondSpy.count(), 3);
 }
 
-void TestWindowView::highlightingPerWindow()
+void TestWindowView::highlightingAndWrapPerWindow()
 {
     Fixture f(0, QStringLiteral("x:`a"));
     const QColor plain = FontConv::toQColor(f.scheme.color(E::Default));
@@ -211,6 +217,8 @@ void TestWindowView::highlightingPerWindow()
     QCOMPARE(styleAt(*f.first, 5), int(E::Symbol));
     QCOMPARE(f.second->lexer().color(E::Symbol), symbolColour);
     QCOMPARE(f.first->lexer().color(E::Symbol), plain);
+    QTest::keyClick(f.second.get(), Qt::Key_L, Qt::ControlModifier);
+    QVERIFY(f.second->lineWrapping() != f.first->lineWrapping());
 }
 
 void TestWindowView::modifiedStateAndSaveShared()
