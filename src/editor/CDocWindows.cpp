@@ -10,7 +10,7 @@ CDocWindows::CDocWindows(CTovoView& first)
 
 int CDocWindows::indexOf(const CTovoView* view) const
 {
-    return static_cast<int>(m_views.indexOf(const_cast<CTovoView*>(view))) + 1;
+    return static_cast<int>(m_views.indexOf(view)) + 1;
 }
 
 void CDocWindows::add(CTovoView* view)
