@@ -53,6 +53,24 @@ CChildFrame* CDocumentCommands::openPath(const QString& path)
     return child;
 }
 
+CChildFrame* CDocumentCommands::newWindow(CChildFrame* child)
+{
+    CTovoView* view = viewOf(child);
+    if (!view)
+        return nullptr;
+    return m_frame.addDocumentWindow(view->createWindowView(), child->filePath());
+}
+
+QList<CChildFrame*> CDocumentCommands::windowsOf(CTovoView* view) const
+{
+    QList<CChildFrame*> children;
+    const QList<CTovoView*> views = view->windows();
+    for (CChildFrame* child : m_frame.documentArea()->documents())
+        if (views.contains(viewOf(child)))
+            children.append(child);
+    return children;
+}
+
 bool CDocumentCommands::save(CChildFrame* child)
 {
     CTovoView* view = viewOf(child);
@@ -89,11 +107,12 @@ bool CDocumentCommands::saveTo(CChildFrame* child, const QString& path, bool sav
     doc.setSaveAsMode(false);
     if (result != CTovoDoc::SaveResult::Saved)
         return false;
-    if (child->filePath() != path) {
-        child->setFilePath(path);
+    if (child->filePath() != path)
         doc.setTitle(QFileInfo(path).fileName());
+    for (CChildFrame* window : windowsOf(view)) {
+        window->setFilePath(path);
+        updateTitle(window);
     }
-    updateTitle(child);
     rememberRecent(path);
     return true;
 }
@@ -101,11 +120,18 @@ bool CDocumentCommands::saveTo(CChildFrame* child, const QString& path, bool sav
 bool CDocumentCommands::queryClose(CChildFrame* child)
 {
     CTovoView* view = viewOf(child);
-    if (!view || !view->isModified())
+    // Only the last window of a document asks; the others just close.
+    if (!view || !view->isModified() || !view->isLastWindow())
         return true;
     updateTitle(child); // clears the modified flag when the text was edited back
     if (!view->isModified())
         return true;
+    return askToSave(child);
+}
+
+bool CDocumentCommands::askToSave(CChildFrame* child)
+{
+    CTovoView* view = viewOf(child);
     const QString name = view->document().pathName().isEmpty() ? view->document().title() : view->document().pathName();
     switch (m_prompter.ask(QStringLiteral("Save changes to %1?").arg(name), kCaption, Prompter::Buttons::YesNoCancel,
                            Prompter::Icon::Warning)) {
@@ -117,12 +143,17 @@ bool CDocumentCommands::queryClose(CChildFrame* child)
 
 bool CDocumentCommands::queryCloseAll()
 {
+    QList<const CTovoDoc*> asked;
     for (CChildFrame* child : m_frame.documentArea()->documents()) {
         CTovoView* view = viewOf(child);
-        if (!view || !view->isModified())
+        if (!view || !view->isModified() || asked.contains(&view->document()))
             continue;
+        asked.append(&view->document()); // one question for a document in several windows
         m_frame.documentArea()->activateDocument(child);
-        if (!queryClose(child))
+        updateTitle(child);
+        if (!view->isModified())
+            continue;
+        if (!askToSave(child))
             return false;
     }
     return true;
@@ -137,13 +168,15 @@ void CDocumentCommands::attach(CChildFrame* child)
     connect(view, &CTovoView::changeProcessed, child, follow);
     connect(view, &QsciScintilla::modificationChanged, child, follow);
     connect(view, &CTovoView::reloaded, child, follow);
+    // "name:1", "name:2" while a document has several windows.
+    connect(view, &CTovoView::windowsChanged, child, follow);
     updateTitle(child);
 }
 
 void CDocumentCommands::updateTitle(CChildFrame* child)
 {
     if (CTovoView* view = viewOf(child))
-        child->setTitle(view->document().markedTitle(view->document().title()));
+        child->setTitle(view->document().markedTitle(view->frameTitle(view->document().title())));
 }
 
 void CDocumentCommands::rememberRecent(const QString& path)

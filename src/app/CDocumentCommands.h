@@ -28,6 +28,8 @@ public:
     bool save(CChildFrame* child);
     // Asks for a file and saves there; the document then belongs to it.
     bool saveAs(CChildFrame* child);
+    // "&New Window": another window onto the active document.
+    CChildFrame* newWindow(CChildFrame* child);
     // Before a document closes: asks about unsaved changes. False keeps it open.
     bool queryClose(CChildFrame* child);
     // Before the window closes: asks about every modified document in turn.
@@ -44,7 +46,10 @@ signals:
 
 private:
     static CTovoView* viewOf(CChildFrame* child);
+    // The frame windows showing view's document.
+    QList<CChildFrame*> windowsOf(CTovoView* view) const;
     bool saveTo(CChildFrame* child, const QString& path, bool saveAs);
+    bool askToSave(CChildFrame* child);
     void rememberRecent(const QString& path);
 
     CMainFrame& m_frame;

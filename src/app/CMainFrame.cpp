@@ -425,6 +425,15 @@ CChildFrame* CMainFrame::openDocument(const QString& path)
     return child;
 }
 
+CChildFrame* CMainFrame::addDocumentWindow(QWidget* view, const QString& path)
+{
+    auto* child = new CChildFrame(view);
+    child->setFilePath(path);
+    m_documents->addDocument(child);
+    emit documentAdded(child);
+    return child;
+}
+
 bool CMainFrame::closeDocument(CChildFrame* child)
 {
     if (m_closeQuery && !m_closeQuery(child))

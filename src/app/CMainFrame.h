@@ -72,6 +72,8 @@ public:
     CChildFrame* newDocument();
     // Opens a file as a document; null when it cannot be opened.
     CChildFrame* openDocument(const QString& path);
+    // Adds a further window onto an open document (its view made by the caller).
+    CChildFrame* addDocumentWindow(QWidget* view, const QString& path);
     // Reopens the documents open at the last exit; returns how many opened.
     int reopenDocuments();
     CChildFrame* activeDocument() const;

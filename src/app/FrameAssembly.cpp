@@ -59,6 +59,13 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
             *title = QFileInfo(path).fileName();
         }
         view->document().setTitle(*title);
+        return view;
+    });
+    // Every window of a document, the first or one from "New Window", hands its commands to the frame.
+    QObject::connect(&frame, &CMainFrame::documentAdded, &frame, [&frame](CChildFrame* child) {
+        auto* view = qobject_cast<CTovoView*>(child->view());
+        if (!view)
+            return;
         QObject::connect(view, &CTovoView::lookupRequested, &frame, &CMainFrame::lookupRequested);
         QObject::connect(view, &CTovoView::addWatchRequested, &frame, &CMainFrame::addWatchRequested);
         QObject::connect(view, &CTovoView::quickWatchRequested, &frame, &CMainFrame::quickWatchRequested);
@@ -66,7 +73,6 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
             for (const QString& p : paths)
                 frame.openDocument(p);
         });
-        return view;
     });
     frame.setCaretSource([](QWidget* view, int* line, int* column) {
         auto* source = qobject_cast<CTovoView*>(view);
@@ -179,6 +185,7 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
         case cmd::FileOpen: documents->open(); break;
         case cmd::FileSave: documents->save(frame.activeDocument()); break;
         case cmd::FileSaveAs: documents->saveAs(frame.activeDocument()); break;
+        case cmd::WindowNew: documents->newWindow(frame.activeDocument()); break;
         default: break;
         }
     });

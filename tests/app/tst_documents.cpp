@@ -36,6 +36,7 @@ private slots:
     void failedSaveKeepsTheMark();
     void recentFiles();
     void pasteCommandsInsertPlainText();
+    void newWindowShowsTheSameDocument();
 
 private:
     void start();
@@ -257,6 +258,47 @@ void TestDocuments::pasteCommandsInsertPlainText()
         frame()->action(id)->trigger();
         QCOMPARE(view(child)->text(), QStringLiteral("1+1"));
     }
+}
+
+void TestDocuments::newWindowShowsTheSameDocument()
+{
+    CChildFrame* first = frame()->activeDocument();
+    const QString name = first->title();
+    frame()->action(cmd::WindowNew)->trigger();
+    CChildFrame* second = frame()->activeDocument();
+    QVERIFY(second != first);
+    QCOMPARE(first->title(), name + QStringLiteral(":1"));
+    QCOMPARE(second->title(), name + QStringLiteral(":2"));
+
+    // One text, one modified mark.
+    type(second, QStringLiteral("x:42"));
+    QCOMPARE(view(first)->text(), QStringLiteral("x:42"));
+    QCOMPARE(first->title(), name + QStringLiteral(":1*"));
+    QCOMPARE(second->title(), name + QStringLiteral(":2*"));
+
+    // Closing one of two windows asks nothing and loses nothing.
+    QVERIFY(frame()->closeDocument(first));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(second->title(), name + u'*');
+    QCOMPARE(view(second)->text(), QStringLiteral("x:42"));
+
+    // Saving from any window names all of them.
+    frame()->action(cmd::WindowNew)->trigger();
+    CChildFrame* third = frame()->activeDocument();
+    m_chooser.plan(m_home->filePath(QStringLiteral("shared.q")));
+    QVERIFY(commands()->save(third));
+    QCOMPARE(second->title(), QStringLiteral("shared.q:1"));
+    QCOMPARE(third->title(), QStringLiteral("shared.q:2"));
+    QCOMPARE(second->filePath(), third->filePath());
+
+    // The window closing with unsaved changes asks once for the document.
+    type(third, QStringLiteral("y"));
+    expectSaveQuestion(m_home->filePath(QStringLiteral("shared.q")), Answer::Cancel);
+    QVERIFY(!frame()->close());
+    QVERIFY(frame()->closeDocument(second));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    expectSaveQuestion(m_home->filePath(QStringLiteral("shared.q")), Answer::No);
+    QVERIFY(frame()->closeDocument(third));
 }
 
 QTEST_MAIN(TestDocuments)
