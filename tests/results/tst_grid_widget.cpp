@@ -88,6 +88,8 @@ private slots:
     void headerClicksSortAndMoveTheArrow();
     void selectionFollowsItsRowsAcrossSorts();
     void ctrlJSizesColumnsToTheirText();
+    void longTablesSizedForTheirLastRows_data();
+    void longTablesSizedForTheirLastRows();
     void copyRows_data();
     void copyRows();
     void copyInHeaderDragOrder();
@@ -178,6 +180,26 @@ void TestGridWidget::ctrlJSizesColumnsToTheirText()
     view.setColumnWidth(0, 10);
     QTest::keyClick(&view, Qt::Key_J, Qt::ControlModifier);
     QVERIFY(view.columnWidth(0) >= textWidth);
+}
+
+void TestGridWidget::longTablesSizedForTheirLastRows_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::newRow("all rows in the view") << 20000;     // wider than the view's sample of the top
+    QTest::newRow("rows through a window") << 1000000;
+}
+
+void TestGridWidget::longTablesSizedForTheirLastRows()
+{
+    QFETCH(int, rows);
+    COutputTable view;
+    view.resize(400, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    KPtr t(countingTable(rows));
+    view.setValue(t.get());
+    const QString last = QString::number(rows - 1);
+    QVERIFY(view.columnWidth(0) > view.fontMetrics().horizontalAdvance(last));
 }
 
 void TestGridWidget::copyRows_data()

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QItemSelection>
@@ -15,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScrollBar>
+#include <QStyle>
 #include <QSignalBlocker>
 #include <QToolTip>
 
@@ -131,7 +133,31 @@ void COutputTable::autoSizeColumns()
     const bool updates = updatesEnabled();
     setUpdatesEnabled(false);
     resizeColumnsToContents();
+    widenForLastRows();
     setUpdatesEnabled(updates);
+}
+
+void COutputTable::widenForLastRows()
+{
+    // The view measures the rows it shows and a sample from the top; a long
+    // table's widest texts are often at its end (growing ids and times), so
+    // the last rows are measured as well.
+    const int rows = m_renderer->rowCount();
+    const int sampled = std::max(verticalHeader()->resizeContentsPrecision(), 0);
+    const int window = isWindowed() ? 512 : sampled;
+    if (rows <= window)
+        return;
+    const QFontMetrics metrics(font());
+    const int padding = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1)
+                        + (showGrid() ? 1 : 0);
+    const int first = std::max(rows - 256, 0);
+    for (int section = 0; section < m_renderer->columnCount(); ++section) {
+        int widest = columnWidth(section);
+        for (int row = first; row < rows; ++row)
+            widest = std::max(widest, metrics.horizontalAdvance(m_renderer->cellText(row, section)) + padding);
+        if (widest > columnWidth(section))
+            setColumnWidth(section, widest);
+    }
 }
 
 void COutputTable::onHeaderClicked(int section)

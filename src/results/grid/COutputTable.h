@@ -105,6 +105,8 @@ protected:
     void updateGeometries() override;
 
 private:
+    // Auto-sized columns are made wide enough for the table's last rows too.
+    void widenForLastRows();
     void onHeaderClicked(int section);
     void syncSortIndicator();
     void placeOnClipboard(const GridCopy::Forms& forms);
