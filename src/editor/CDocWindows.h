@@ -39,6 +39,8 @@ public:
     QString autoSaveFolder;
     int autoSaveInterval = 0;
     bool autoSaved = false;
+    // An undo step is open for the edits since the last colouring run.
+    bool burstOpen = false;
 
 private:
     CTovoDoc m_doc;

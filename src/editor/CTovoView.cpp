@@ -34,7 +34,8 @@ CTovoView::CTovoView(const CDialogFontsColors& scheme, const CDlgEditorSettings&
     setUtf8(true);
     setEolMode(EolUnix);
     setLexer(m_lexer.get());
-    SendScintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT));
+    SendScintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT
+                                                                   | SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
     // Keys the view's own commands use.
     const QKeyCombination freed[] = {
         Qt::CTRL | Qt::Key_L, Qt::CTRL | Qt::Key_U, Qt::CTRL | Qt::Key_D, Qt::CTRL | Qt::Key_E,
@@ -130,7 +131,8 @@ void CTovoView::attachTo(CTovoView& other)
 void CTovoView::takeOverProcessing()
 {
     // The previous processor's record of what changed went with it: colour
-    // everything once.
+    // everything once, which ends the undo step of the edits so far.
+    closeBurst();
     m_gate.clear();
     applyFontsAndColours();
 }
@@ -226,7 +228,18 @@ void CTovoView::setLineWrapping(bool on) { setWrapMode(on ? WrapWord : WrapNone)
 void CTovoView::onModified(int position, int type, const char*, int, int linesAdded, int, int, int, int, int)
 {
     // Every window of a text hears of every change: one records it.
-    if (!(type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)) || !processesChanges())
+    if (!processesChanges())
+        return;
+    if (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) {
+        // The user's edits up to the next colouring run make one undo step:
+        // the step opens before the first of them is recorded.
+        if ((type & SC_PERFORMED_USER) && !m_busy && m_settings.TypingDelayMS > 0 && !m_windows->burstOpen) {
+            SendScintilla(SCI_BEGINUNDOACTION);
+            m_windows->burstOpen = true;
+        }
+        return;
+    }
+    if (!(type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)))
         return;
     m_lexer->noteModification(position, type, linesAdded);
     if (m_busy)
@@ -285,11 +298,20 @@ void CTovoView::processChange()
         processor()->processChange();
         return;
     }
+    closeBurst();
     m_gate.clear();
     m_lexer->setDeferred(false);
     m_lexer->colourChanges();
     for (CTovoView* view : m_windows->views())
         emit view->changeProcessed();
+}
+
+void CTovoView::closeBurst()
+{
+    if (m_windows->burstOpen) {
+        m_windows->burstOpen = false;
+        SendScintilla(SCI_ENDUNDOACTION);
+    }
 }
 
 void CTovoView::diskTimerTick()
@@ -311,6 +333,7 @@ void CTovoView::undo()
     // The history belongs to the shared text; the caret moves in this window.
     if (changePending())
         processChange();
+    processor()->closeBurst();
     QsciScintilla::undo();
 }
 
@@ -318,6 +341,7 @@ void CTovoView::redo()
 {
     if (changePending())
         processChange();
+    processor()->closeBurst();
     QsciScintilla::redo();
 }
 
@@ -348,6 +372,7 @@ void CTovoView::loadDocumentText(const QString& newText)
         processor()->loadDocumentText(newText);
         return;
     }
+    closeBurst();
     m_busy = true;
     setText(newText);
     SendScintilla(SCI_EMPTYUNDOBUFFER);

@@ -189,6 +189,8 @@ private:
     void clearMarks();
     void moveWordStoppingAtBackquote(bool right, bool extend);
     int caretPos() const;
+    // Ends the undo step of the edits since the last colouring run.
+    void closeBurst();
 
     const CDialogFontsColors& m_scheme;
     const CDlgEditorSettings& m_settings;

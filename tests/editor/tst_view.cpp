@@ -95,6 +95,7 @@ private slots:
     void tabKeys_data();
     void tabKeys();
     void undoGroupsTyping();
+    void undoStepIsOneBurstBetweenColouringRuns();
     void bracketHighlight();
     void markToggles();
     void copyForms();
@@ -486,6 +487,36 @@ void TestView::undoGroupsTyping()
     QVERIFY(f.v().isRedoAvailable());
     QTest::keyClicks(&f.v(), QStringLiteral("d"));
     QVERIFY(!f.v().isRedoAvailable());
+}
+
+void TestView::undoStepIsOneBurstBetweenColouringRuns()
+{
+    Fixture f(100000); // colouring runs only when the test asks
+    f.load(QStringLiteral("x"));
+    f.v().setCursorPosition(0, 1);
+    // One burst in two places is one step...
+    QTest::keyClicks(&f.v(), QStringLiteral("abc"));
+    QTest::keyClick(&f.v(), Qt::Key_Home);
+    QTest::keyClicks(&f.v(), QStringLiteral("z"));
+    f.v().processChange();
+    QCOMPARE(f.v().text(), QStringLiteral("zxabc"));
+    QTest::keyClick(&f.v(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(f.v().text(), QStringLiteral("x"));
+    QTest::keyClick(&f.v(), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(f.v().text(), QStringLiteral("zxabc"));
+
+    // ...and typing on at the same place after a colouring run is a step of its own.
+    f.v().setCursorPosition(0, 5);
+    QTest::keyClicks(&f.v(), QStringLiteral("d"));
+    f.v().processChange();
+    QTest::keyClicks(&f.v(), QStringLiteral("e"));
+    f.v().processChange();
+    QTest::keyClick(&f.v(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(f.v().text(), QStringLiteral("zxabcd"));
+    // A pending burst is closed by Undo itself.
+    QTest::keyClicks(&f.v(), QStringLiteral("fg"));
+    QTest::keyClick(&f.v(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(f.v().text(), QStringLiteral("zxabcd"));
 }
 
 void TestView::bracketHighlight()

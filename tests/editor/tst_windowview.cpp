@@ -426,6 +426,7 @@ void TestWindowView::destroyInEitherOrder()
     QVERIFY(QTest::qWaitForWindowExposed(f.second.get()));
     typeAtEnd(*f.first, QStringLiteral("(c)"));
     typeAtEnd(*f.second, QStringLiteral("`d"));
+    f.first->processChange(); // a typing pause: what was typed so far is one undo step
     f.second->setCursorPosition(2, 0);
     QTest::keyClick(f.first.get(), Qt::Key_M, Qt::ControlModifier);
     (firstGoesFirst ? f.first : f.second).reset();
