@@ -165,6 +165,15 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
         }
     });
     frame.setGridRowSource([table] { return std::max(0, table->firstSelectedRow()); });
+    // Ctrl+J sizes the columns of the grid that has the focus, else the output pane's, wherever the focus is.
+    auto* autoSize = new QAction(QStringLiteral("Auto si&ze columns"), &frame);
+    autoSize->setObjectName(QStringLiteral("autoSizeGrid"));
+    autoSize->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_J));
+    frame.addAction(autoSize);
+    QObject::connect(autoSize, &QAction::triggered, table, [table] {
+        auto* focused = qobject_cast<COutputTable*>(QApplication::focusWidget());
+        (focused ? focused : table)->autoSizeColumns();
+    });
 
     auto* sourceViews = new CSourceViews(frame, *link, app.home(), prompter, &frame);
     QObject::connect(&frame, &CMainFrame::documentAdded, sourceViews, &CSourceViews::attach);

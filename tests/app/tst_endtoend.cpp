@@ -17,10 +17,12 @@
 #include "editor/CTovoView.h"
 #include "query/QueryLog.h"
 #include "results/COutputWnd.h"
+#include "results/grid/COutputTable.h"
 
 #include <Qsci/qsciscintilla.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QDate>
@@ -42,6 +44,7 @@ private slots:
     void criticalServerMarksViews();
     void documentsKeepTheirServers();
     void findCommandsActOnTheActiveView();
+    void ctrlJSizesTheGridFromTheEditor();
     void activeServerKeptForNextStart();
 
 private:
@@ -236,6 +239,20 @@ void TestEndToEnd::findCommandsActOnTheActiveView()
     view->getCursorPosition(&line, &index);
     QCOMPARE(line, 1);
     QCOMPARE(view->selectedText(), QStringLiteral("abc"));
+}
+
+void TestEndToEnd::ctrlJSizesTheGridFromTheEditor()
+{
+    type(QStringLiteral("til 3"));
+    auto* table = m_app->mainFrame()->outputWnd()->findChild<COutputTable*>();
+    QVERIFY(table);
+    QTRY_COMPARE_WITH_TIMEOUT(table->model()->rowCount(), 3, 5000);
+    const int sized = table->columnWidth(0);
+    table->setColumnWidth(0, 3);
+    QWidget* editor = QApplication::focusWidget();
+    QVERIFY(qobject_cast<CTovoView*>(editor));
+    QTest::keyClick(editor, Qt::Key_J, Qt::ControlModifier);
+    QCOMPARE(table->columnWidth(0), sized);
 }
 
 void TestEndToEnd::activeServerKeptForNextStart()
