@@ -699,120 +699,56 @@ void CTovoView::moveWordStoppingAtBackquote(bool right, bool extend)
 void CTovoView::keyPressEvent(QKeyEvent* event)
 {
     const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    switch (event->key()) {
-    case Qt::Key_Tab:
-        if (mods == Qt::NoModifier) {
-            indent(false);
-            return;
-        }
-        break;
-    case Qt::Key_Backtab:
+    const bool control = mods & Qt::ControlModifier;
+    const bool shift = mods & Qt::ShiftModifier;
+    const int key = event->key();
+    // Keys with Ctrl and any Shift: Shift is part of the command.
+    if (control && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        executeLine(shift); // Shift: run as is
+        return;
+    }
+    if (control && key == Qt::Key_E) {
+        executeSelection(shift);
+        return;
+    }
+    if (control && (key == Qt::Key_Left || key == Qt::Key_Right)) {
+        moveWordStoppingAtBackquote(key == Qt::Key_Right, shift);
+        return;
+    }
+    if (key == Qt::Key_Backtab) {
         indent(true);
         return;
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-        if (mods & Qt::ControlModifier) {
-            moveWordStoppingAtBackquote(event->key() == Qt::Key_Right, mods & Qt::ShiftModifier);
+    }
+
+    // Keys the view answers itself, taken before the editor's own key map.
+    struct ViewKey {
+        int key;
+        Qt::KeyboardModifiers mods;
+        void (*command)(CTovoView&);
+    };
+    static const ViewKey keys[] = {
+        {Qt::Key_Tab, Qt::NoModifier, [](CTovoView& v) { v.indent(false); }},
+        {Qt::Key_BracketRight, Qt::ControlModifier, [](CTovoView& v) { v.goToMatchingBracket(); }},
+        {Qt::Key_BracketRight, Qt::ControlModifier | Qt::ShiftModifier,
+         [](CTovoView& v) { v.selectToMatchingBracket(); }},
+        {Qt::Key_Z, Qt::ControlModifier, [](CTovoView& v) { v.undo(); }},
+        {Qt::Key_Backspace, Qt::AltModifier, [](CTovoView& v) { v.undo(); }},
+        {Qt::Key_Y, Qt::ControlModifier, [](CTovoView& v) { v.redo(); }},
+        {Qt::Key_U, Qt::ControlModifier, [](CTovoView& v) { v.toggleHighlighting(); }},
+        {Qt::Key_L, Qt::ControlModifier, [](CTovoView& v) { v.setLineWrapping(!v.lineWrapping()); }},
+        {Qt::Key_M, Qt::ControlModifier, [](CTovoView& v) { v.markIdentifier(false); }},
+        {Qt::Key_D, Qt::ControlModifier, [](CTovoView& v) { v.lookupInNamespaces(); }},
+        {Qt::Key_W, Qt::ControlModifier, [](CTovoView& v) { v.addWatch(); }},
+        {Qt::Key_Q, Qt::ControlModifier, [](CTovoView& v) { v.quickWatch(); }},
+        {Qt::Key_F3, Qt::NoModifier, [](CTovoView& v) { v.findNext(); }},
+        {Qt::Key_G, Qt::ControlModifier, [](CTovoView& v) { v.goToLineDialog(); }},
+        {Qt::Key_V, Qt::ControlModifier, [](CTovoView& v) { v.paste(); }},
+    };
+    for (const ViewKey& k : keys) {
+        if (k.key == key && k.mods == mods) {
+            k.command(*this);
             return;
         }
-        break;
-    case Qt::Key_BracketRight:
-        if (mods == Qt::ControlModifier) {
-            goToMatchingBracket();
-            return;
-        }
-        if (mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
-            selectToMatchingBracket();
-            return;
-        }
-        break;
-    case Qt::Key_Z:
-        if (mods == Qt::ControlModifier) {
-            undo();
-            return;
-        }
-        break;
-    case Qt::Key_Backspace:
-        if (mods == Qt::AltModifier) {
-            undo();
-            return;
-        }
-        break;
-    case Qt::Key_Y:
-        if (mods == Qt::ControlModifier) {
-            redo();
-            return;
-        }
-        break;
-    case Qt::Key_U:
-        if (mods == Qt::ControlModifier) {
-            toggleHighlighting();
-            return;
-        }
-        break;
-    case Qt::Key_L:
-        if (mods == Qt::ControlModifier) {
-            setLineWrapping(!lineWrapping());
-            return;
-        }
-        break;
-    case Qt::Key_M:
-        if (mods == Qt::ControlModifier) {
-            markIdentifier(false);
-            return;
-        }
-        break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (mods & Qt::ControlModifier) {
-            executeLine(mods & Qt::ShiftModifier);
-            return;
-        }
-        break;
-    case Qt::Key_E:
-        if (mods & Qt::ControlModifier) {
-            executeSelection(mods & Qt::ShiftModifier);
-            return;
-        }
-        break;
-    case Qt::Key_D:
-        if (mods == Qt::ControlModifier) {
-            lookupInNamespaces();
-            return;
-        }
-        break;
-    case Qt::Key_W:
-        if (mods == Qt::ControlModifier) {
-            addWatch();
-            return;
-        }
-        break;
-    case Qt::Key_Q:
-        if (mods == Qt::ControlModifier) {
-            quickWatch();
-            return;
-        }
-        break;
-    case Qt::Key_F3:
-        if (mods == Qt::NoModifier) {
-            findNext();
-            return;
-        }
-        break;
-    case Qt::Key_G:
-        if (mods == Qt::ControlModifier) {
-            goToLineDialog();
-            return;
-        }
-        break;
-    case Qt::Key_V:
-        if (mods == Qt::ControlModifier) {
-            paste();
-            return;
-        }
-        break;
-    default:
-        break;
     }
     QsciScintilla::keyPressEvent(event);
 }
