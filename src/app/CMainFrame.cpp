@@ -30,13 +30,11 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QDockWidget>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QToolBar>
 #include <QUrl>
 
@@ -384,8 +382,12 @@ void CMainFrame::setServer(const QString& serverText, const QString& serverTitle
 
 CChildFrame* CMainFrame::newDocument()
 {
+    if (!m_documentFactory)
+        return nullptr;
     QString title = QStringLiteral("q%1.q").arg(++m_untitled);
-    QWidget* view = m_documentFactory ? m_documentFactory(QString(), &title) : new QPlainTextEdit;
+    QWidget* view = m_documentFactory(QString(), &title);
+    if (!view)
+        return nullptr;
     auto* child = new CChildFrame(view);
     child->setTitle(title);
     m_documents->addDocument(child);
@@ -404,17 +406,7 @@ CChildFrame* CMainFrame::openDocument(const QString& path)
         }
     }
     QString title = QFileInfo(full).fileName();
-    QWidget* view = nullptr;
-    if (m_documentFactory) {
-        view = m_documentFactory(full, &title);
-    } else {
-        QFile file(full);
-        if (file.open(QIODevice::ReadOnly)) {
-            auto* edit = new QPlainTextEdit;
-            edit->setPlainText(QString::fromUtf8(file.readAll()));
-            view = edit;
-        }
-    }
+    QWidget* view = m_documentFactory ? m_documentFactory(full, &title) : nullptr;
     if (!view)
         return nullptr;
     auto* child = new CChildFrame(view);
@@ -501,17 +493,6 @@ void CMainFrame::onTimer()
         const int row = m_gridRowSource ? m_gridRowSource() : 0;
         m_statusBar->setPaneText(CFrameStatusBar::Position,
                                  QStringLiteral("Ln %1  Ch %2 Row %3").arg(line).arg(column).arg(row));
-    } else if (child && !m_caretSource) {
-        auto* edit = qobject_cast<QPlainTextEdit*>(child->view());
-        if (edit) {
-            const QTextCursor c = edit->textCursor();
-            const int row = m_gridRowSource ? m_gridRowSource() : 0;
-            m_statusBar->setPaneText(CFrameStatusBar::Position,
-                                     QStringLiteral("Ln %1  Ch %2 Row %3")
-                                         .arg(c.blockNumber() + 1)
-                                         .arg(c.positionInBlock() + 1)
-                                         .arg(row));
-        }
     } else {
         m_statusBar->setPaneText(CFrameStatusBar::Position, QString());
     }

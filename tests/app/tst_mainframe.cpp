@@ -16,7 +16,6 @@
 #include <QAction>
 #include <QDockWidget>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QListWidget>
 #include <QTest>
 #include <QTimer>
