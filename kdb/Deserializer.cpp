@@ -2,6 +2,7 @@
 #include "kdb/BlockPool.h"
 #include "kdb/Compression.h"
 #include "kdb/MessageHeader.h"
+#include "kdb/WireSizes.h"
 #include "kdb/SymbolCache.h"
 #include "kdb/kalloc.h"
 
@@ -38,22 +39,6 @@ void swapItems(G* p, J count, J size)
         break;
     default:
         break;
-    }
-}
-
-// Bytes an atom of type -t occupies after its type byte; 0 for none.
-J atomSize(int t)
-{
-    switch (t) {
-    case KB: case KG: case KC: return 1;
-    case UU: return 16;
-    case KH: return 2;
-    case KI: case KE: case KM: case KD: case KU: case KV: case KT: return 4;
-    case KJ: case KF: case KP: case KZ: case KN: return 8;
-    default:
-        if (t >= 20 && t <= 76)
-            return 8; // enumerations carry their long index
-        return 0;
     }
 }
 
@@ -248,7 +233,7 @@ private:
             x->s = symbol;
             return x;
         }
-        const J size = atomSize(-t);
+        const J size = wireItemSize(-t);
         if (size == 0)
             return unknownType(t);
         if (!need(static_cast<std::size_t>(size)))
@@ -288,7 +273,7 @@ private:
     {
         if (t == 0)
             return list(0, depth);
-        const J size = t == KS ? 1 : atomSize(t);
+        const J size = t == KS ? 1 : wireItemSize(t);
         if (size == 0)
             return unknownType(t);
         G attribute;

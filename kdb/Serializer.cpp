@@ -1,5 +1,6 @@
 #include "kdb/Serializer.h"
 #include "kdb/MessageHeader.h"
+#include "kdb/WireSizes.h"
 
 #include <bit>
 #include <cstdint>
@@ -9,21 +10,6 @@ static_assert(std::endian::native == std::endian::little, "the writer copies ite
 
 namespace kdb {
 namespace {
-
-J atomBytes(int t)
-{
-    switch (t) {
-    case KB: case KG: case KC: return 1;
-    case UU: return 16;
-    case KH: return 2;
-    case KI: case KE: case KM: case KD: case KU: case KV: case KT: return 4;
-    case KJ: case KF: case KP: case KZ: case KN: return 8;
-    default:
-        if (t >= 20 && t <= 76)
-            return 8;
-        return 0;
-    }
-}
 
 bool isEnumeration(int t) { return (t >= 20 && t <= 76) || (t <= -20 && t >= -76); }
 bool isMappedList(int t) { return t >= 77 && t <= 97; }
@@ -50,7 +36,7 @@ public:
                 total += 1 + textBytes(x->s);
                 return true;
             }
-            const J bytes = atomBytes(-t);
+            const J bytes = wireItemSize(-t);
             if (!bytes)
                 return unknown(t);
             total += 1 + static_cast<std::size_t>(bytes);
@@ -67,7 +53,7 @@ public:
                     total += textBytes(kS(x)[i]);
                 return true;
             }
-            const J bytes = atomBytes(t);
+            const J bytes = wireItemSize(t);
             if (!bytes)
                 return unknown(t);
             total += static_cast<std::size_t>(x->n * bytes);
@@ -147,7 +133,7 @@ public:
             } else if (t == -UU) {
                 bytes(kG(x), 16);
             } else {
-                bytes(&x->g, static_cast<std::size_t>(atomBytes(-t)));
+                bytes(&x->g, static_cast<std::size_t>(wireItemSize(-t)));
             }
             return;
         }
@@ -168,7 +154,7 @@ public:
                 for (J i = 0; i < x->n; ++i)
                     text(kS(x)[i]);
             } else {
-                bytes(kG(x), static_cast<std::size_t>(x->n * atomBytes(t)));
+                bytes(kG(x), static_cast<std::size_t>(x->n * wireItemSize(t)));
             }
             return;
         }

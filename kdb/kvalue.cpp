@@ -2,6 +2,7 @@
 #include "kdb/k.h"
 #include "kdb/kerror.h"
 #include "kdb/BlockPool.h"
+#include "kdb/WireSizes.h"
 #include "kdb/kalloc.h"
 
 #include <atomic>
@@ -107,19 +108,12 @@ SymbolPool& symbolPool()
 
 J kItemSize(I t)
 {
-    switch (t) {
-    case 0: return 8;
-    case KB: case KG: case KC: return 1;
-    case UU: return 16;
-    case KH: return 2;
-    case KI: case KE: case KM: case KD: case KU: case KV: case KT: return 4;
-    case KJ: case KF: case KP: case KZ: case KN: return 8;
-    case KS: return static_cast<J>(sizeof(S));
-    default:
-        if (t >= 20 && t <= 76)
-            return 8; // enumerations carry long indices
-        return 8;     // K items
-    }
+    // In memory a symbol is a pointer to its interned text and every other
+    // item without a fixed wire size is a K pointer.
+    if (t == KS)
+        return static_cast<J>(sizeof(S));
+    const J wire = kdb::wireItemSize(t);
+    return wire > 0 ? wire : static_cast<J>(sizeof(K));
 }
 
 bool kHasKItems(I t)
