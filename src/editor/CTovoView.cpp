@@ -408,7 +408,7 @@ void CTovoView::executeSelection(bool asIs)
 
 int CTovoView::lineTotal() const { return lines(); }
 
-void CTovoView::indent(bool unindent)
+void CTovoView::indentLines(bool unindent)
 {
     const int spaces = std::max(1, m_settings.SpacesInTab);
     if (hasSelectedText() && selectedText().contains(u'\n')) {
@@ -716,7 +716,7 @@ void CTovoView::keyPressEvent(QKeyEvent* event)
         return;
     }
     if (key == Qt::Key_Backtab) {
-        indent(true);
+        indentLines(true);
         return;
     }
 
@@ -727,7 +727,7 @@ void CTovoView::keyPressEvent(QKeyEvent* event)
         void (*command)(CTovoView&);
     };
     static const ViewKey keys[] = {
-        {Qt::Key_Tab, Qt::NoModifier, [](CTovoView& v) { v.indent(false); }},
+        {Qt::Key_Tab, Qt::NoModifier, [](CTovoView& v) { v.indentLines(false); }},
         {Qt::Key_BracketRight, Qt::ControlModifier, [](CTovoView& v) { v.goToMatchingBracket(); }},
         {Qt::Key_BracketRight, Qt::ControlModifier | Qt::ShiftModifier,
          [](CTovoView& v) { v.selectToMatchingBracket(); }},

@@ -82,7 +82,7 @@ public:
     // Execute Line and Execute Selection: hand the text to queryRequested.
     void executeLine(bool asIs);
     void executeSelection(bool asIs);
-    void indent(bool unindent);
+    void indentLines(bool unindent);
     void goToLine(int line); // 1-based
     // Ctrl+G: asks for the line in the "Go to line" box.
     void goToLineDialog();
@@ -122,7 +122,7 @@ public:
     // "&Find..." and "R&eplace".
     void showFindDialog(bool replace);
     // "F&ind Next" (F3): the last search again, without the box.
-    bool findNext();
+    bool findNext() override;
     // The highlighted bracket pair (byte positions), -1 when none.
     int bracketOpen() const { return m_bracketA; }
     int bracketClose() const { return m_bracketB; }
