@@ -388,11 +388,8 @@ CChildFrame* CMainFrame::newDocument()
     QWidget* view = m_documentFactory(QString(), &title);
     if (!view)
         return nullptr;
-    auto* child = new CChildFrame(view);
-    child->setTitle(title);
-    m_documents->addDocument(child);
+    CChildFrame* child = addChild(view, title, QString());
     child->setFocus();
-    emit documentAdded(child);
     return child;
 }
 
@@ -409,17 +406,19 @@ CChildFrame* CMainFrame::openDocument(const QString& path)
     QWidget* view = m_documentFactory ? m_documentFactory(full, &title) : nullptr;
     if (!view)
         return nullptr;
-    auto* child = new CChildFrame(view);
-    child->setTitle(title);
-    child->setFilePath(full);
-    m_documents->addDocument(child);
-    emit documentAdded(child);
-    return child;
+    return addChild(view, title, full);
 }
 
 CChildFrame* CMainFrame::addDocumentWindow(QWidget* view, const QString& path)
 {
+    return addChild(view, QString(), path); // its title follows the document
+}
+
+CChildFrame* CMainFrame::addChild(QWidget* view, const QString& title, const QString& path)
+{
     auto* child = new CChildFrame(view);
+    if (!title.isEmpty())
+        child->setTitle(title);
     child->setFilePath(path);
     m_documents->addDocument(child);
     emit documentAdded(child);

@@ -137,6 +137,8 @@ private:
     QWidget* makeToolBarBox(int id, QToolBar* bar);
     void fillToolBars();
     void customizeToolBars();
+    // A document window for view, in the tab area, announced to documentAdded.
+    CChildFrame* addChild(QWidget* view, const QString& title, const QString& path);
     QDockWidget* addPane(int id, const QString& title, QWidget* content, Qt::DockWidgetArea area);
     void updateDocumentCommands();
     void updateCaption();
