@@ -71,7 +71,12 @@ QString SpreadsheetXmlExport::cell(const QString& text, bool numberColumn)
         } else if (last == QLatin1Char('w') || last == QLatin1Char('W')) {
             content = text.size() == 2 ? QStringLiteral("&#8734;") : QStringLiteral("-&#8734;");
         } else {
-            type = "Number";
+            // Texts the spreadsheet cannot read as a number (bytes shown in
+            // hex, numbers with locale separators) stay text, so that the
+            // workbook still opens.
+            bool number = false;
+            (void)text.toDouble(&number);
+            type = number ? "Number" : "String";
             content = escaped(text);
         }
     } else {
