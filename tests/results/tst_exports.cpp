@@ -60,6 +60,31 @@ protected:
     qint64 writeData(const char*, qint64) override { return -1; }
 };
 
+// The system's Python first: Debian's python3-openpyxl installs there.
+QString pythonWithOpenpyxl()
+{
+    for (const QString& candidate : {QStandardPaths::findExecutable(QStringLiteral("python3"), {QStringLiteral("/usr/bin")}),
+                                     QStandardPaths::findExecutable(QStringLiteral("python3"))}) {
+        if (!candidate.isEmpty()
+            && QProcess::execute(candidate, {QStringLiteral("-c"), QStringLiteral("import openpyxl")}) == 0)
+            return candidate;
+    }
+    return QString();
+}
+
+// The first column's cell values of a workbook, one a line, as Python's repr.
+QString firstColumn(const QString& python, const QString& path)
+{
+    QProcess reader;
+    reader.start(python, {QStringLiteral("-c"),
+                          QStringLiteral("import sys, openpyxl\nws = openpyxl.load_workbook(sys.argv[1])['Sheet1']\n"
+                                         "print('\\n'.join(repr(r[0].value) for r in ws.iter_rows()))"),
+                          path});
+    if (!reader.waitForFinished(60000) || reader.exitCode() != 0)
+        return QStringLiteral("failed: ") + QString::fromUtf8(reader.readAllStandardError());
+    return QString::fromUtf8(reader.readAllStandardOutput()).trimmed();
+}
+
 } // namespace
 
 class TestExports : public QObject {
@@ -77,6 +102,7 @@ private slots:
     void spreadsheetWorkbook();
     void spreadsheetStreamsFailures();
     void xlsxReadBack();
+    void xlsxTexts();
     void xlsxTooManyRowsRefused();
 };
 
@@ -278,16 +304,7 @@ void TestExports::spreadsheetStreamsFailures()
 
 void TestExports::xlsxReadBack()
 {
-    // The system's Python first: Debian's python3-openpyxl installs there.
-    QString python;
-    for (const QString& candidate : {QStandardPaths::findExecutable(QStringLiteral("python3"), {QStringLiteral("/usr/bin")}),
-                                     QStandardPaths::findExecutable(QStringLiteral("python3"))}) {
-        if (!candidate.isEmpty()
-            && QProcess::execute(candidate, {QStringLiteral("-c"), QStringLiteral("import openpyxl")}) == 0) {
-            python = candidate;
-            break;
-        }
-    }
+    const QString python = pythonWithOpenpyxl();
     if (python.isEmpty())
         QSKIP("python3-openpyxl is not installed (scripts/setup.sh installs it)");
     QTemporaryDir dir;
@@ -335,6 +352,29 @@ for row in ws.iter_rows():
     // A folder that does not exist: an error, nothing left behind.
     QVERIFY(!XlsxExport::save(dir.filePath(QStringLiteral("missing/out.xlsx")), grid, &error));
     QVERIFY(!error.isEmpty());
+}
+
+void TestExports::xlsxTexts()
+{
+    const QString python = pythonWithOpenpyxl();
+    if (python.isEmpty())
+        QSKIP("python3-openpyxl is not installed (scripts/setup.sh installs it)");
+    QTemporaryDir dir;
+    CKTableRenderer grid;
+    // Symbols are untrusted bytes: control characters and invalid UTF-8 must
+    // still give a workbook that opens.
+    KPtr t(table({"s"}, {syms({"caf\xC3\xA9", "a\x01z", "bad\xFF", "x<&>y", ""})}));
+    grid.setValue(t.get());
+    const QString path = dir.filePath(QStringLiteral("texts.xlsx"));
+    QString error;
+    QVERIFY2(XlsxExport::save(path, grid, &error), qPrintable(error));
+    const QStringList cells = firstColumn(python, path).split(QLatin1Char('\n'));
+    QCOMPARE(cells.size(), 5); // the empty symbol leaves its row without cells
+    QCOMPARE(cells[0], QStringLiteral("'s'"));
+    QCOMPARE(cells[1], QStringLiteral("'caf\u00e9'"));
+    QVERIFY2(cells[2].startsWith(QLatin1String("'a")) && cells[2].endsWith(QLatin1String("z'")), qPrintable(cells[2]));
+    QVERIFY2(cells[3].startsWith(QLatin1String("'bad")), qPrintable(cells[3]));
+    QCOMPARE(cells[4], QStringLiteral("'x<&>y'"));
 }
 
 void TestExports::xlsxTooManyRowsRefused()

@@ -24,10 +24,22 @@ const char* const kStyles =
 // "&", "<" and ">" as entities; characters XML 1.0 cannot carry at all (the
 // control characters other than tab and line breaks) as blanks, so that a
 // string column holding them still gives a readable workbook.
-QString escaped(const QString& text)
+bool needsEscape(const QString& text)
 {
-    QString out;
-    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == '&' || u == '<' || u == '>' || u < 0x20 || u == 0xFFFE || u == 0xFFFF)
+            return true;
+    }
+    return false;
+}
+
+void appendEscaped(QString& out, const QString& text)
+{
+    if (!needsEscape(text)) {
+        out += text;
+        return;
+    }
     for (const QChar c : text) {
         switch (c.unicode()) {
         case '&': out += QLatin1String("&amp;"); break;
@@ -38,7 +50,44 @@ QString escaped(const QString& text)
             out += c.unicode() < 0x20 || c.unicode() == 0xFFFE || c.unicode() == 0xFFFF ? QChar(QLatin1Char(' ')) : c;
         }
     }
+}
+
+QString escaped(const QString& text)
+{
+    QString out;
+    appendEscaped(out, text);
     return out;
+}
+
+// The cell for a display text, appended to a row.
+void appendCell(QString& line, const QString& text, bool numberColumn)
+{
+    const char* type = "String";
+    const char* special = nullptr;
+    if (numberColumn) {
+        const QChar last = text.isEmpty() ? QChar() : text.back();
+        if (last == QLatin1Char('n') || last == QLatin1Char('N')) {
+            special = ""; // a null: an empty cell
+        } else if (last == QLatin1Char('w') || last == QLatin1Char('W')) {
+            special = text.size() == 2 ? "&#8734;" : "-&#8734;";
+        } else {
+            // Texts the spreadsheet cannot read as a number (bytes shown in
+            // hex, numbers with locale separators) stay text, so that the
+            // workbook still opens.
+            bool number = false;
+            (void)text.toDouble(&number);
+            if (number)
+                type = "Number";
+        }
+    }
+    line += QLatin1String(R"(<ss:Cell><ss:Data ss:Type=")");
+    line += QLatin1String(type);
+    line += QLatin1String(R"(">)");
+    if (special)
+        line += QLatin1String(special);
+    else
+        appendEscaped(line, text);
+    line += QLatin1String("</ss:Data></ss:Cell>");
 }
 
 } // namespace
@@ -62,28 +111,9 @@ SpreadsheetXmlExport::ColumnClass SpreadsheetXmlExport::columnClass(K column)
 
 QString SpreadsheetXmlExport::cell(const QString& text, bool numberColumn)
 {
-    const char* type = "String";
-    QString content;
-    if (numberColumn) {
-        const QChar last = text.isEmpty() ? QChar() : text.back();
-        if (last == QLatin1Char('n') || last == QLatin1Char('N')) {
-            // a null: an empty cell
-        } else if (last == QLatin1Char('w') || last == QLatin1Char('W')) {
-            content = text.size() == 2 ? QStringLiteral("&#8734;") : QStringLiteral("-&#8734;");
-        } else {
-            // Texts the spreadsheet cannot read as a number (bytes shown in
-            // hex, numbers with locale separators) stay text, so that the
-            // workbook still opens.
-            bool number = false;
-            (void)text.toDouble(&number);
-            type = number ? "Number" : "String";
-            content = escaped(text);
-        }
-    } else {
-        content = escaped(text);
-    }
-    return QStringLiteral(R"(<ss:Cell><ss:Data ss:Type=")") + QLatin1String(type) + QStringLiteral(R"(">)") + content
-        + QStringLiteral("</ss:Data></ss:Cell>");
+    QString line;
+    appendCell(line, text, numberColumn);
+    return line;
 }
 
 bool SpreadsheetXmlExport::write(const CKTableRenderer& grid, QIODevice& out)
@@ -110,7 +140,7 @@ bool SpreadsheetXmlExport::write(const CKTableRenderer& grid, QIODevice& out)
     for (int row = 0, rows = grid.rowCount(); row < rows; ++row) {
         line = QStringLiteral("<ss:Row>");
         for (int c = first; c < columns; ++c)
-            line += cell(grid.cellText(row, c), numbers[std::size_t(c - first)]);
+            appendCell(line, grid.cellText(row, c), numbers[std::size_t(c - first)]);
         sink << line << "</ss:Row>";
         if (!sink.maybeFlush())
             return false;

@@ -11,6 +11,7 @@
 #include <xlsxwriter.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -47,6 +48,16 @@ bool isNullItem(K column, long long index)
     }
 }
 
+// Printable ASCII of a length a cell holds: written as it is.
+bool isPlainAscii(const char* text)
+{
+    std::size_t n = 0;
+    for (; text[n]; ++n)
+        if (static_cast<unsigned char>(text[n]) < 0x20 || static_cast<unsigned char>(text[n]) > 0x7E)
+            return false;
+    return n <= std::size_t(kMaxText);
+}
+
 std::optional<double> nonNegative(double v)
 {
     if (std::isfinite(v) && v >= 0)
@@ -56,7 +67,7 @@ std::optional<double> nonNegative(double v)
 
 struct Column {
     int section = 0;
-    int kind = 0; // 0 text, 1 number, 2 boolean, 3 temporal
+    int kind = 0; // 0 text, 1 number, 2 boolean, 3 temporal, 4 symbol
     lxw_format* format = nullptr;
 };
 
@@ -197,6 +208,8 @@ bool XlsxExport::save(const QString& path, const CKTableRenderer& grid, QString*
             column.kind = 3;
             column.format = workbook_add_format(book);
             format_set_num_format(column.format, format);
+        } else if (type == KS) {
+            column.kind = 4;
         } else if (type == KB) {
             column.kind = 2;
         } else if (type == KG || type == KH || type == KI || type == KJ || type == KE || type == KF) {
@@ -233,6 +246,17 @@ bool XlsxExport::save(const QString& path, const CKTableRenderer& grid, QString*
             const Column& column = columns[i];
             const auto c = lxw_col_t(i);
             K vector = column.kind ? grid.columnVector(column.section) : nullptr;
+            if (column.kind == 4) {
+                // A symbol is shown as its text: taken as it is, without rendering.
+                if (vector && p >= 0 && p < vector->n && kS(vector)[p] && *kS(vector)[p]) {
+                    const char* text = kS(vector)[p];
+                    if (isPlainAscii(text))
+                        check(worksheet_write_string(sheet, r, c, text, nullptr));
+                    else
+                        writeText(r, c, QString::fromUtf8(text), nullptr);
+                }
+                continue;
+            }
             std::optional<double> value;
             if (column.kind == 3)
                 value = serialOf(vector, p);
