@@ -83,6 +83,10 @@ public:
     // Queued tasks are dropped, the running one is cancelled and interrupted.
     void cancelAll();
 
+    // From a task, on the worker thread: runs fn on the owner's thread (a
+    // progress report such as a query's echo). fn checks its own context.
+    void report(std::function<void()> fn) { deliver(std::move(fn)); }
+
     // A task runs or waits to run.
     bool isBusy() const;
     Poster poster() const;
