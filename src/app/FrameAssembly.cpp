@@ -21,7 +21,9 @@
 #include "results/grid/CKTableView.h"
 #include "results/grid/COutputTable.h"
 
+#include "app/CActionCommandHandlers.h"
 #include "app/CChildFrame.h"
+#include "app/CResultsLink.h"
 
 #include <QAction>
 #include <QApplication>
@@ -198,6 +200,10 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
         default: break;
         }
     });
+
+    // Exports, binary files, the result history and stash, sending values.
+    auto* results = new CResultsLink(frame, *link, prompter, app.fileChooser(), table, gridView->grid());
+    results->registerCommands(*new CActionCommandHandlers(frame, results));
 
     CReplyPresenter::Hooks hooks;
     hooks.showInGrid = [table](K reply) { table->setValue(reply); };

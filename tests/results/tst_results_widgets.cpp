@@ -120,6 +120,9 @@ void TestResultWidgets::historyMenuStates()
         QCOMPARE(action(menu.get(), QStringLiteral("Send to Stash..."))->isEnabled(), c.any);
         QCOMPARE(action(menu.get(), QStringLiteral("Send to Grid View"))->isEnabled(), c.one);
     }
+    pane.list()->selectAll();
+    std::unique_ptr<QMenu> menu(pane.createContextMenu());
+    QVERIFY(!action(menu.get(), QStringLiteral("Properties"))->isEnabled());
 }
 
 void TestResultWidgets::historyCommands()
