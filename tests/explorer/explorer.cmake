@@ -1,0 +1,1 @@
+tovo_test(test_explorer_queries SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_queries.cpp LIBS tovo_explorer_core)
