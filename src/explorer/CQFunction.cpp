@@ -149,8 +149,11 @@ void CQFunction::applyKind(K definition, const QString& freeParameters)
         if (m_body == QLatin1String("()"))
             m_body = QStringLiteral("code");
         QStringList arguments;
-        for (J i = 1; i < items; ++i)
-            arguments << console(kK(value)[i]);
+        for (J i = 1; i < items; ++i) {
+            // An elided argument (the generic null) shows as nothing: f[1;].
+            K argument = kK(value)[i];
+            arguments << (argument && argument->t == KUNARY && argument->g == 0 ? QString() : console(argument));
+        }
         m_projectionArguments = QLatin1Char('[') + arguments.join(QLatin1Char(';')) + QLatin1Char(']');
         m_body += m_projectionArguments;
     } else if (m_type == KCOMPOSITION) {

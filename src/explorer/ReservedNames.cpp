@@ -12,6 +12,12 @@ const QHash<QString, QString>& table()
 {
     static const QHash<QString, QString> names = [] {
         static const Entry entries[] = {
+        {".z.ac", "Handler: auth from cookie"},
+        {".z.bm", "Handler: bad message"},
+        {".z.e", "TLS connection status"},
+        {".z.ex", "failed primitive"},
+        {".z.ey", "arg to failed primitive"},
+        {".z.exit", "Handler: action on exit"},
         {".z.pc", "Handler: close"},
         {".z.pg", "Handler: get"},
         {".z.ph", "Handler: http get"},

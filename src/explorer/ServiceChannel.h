@@ -13,5 +13,5 @@ public:
     // the connection failed, with failureText() saying why.
     virtual K call(const QString& text) = 0;
     // The console text of the failure of the last null call.
-    virtual QString failureText() const { return QStringLiteral("'conn. closed"); }
+    virtual QString failureText() const;
 };

@@ -152,7 +152,8 @@ KPtr InstanceNamespaces::namespacesReply() const
         variables[nameSpaceOf(it.key())] << shortOf(it.key());
     for (const QString& ns : std::as_const(spaces))
         if (!ns.isEmpty())
-            variables[nameSpaceOf(ns)] << shortOf(ns); // a namespace is a dictionary in its parent
+            if (!nameSpaceOf(ns).isEmpty())
+                variables[nameSpaceOf(ns)] << shortOf(ns); // a namespace is a dictionary in its parent
 
     K values = ktn(0, 0);
     for (const QString& ns : std::as_const(spaces)) {
@@ -250,9 +251,11 @@ KPtr InstanceNamespaces::functionsReply(const QStringList& names) const
                 first = knk(1, lambda(ns, base->body));
                 for (const QString& arg : f.args) {
                     KPtr value = arg.isEmpty() ? KPtr() : ValueNotation::parse(arg);
-                    K item = value ? value.release() : ka(KUNARY);
-                    if (!value && arg.isEmpty())
-                        item->g = static_cast<G>(255);
+                    K item = value ? value.release() : nullptr;
+                    if (!item) {
+                        item = ka(KUNARY); // an elided argument is the generic null
+                        item->g = 0;
+                    }
                     jk(&first, item);
                 }
                 r0(free);
