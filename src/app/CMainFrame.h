@@ -43,6 +43,7 @@ public:
     CMainFrame(CTovoApp& app, Prompter& prompter);
     ~CMainFrame() override;
 
+    CTovoApp& app() const { return m_app; }
     CDlgQSettings& qSettings() { return m_qSettings; }
     CDlgEditorSettings& editorSettings() { return m_editorSettings; }
     // The live fonts and colours, shown as the third page of the settings dialog.
