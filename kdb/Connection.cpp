@@ -36,8 +36,8 @@ private:
 K undecoded(const std::string& reason, std::uint64_t announced)
 {
     if (reason == Deserializer::kOutOfMemory)
-        return krr(tooLargeText(announced).c_str());
-    return krr((std::string(kUndecodedPrefix) + reason).c_str());
+        return localError(tooLargeText(announced).c_str());
+    return localError((std::string(kUndecodedPrefix) + reason).c_str());
 }
 
 bool isAddress(const std::string& host)
@@ -211,7 +211,7 @@ K Connection::receive(int* type, Deadline deadline)
             std::vector<char> bytes;
             const Stream::Read read = m_stream.readBody(header, head, bytes, deadline);
             if (read == Stream::Read::TooLarge)
-                return krr(tooLargeText(header.length).c_str());
+                return localError(tooLargeText(header.length).c_str());
             if (read != Stream::Read::Ok)
                 return lose();
             std::string error;
@@ -242,7 +242,7 @@ K Connection::sync(K x)
     const Deadline deadline = timeoutMs > 0 ? Deadline::afterMs(timeoutMs) : Deadline();
     switch (send(x, MsgSync, deadline)) {
     case Sent::Ok: break;
-    case Sent::NotEncoded: return krr(lastError().c_str());
+    case Sent::NotEncoded: return localError(lastError().c_str());
     case Sent::Broken: return nullptr;
     }
     for (;;) {
@@ -258,7 +258,7 @@ K Connection::async(K x)
 {
     switch (send(x, MsgAsync, Deadline())) {
     case Sent::Ok: return ka(KUNARY); // the generic null (::)
-    case Sent::NotEncoded: return krr(lastError().c_str());
+    case Sent::NotEncoded: return localError(lastError().c_str());
     case Sent::Broken: break;
     }
     return nullptr;

@@ -18,8 +18,10 @@ bool setQueryTimeout(I handle, I ms);
 
 // Whether an error value (type -128) was raised here, by this library (a
 // reply it could not decode or hold, a message it could not send), rather
-// than received from the peer as a q error. krr marks its values so.
+// than received from the peer as a q error.
 bool isLocalError(K x);
+// krr, marked as raised by this library.
+K localError(const char* text);
 
 // The texts of a reply this library could not take: its bytes are malformed
 // ("reply could not be decoded: " and the reason), or its value does not fit

@@ -69,7 +69,7 @@ K k(I handle, const char* text, ...)
     } catch (const std::bad_alloc&) {
         for (K arg : args)
             r0(arg);
-        return krr("wsfull");
+        return kdb::localError("wsfull");
     }
 }
 

@@ -273,8 +273,14 @@ K krr(const char* text)
     // Intern first: text may be the last error itself (ee), which the next line replaces.
     K x = ka(KERR);
     x->s = ss(text ? text : "");
-    x->u = kLocalErrorMark;
     kdb::setLastError(x->s);
+    return x;
+}
+
+K kdb::localError(const char* text)
+{
+    K x = krr(text);
+    x->u = kLocalErrorMark;
     return x;
 }
 
@@ -295,7 +301,7 @@ K ee(K x)
 {
     if (x)
         return x;
-    return krr(kdb::lastError().c_str());
+    return kdb::localError(kdb::lastError().c_str());
 }
 
 K dot(K, K) { return krr("nyi"); }

@@ -32,7 +32,7 @@ K b9(I mode, K x)
             return krr(error.c_str());
         return bytesOf(message);
     } catch (const std::bad_alloc&) {
-        return krr("wsfull");
+        return kdb::localError("wsfull");
     }
 }
 
@@ -44,8 +44,8 @@ K d9(K x)
     K value = kdb::Deserializer::decodeMessage(reinterpret_cast<const char*>(kG(x)),
                                                static_cast<std::size_t>(x->n), error);
     if (!value && error == kdb::Deserializer::kOutOfMemory)
-        return krr(kdb::tooLargeText(static_cast<unsigned long long>(x->n)).c_str());
-    return value ? value : krr(error.c_str());
+        return kdb::localError(kdb::tooLargeText(static_cast<unsigned long long>(x->n)).c_str());
+    return value ? value : kdb::localError(error.c_str());
 }
 
 I okx(K x)

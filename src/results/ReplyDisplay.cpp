@@ -65,7 +65,7 @@ QString consoleText(const QString& valueText, qint64 ms, bool includeRoundtrip)
     return QStringLiteral("(Roundtrip: ") + roundtripText(ms) + QStringLiteral(")\r\n") + valueText;
 }
 
-bool isError(const QString& consoleValueText) { return consoleValueText.startsWith(QStringLiteral("ERROR: '")); }
+bool isError(const QString& consoleValueText) { return consoleValueText.startsWith(QStringLiteral("ERROR: ")); }
 
 namespace {
 // A new temporary file "tovoRes….<suffix>" holding prefix then the vector's bytes.

@@ -91,13 +91,15 @@ void TestMemory::listItemsShareSmallAtoms()
 
 void TestMemory::errorsRaisedHereAreMarked()
 {
-    KPtr local(krr("timeout"));
+    KPtr local(kdb::localError("timeout"));
     QVERIFY(kdb::isLocalError(local.get()));
     std::string error;
     KPtr received(decode("80747970650" "0", error)); // 'type from a peer
     QVERIFY(received);
     QCOMPARE(received->t, KERR);
     QVERIFY(!kdb::isLocalError(received.get()));
+    KPtr signalled(krr("type")); // what a C extension signals to q
+    QVERIFY(!kdb::isLocalError(signalled.get()));
     KPtr notError(kj(1));
     QVERIFY(!kdb::isLocalError(notError.get()));
     QCOMPARE(kdb::tooLargeText(123), std::string("reply too large for the memory available: 123 bytes announced"));

@@ -131,6 +131,7 @@ void TestReply::consoleLine()
     QCOMPARE(consoleText(QStringLiteral("1 2 3"), 7, true), QStringLiteral("(Roundtrip: 007ms)\r\n1 2 3"));
     QCOMPARE(consoleText(QStringLiteral("1 2 3"), 7, false), QStringLiteral("1 2 3"));
     QVERIFY(isError(QStringLiteral("ERROR: 'type")));
+    QVERIFY(isError(QStringLiteral("ERROR: reply could not be decoded: d9: truncated message")));
     QVERIFY(!isError(QStringLiteral("\"ERROR: 'type\"")));
 }
 
