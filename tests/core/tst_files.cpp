@@ -45,7 +45,7 @@ private slots:
     void replaceKeepsPermissionsAndFollowsLinks();
     void replaceLeavesNoTemporaryFiles();
     void newPrivateFilesAreOwnerOnly();
-    void ensureNarrowsAnOpenFile();
+    void makePrivateNarrowsAnOpenFile();
     void appendCreatesPrivateLog();
     void tempFolderIsPrivateAndGoesAway();
 };
@@ -161,7 +161,7 @@ void TestFiles::newPrivateFilesAreOwnerOnly()
     QCOMPARE(othersOf(ensured), QFileDevice::Permissions());
 }
 
-void TestFiles::ensureNarrowsAnOpenFile()
+void TestFiles::makePrivateNarrowsAnOpenFile()
 {
 #ifdef Q_OS_WIN
     QSKIP("POSIX permissions");
@@ -171,7 +171,10 @@ void TestFiles::ensureNarrowsAnOpenFile()
     QVERIFY(writeRaw(path, "[Custom]\nActiveServer=`:h:1:u:secret\n"));
     QVERIFY(QFile::setPermissions(path, kOwnerRw | QFileDevice::ReadGroup | QFileDevice::ReadOther));
     QString error;
+    // ensure() only creates: an existing file keeps what the user gave it.
     QVERIFY(SafeFile::ensure(path, SafeFile::Access::Private, &error));
+    QCOMPARE(othersOf(path), QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    QVERIFY(SafeFile::makePrivate(path, &error));
     QCOMPARE(othersOf(path), QFileDevice::Permissions());
     QCOMPARE(readRaw(path), QByteArray("[Custom]\nActiveServer=`:h:1:u:secret\n"));
 #endif

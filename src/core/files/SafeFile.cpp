@@ -85,15 +85,18 @@ bool SafeFile::ensure(const QString& path, Access access, QString* error)
         }
         file.close();
     }
-    if (access == Access::Private) {
-        const QFileDevice::Permissions now = QFile::permissions(target);
-        const QFileDevice::Permissions owner = now & (QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                      | QFileDevice::ExeOwner | QFileDevice::ReadUser
-                                                      | QFileDevice::WriteUser | QFileDevice::ExeUser);
-        if (owner != now && !QFile::setPermissions(target, owner)) {
-            *error = QStringLiteral("cannot make the file private");
-            return false;
-        }
+    return true;
+}
+
+bool SafeFile::makePrivate(const QString& path, QString* error)
+{
+    const QString target = finalTarget(path);
+    const QFileDevice::Permissions now = QFile::permissions(target);
+    const QFileDevice::Permissions owner = now & (QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                                  | QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+    if (owner != now && !QFile::setPermissions(target, owner)) {
+        *error = QStringLiteral("cannot make the file private");
+        return false;
     }
     return true;
 }
@@ -116,7 +119,9 @@ bool SafeFile::replace(const QString& path, const QByteArray& bytes, Access acce
     }
     if (!existed)
         file.setPermissions(permissionsOf(access));
-    if (file.write(bytes) != bytes.size()) {
+    // flush() first: QSaveFile's commit() misses a failure to write its
+    // buffer (a full disk) and would put an empty file in place.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         *error = file.errorString();
         file.cancelWriting();
         return false;

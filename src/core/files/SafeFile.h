@@ -30,7 +30,8 @@ public:
     static bool append(const QString& path, const QByteArray& bytes, Access access, QString* error);
 
     // Creates path empty with the permissions of access when it does not
-    // exist, then (Private) takes read and write away from everyone but the
-    // user. False when it cannot be done.
+    // exist; an existing file is left as it is. False when it cannot be made.
     static bool ensure(const QString& path, Access access, QString* error);
+    // Takes every permission away from group and others.
+    static bool makePrivate(const QString& path, QString* error);
 };
