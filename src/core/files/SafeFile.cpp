@@ -136,7 +136,9 @@ bool SafeFile::replace(const QString& path, const QByteArray& bytes, Access acce
 bool SafeFile::append(const QString& path, const QByteArray& bytes, Access access, QString* error)
 {
     const QString target = finalTarget(path);
-    if (QFileInfo::exists(target) && !QFileInfo(target).isFile()) {
+    const QFileInfo info(target);
+    if (info.exists() && !info.isFile() && !info.isDir()) {
+        // Opening a FIFO for writing would block until a reader comes.
         *error = QStringLiteral("not a regular file");
         return false;
     }
