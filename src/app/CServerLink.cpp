@@ -56,6 +56,7 @@ CServerLink::CServerLink(CTovoApp& app, CMainFrame& frame, CQueryLink& link, Pro
     m_explorer->setHooks(hooks);
 
     m_view = new CServerView(*m_explorer);
+    m_view->setMinimumSize(100, 100);
     if (QDockWidget* dock = frame.pane(CMainFrame::ServerView))
         dock->setWidget(m_view);
 

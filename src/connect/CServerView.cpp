@@ -96,7 +96,11 @@ CServerView::CServerView(ServerExplorer& explorer, QWidget* parent)
             m_tree->expandAll();
         updateActions();
     };
-    connect(&m_explorer, &ServerExplorer::rebuilt, this, expandRoot);
+    // After the view's own handling of the reset, which forgets the expanded nodes.
+    connect(&m_explorer.model(), &QAbstractItemModel::modelReset, this, [this, expandRoot] {
+        expandRoot();
+        showMarked(m_explorer.model().markedIndexes());
+    });
     connect(&m_explorer, &ServerExplorer::markingChanged, this, &CServerView::showMarked);
     connect(&m_explorer, &ServerExplorer::filterCleared, m_filter, &QLineEdit::clear);
     connect(&m_explorer, &ServerExplorer::folderAdded, this, [this](const QModelIndex& folder) {
