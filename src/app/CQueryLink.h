@@ -9,6 +9,7 @@
 #include <memory>
 
 class AuthPlugins;
+class CommandHandlers;
 class CMainFrame;
 class CQHelper;
 class CReplyPresenter;
@@ -34,9 +35,12 @@ public:
     // What the quick-connect box and "Connect" while disconnected do with the
     // box's text (default: connect to it).
     void setQuickConnect(std::function<void(const QString&)> quickConnect) { m_quickConnect = std::move(quickConnect); }
+    // Registers the commands the session owns (Stop).
+    void registerCommands(CommandHandlers& handlers);
 
 private:
     void wireStatus();
+    void wireRunState();
 
     CMainFrame& m_frame;
     std::unique_ptr<AuthPlugins> m_plugins;
@@ -46,4 +50,5 @@ private:
     QueryRunner* m_runner;
     CReplyPresenter* m_presenter;
     std::function<void(const QString&)> m_quickConnect;
+    CommandHandlers* m_handlers = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "app/CServerLink.h"
 
+#include "app/CActionCommandHandlers.h"
 #include "app/CConnectComboButton.h"
 #include "app/CMainFrame.h"
 #include "app/CQueryLink.h"
@@ -8,6 +9,7 @@
 #include "connect/CDlgNewFolder.h"
 #include "connect/CDlgServerConn.h"
 #include "connect/CServerView.h"
+#include "connect/CQHelper.h"
 #include "connect/ConnectionController.h"
 #include "connect/ServerExplorer.h"
 #include "connect/ServerList.h"
@@ -42,8 +44,15 @@ CServerLink::CServerLink(CTovoApp& app, CMainFrame& frame, CQueryLink& link, Pro
         CDlgNewFolder dialog(&m_frame);
         return dialog.exec() == QDialog::Accepted ? dialog.folderName() : QString();
     };
-    hooks.connect = [&controller](const QString& symbol, std::function<void(int)> done) {
-        done(controller.connectTo(symbol));
+    // The connect runs on the session's worker: done follows its connectFinished.
+    hooks.connect = [this, &controller](const QString& symbol, std::function<void(int)> done) {
+        auto once = std::make_shared<QMetaObject::Connection>();
+        *once = connect(&controller, &ConnectionController::connectFinished, this, [once, done](int result) {
+            QObject::disconnect(*once);
+            if (result != CQHelper::Cancelled)
+                done(result);
+        });
+        controller.connectTo(symbol);
     };
     hooks.disconnect = [&controller] { controller.disconnectServer(); };
     hooks.launch = [](const QString& program, const QStringList& arguments) {
@@ -76,10 +85,8 @@ CServerLink::CServerLink(CTovoApp& app, CMainFrame& frame, CQueryLink& link, Pro
         if (serversViewChanged)
             m_explorer->setShowServersAs(m_frame.qSettings().QShowServersAs);
     });
-    connect(&frame, &CMainFrame::commandTriggered, this, [this](int id) {
-        if (id == cmd::TestSubscription)
-            showSubscription();
-    });
+    auto* handlers = new CActionCommandHandlers(frame, this);
+    handlers->addHandler(cmd::TestSubscription, this, CommandHandlers::Scope::Window, [this] { showSubscription(); });
     link.setQuickConnect([this](const QString& text) { quickConnect(text); });
 }
 
