@@ -36,13 +36,14 @@ CQueryLink::CQueryLink(CMainFrame& frame, SettingsStore& store, Prompter& prompt
     m_controller->setActiveQuery(m_runner);
     m_presenter = new CReplyPresenter(frame);
 
-    connect(&frame, &CMainFrame::connectRequested, m_controller, [this](const QString& text) { m_controller->connectTo(text); });
+    m_quickConnect = [this](const QString& text) { m_controller->connectTo(text); };
+    connect(&frame, &CMainFrame::connectRequested, m_controller, [this](const QString& text) { m_quickConnect(text); });
     connect(&frame, &CMainFrame::commandTriggered, this, [this](int id) {
         if (id == cmd::Connected) {
             if (m_session->isOpen())
                 m_controller->disconnectServer();
-            else if (!m_frame.connectBoxText().isEmpty())
-                m_controller->connectTo(m_frame.connectBoxText());
+            else
+                m_quickConnect(m_frame.connectBoxText());
             m_frame.action(cmd::Connected)->setChecked(m_session->isOpen());
         } else if (id == cmd::ConnectPrevious) {
             m_controller->connectPrevious();

@@ -2,6 +2,8 @@
 // what the instance does then.
 #pragma once
 
+#include "UpdateStream.h"
+
 #include "kdb/KPtr.h"
 
 #include <QByteArray>
@@ -34,6 +36,8 @@ struct InstanceRule {
     bool dropConnection = false; // close after the answer, or instead of one when there is none
     bool compress = false;       // send the reply compressed
     QList<KPtr> publish;         // async messages pushed to the client after the answer
+    bool streams = false;        // then updates at a rate, until the client goes (or count)
+    UpdateStream stream;
 
     bool matches(const QString& text, const QString& rendered) const
     {

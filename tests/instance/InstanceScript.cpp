@@ -56,6 +56,14 @@ QString InstanceScript::formatHelp()
         "    never                         never answer (the client waits until it gives up)\n"
         "    compress                      send the reply compressed\n"
         "    publish: (`upd;`t;([] a:1 2))  then push this async message (repeatable)\n"
+        "    stream: trade 100 [COUNT [ROWS]]  then publish (`upd;`trade;data) 100 times a\n"
+        "                                  second (0: as fast as taken) until COUNT updates\n"
+        "                                  or the client goes; data has ROWS rows (default 1):\n"
+        "                                  n (long) update number, sym `s(n mod 10), price\n"
+        "  services:\n"
+        "    version-service: on           answer the connection dialog's version query\n"
+        "    tickerplant: 100 trade quote  .u.t lists the tables; .u.sub[`t;...] answers\n"
+        "                                  (`t;schema) and streams updates 100 times a second\n"
         "  A query sent as (text; args...) matches its text or its whole notation,\n"
         "  e.g. query: (\"{x+y}\";1;2)\n"
         "\n")
@@ -111,6 +119,16 @@ bool InstanceScript::apply(const QString& script, TestInstance& instance, Settin
             ok = ok && settings.port >= 0 && settings.port < 65536;
         } else if (key == QLatin1String("compress") && !rule) {
             instance.setCompressReplies(colon < 0 || onOff(value));
+        } else if (key == QLatin1String("version-service")) {
+            if (onOff(value))
+                instance.addVersionService();
+        } else if (key == QLatin1String("tickerplant")) {
+            const QStringList words = value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            const int rate = words.value(0).toInt(&ok);
+            if (ok && words.size() < 2)
+                return fail(n, QStringLiteral("tickerplant needs a rate and tables"));
+            if (ok)
+                instance.addTickerplant(words.mid(1), rate);
         } else if (key == QLatin1String("default-error")) {
             instance.setDefaultError(value);
         } else if (key.startsWith(QLatin1String("ns-"))) {
@@ -143,6 +161,17 @@ bool InstanceScript::apply(const QString& script, TestInstance& instance, Settin
             if (hex.isEmpty() || hex.size() % 2 || hex.contains(QRegularExpression(QStringLiteral("[^0-9a-fA-F]"))))
                 return fail(n, QStringLiteral("raw needs hex bytes"));
             rule->raw = QByteArray::fromHex(hex.toLatin1());
+        } else if (key == QLatin1String("stream")) {
+            const QStringList words = value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            bool rateOk = words.size() >= 2, countOk = true, rowsOk = true;
+            rule->streams = true;
+            rule->stream.table = words.value(0);
+            rule->stream.perSecond = words.value(1).toInt(&rateOk);
+            if (words.size() > 2)
+                rule->stream.count = words.value(2).toLongLong(&countOk);
+            if (words.size() > 3)
+                rule->stream.rows = words.value(3).toInt(&rowsOk);
+            ok = rateOk && countOk && rowsOk && rule->stream.perSecond >= 0 && rule->stream.rows >= 0;
         } else if (key == QLatin1String("delay")) {
             rule->delayMs = value.toInt(&ok);
         } else if (key == QLatin1String("drop")) {
