@@ -4,6 +4,7 @@
 #include "app/CMainFrame.h"
 #include "app/CQueryLink.h"
 #include "app/CReplyPresenter.h"
+#include "app/CTovoApp.h"
 #include "connect/CQHelper.h"
 #include "core/commands/CommandHandlers.h"
 #include "core/commands/CommandIds.h"
@@ -34,7 +35,7 @@ CResultsLink::CResultsLink(CMainFrame& frame, CQueryLink& link, Prompter& prompt
     , m_files(files)
     , m_table(table)
     , m_gridView(gridView)
-    , m_commands(new CResultCommands({&files, &prompter, &frame.qSettings(), {}}, this))
+    , m_commands(new CResultCommands({&files, &prompter, &frame.qSettings(), &frame.app().tempFolder(), {}}, this))
     , m_history(new ResultHistory(this))
     , m_historyPane(new CHistoryPane(*m_history))
 {

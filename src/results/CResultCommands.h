@@ -12,11 +12,13 @@
 #include <QObject>
 
 #include <functional>
+#include <memory>
 
 class CDlgQSettings;
 class COutputTable;
 class FileChooser;
 class OffThread;
+class PrivateTempFolder;
 class Prompter;
 
 class CResultCommands : public QObject {
@@ -26,6 +28,8 @@ public:
         FileChooser* files = nullptr;
         Prompter* prompter = nullptr;
         const CDlgQSettings* settings = nullptr;
+        // Where files for other applications go; null: a folder of this object's own.
+        PrivateTempFolder* tempFolder = nullptr;
         // Opens a file with the desktop's default application.
         std::function<void(const QString& path)> openFile;
     };
@@ -67,5 +71,6 @@ private:
     QChar separator() const;
 
     Context m_context;
+    std::unique_ptr<PrivateTempFolder> m_ownFolder;
     OffThread* m_threads;
 };

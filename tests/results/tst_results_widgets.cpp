@@ -237,7 +237,7 @@ void TestResultWidgets::csvExportThroughTheDialog()
     QTemporaryDir dir;
     ScriptedFileChooser files;
     ScriptedPrompter prompter;
-    CResultCommands commands({&files, &prompter, nullptr, [](const QString&) {}});
+    CResultCommands commands({&files, &prompter, nullptr, nullptr, [](const QString&) {}});
     COutputTable grid;
     commands.attach(&grid);
     KPtr t(table({"a", "s"}, {list<J>(KJ, {1, 2, 3}), syms({"x,y", "p", "q"})}));
@@ -265,7 +265,7 @@ void TestResultWidgets::failedSavesTellTheUser()
     QTemporaryDir dir;
     ScriptedFileChooser files;
     ScriptedPrompter prompter;
-    CResultCommands commands({&files, &prompter, nullptr, [](const QString&) {}});
+    CResultCommands commands({&files, &prompter, nullptr, nullptr, [](const QString&) {}});
     COutputTable grid;
     commands.attach(&grid);
     KPtr t(table({"a"}, {list<J>(KJ, {1})}));
@@ -297,7 +297,7 @@ void TestResultWidgets::binaryThroughTheGrid()
     QTemporaryDir dir;
     ScriptedFileChooser files;
     ScriptedPrompter prompter;
-    CResultCommands commands({&files, &prompter, nullptr, [](const QString&) {}});
+    CResultCommands commands({&files, &prompter, nullptr, nullptr, [](const QString&) {}});
     COutputTable source, target;
     commands.attach(&source);
     commands.attach(&target);
@@ -356,7 +356,7 @@ void TestResultWidgets::saveResultAs()
     ScriptedFileChooser files;
     ScriptedPrompter prompter;
     QStringList opened;
-    CResultCommands commands({&files, &prompter, nullptr, [&opened](const QString& p) { opened << p; }});
+    CResultCommands commands({&files, &prompter, nullptr, nullptr, [&opened](const QString& p) { opened << p; }});
     files.plan(dir.filePath(QStringLiteral("r.xml")));
     commands.saveResultAs(text.get());
     QFile file(dir.filePath(QStringLiteral("r.xml")));
