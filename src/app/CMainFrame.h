@@ -7,12 +7,14 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
 #include <functional>
 #include <memory>
 
 class CActionRegistry;
+class CommandHandlers;
 class CDialogFontsColors;
 class CChildFrame;
 class CConnectComboButton;
@@ -48,6 +50,8 @@ public:
     // The live fonts and colours, shown as the third page of the settings dialog.
     void setFontsColors(CDialogFontsColors* scheme) { m_scheme = scheme; }
     CActionRegistry& actions() { return *m_actions; }
+    // Where panes, views and the session register the handlers of their commands.
+    CommandHandlers& commands();
     QAction* action(int id);
     CFrameStatusBar* frameStatusBar() const { return m_statusBar; }
     COutputWnd* outputWnd() const { return m_output; }
@@ -115,8 +119,6 @@ signals:
     void connectRequested(const QString& text);
     // Enter in the content-search box.
     void contentSearchRequested(const QString& text);
-    // A command the frame does not handle itself; its owner acts on it.
-    void commandTriggered(int id);
     // A document window was added (new or opened).
     void documentAdded(CChildFrame* child);
     // Identifier commands of the source views, for the panes that act on them.
@@ -160,6 +162,7 @@ private:
     std::unique_ptr<CToolBarLayout> m_standardLayout;
     std::unique_ptr<CToolBarLayout> m_searchLayout;
     QHash<int, QDockWidget*> m_panes;
+    mutable QPointer<CConnectComboButton> m_connectBox; // the latest box made
     QTimer m_timer;
     DocumentFactory m_documentFactory;
     CaretSource m_caretSource;

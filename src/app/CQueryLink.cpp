@@ -4,6 +4,7 @@
 #include "app/CMainFrame.h"
 #include "app/CReplyPresenter.h"
 #include "app/CommandIds.h"
+#include "core/commands/CommandHandlers.h"
 #include "connect/AuthPlugins.h"
 #include "connect/CQHelper.h"
 #include "connect/ConnectionController.h"
@@ -35,33 +36,29 @@ CQueryLink::CQueryLink(CMainFrame& frame, SettingsStore& store, Prompter& prompt
     m_presenter = new CReplyPresenter(frame);
 
     connect(&frame, &CMainFrame::connectRequested, m_controller, [this](const QString& text) { m_controller->connectTo(text); });
-    connect(&frame, &CMainFrame::commandTriggered, this, [this](int id) {
-        if (id == cmd::Connected) {
-            if (m_session->isOpen())
-                m_controller->disconnectServer();
-            else if (!m_frame.connectBoxText().isEmpty())
-                m_controller->connectTo(m_frame.connectBoxText());
-            m_frame.action(cmd::Connected)->setChecked(m_session->isOpen());
-        } else if (id == cmd::ConnectPrevious) {
-            m_controller->connectPrevious();
-        } else if (id == cmd::ConnectNext) {
-            m_controller->connectNext();
-        } else if (id == cmd::Tls) {
-            m_controller->toggleTls();
-            m_frame.updateToggleActions();
-        }
-    });
+    using Scope = CommandHandlers::Scope;
+    CommandHandlers& handlers = frame.commands();
+    handlers.addHandler(cmd::Connected, this, Scope::Window, [this] {
+        if (m_session->isOpen())
+            m_controller->disconnectServer();
+        else
+            m_controller->connectTo(m_frame.connectBoxText());
+    }, [this] { return m_session->isOpen() || !m_frame.connectBoxText().isEmpty(); },
+       [this] { return m_session->isOpen(); });
+    handlers.addHandler(cmd::ConnectPrevious, this, Scope::Window, [this] { m_controller->connectPrevious(); },
+                        [this] { return !m_controller->backHistory().isEmpty(); });
+    handlers.addHandler(cmd::ConnectNext, this, Scope::Window, [this] { m_controller->connectNext(); },
+                        [this] { return !m_controller->forwardHistory().isEmpty(); });
+    handlers.addHandler(cmd::Tls, this, Scope::Window, [this] {
+        m_controller->toggleTls();
+        m_frame.updateToggleActions();
+    }, {}, [this] { return bool(m_frame.qSettings().EnableTLS); });
     connect(m_controller, &ConnectionController::serverChanged, this, [this](const QString& server) {
         m_frame.setServer(server, QString());
-        m_frame.action(cmd::Connected)->setChecked(!server.isEmpty());
         m_frame.action(cmd::Connected)->setText(server.isEmpty() ? QStringLiteral("Connect") : QStringLiteral("Disconnect"));
+        m_frame.commands().updateCommands();
     });
-    auto updateHistoryCommands = [this] {
-        m_frame.action(cmd::ConnectPrevious)->setEnabled(!m_controller->backHistory().isEmpty());
-        m_frame.action(cmd::ConnectNext)->setEnabled(!m_controller->forwardHistory().isEmpty());
-    };
-    connect(m_controller, &ConnectionController::historiesChanged, this, updateHistoryCommands);
-    updateHistoryCommands();
+    connect(m_controller, &ConnectionController::historiesChanged, &frame, [&frame] { frame.commands().updateCommands(); });
     m_frame.action(cmd::Connected)->setText(QStringLiteral("Connect"));
     connect(m_controller, &ConnectionController::openUrlRequested, this,
             [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); });

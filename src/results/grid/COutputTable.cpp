@@ -1,5 +1,8 @@
 #include "results/grid/COutputTable.h"
 
+#include "core/commands/CommandHandlers.h"
+#include "core/commands/CommandIds.h"
+
 #include "results/grid/GridRowWindow.h"
 
 #include "core/settings/CDlgQSettings.h"
@@ -269,6 +272,15 @@ void COutputTable::placeOnClipboard(const GridCopy::Forms& forms)
         mime->setHtml(forms.html);
     mime->setText(forms.text);
     QApplication::clipboard()->setMimeData(mime);
+}
+
+void COutputTable::registerCommands(CommandHandlers& handlers)
+{
+    using Scope = CommandHandlers::Scope;
+    handlers.addHandler(cmd::EditCopy, this, Scope::Focus, [this] { copyRows(false); },
+                        [this] { return firstSelectedRow() >= 0; });
+    handlers.addHandler(cmd::EditSelectAll, this, Scope::Focus, [this] { selectAll(); },
+                        [this] { return m_renderer->rowCount() > 0; });
 }
 
 void COutputTable::copyRows(bool invertHeaders)
