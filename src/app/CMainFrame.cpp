@@ -181,7 +181,7 @@ void CMainFrame::createMenus()
           cmd::EditSelectAll, 0, cmd::EditFind, cmd::EditFindNext, cmd::EditReplace, cmd::GoToLine,
           cmd::GoToMatchingBracket, cmd::AutoComplete});
     fill(bar->addMenu(QStringLiteral("&Q")),
-         {cmd::ExecuteLine, cmd::ExecuteSelection, cmd::QuickWatch, 0, cmd::ConnectToServer, cmd::Settings,
+         {cmd::ExecuteLine, cmd::ExecuteSelection, cmd::Stop, cmd::QuickWatch, 0, cmd::ConnectToServer, cmd::Settings,
           cmd::Connected, cmd::Tls, cmd::Async, cmd::ConnectPrevious, cmd::ConnectNext, 0, cmd::TestSubscription,
           cmd::Debugger, cmd::VariablesInventory, cmd::FunctionsInventory, cmd::RemoteFilesInventory,
           cmd::ResultsStash});
@@ -236,7 +236,7 @@ void CMainFrame::createToolBars()
         QStringLiteral("Standard"),
         QList<int>{cmd::FileNew, cmd::FileOpen, cmd::FileSave, sep, cmd::EditCut, cmd::EditCopy, cmd::EditPaste, sep,
                    cmd::EditUndo, cmd::EditRedo, sep, cmd::FilePrint, sep, cmd::ConnectPrevious, cmd::ConnectNext,
-                   cmd::ConnectToServer, cmd::Connected, cmd::Tls, sep, cmd::ExecuteLine, cmd::ExecuteSelection, sep,
+                   cmd::ConnectToServer, cmd::Connected, cmd::Tls, sep, cmd::ExecuteLine, cmd::ExecuteSelection, cmd::Stop, sep,
                    cmd::TestSubscription, sep, cmd::ChartGrid, cmd::ExportToExcel, sep, cmd::LineWrapping,
                    cmd::SyntaxHighlight, sep, cmd::Settings, cmd::AppAbout});
     m_searchLayout = std::make_unique<CToolBarLayout>(
@@ -270,6 +270,7 @@ QWidget* CMainFrame::makeToolBarBox(int id, QToolBar* bar)
         auto* box = new CConnectComboButton(bar);
         m_connectBox = box;
         connect(box, &CConnectComboButton::connectRequested, this, &CMainFrame::connectRequested);
+        connect(box, &CConnectComboButton::cancelRequested, this, &CMainFrame::connectCancelRequested);
         m_connectBoxSync = true;
         return box;
     }
@@ -279,7 +280,8 @@ QWidget* CMainFrame::makeToolBarBox(int id, QToolBar* bar)
         search->setEditable(true);
         search->setFixedWidth(300);
         search->lineEdit()->setPlaceholderText(QStringLiteral("Enter substring to search codebase for..."));
-        search->setEnabled(false);
+        m_searchBox = search;
+        updateSearchBox();
         connect(search->lineEdit(), &QLineEdit::returnPressed, this,
                 [this, search] { emit contentSearchRequested(search->currentText()); });
         return search;
@@ -395,9 +397,20 @@ CConnectComboButton* CMainFrame::connectBox() const
 
 void CMainFrame::setServer(const QString& serverText, const QString& serverTitle)
 {
+    const bool changed = serverText != m_serverText || serverTitle != m_serverTitle;
     m_serverText = serverText;
     m_serverTitle = serverTitle;
+    if (!changed)
+        return;
+    if (m_syncBoxWithNextServer && !serverText.isEmpty()) {
+        m_syncBoxWithNextServer = false;
+        m_connectBoxSync = true;
+    }
+    // The box and the title show a new connection at once; the timer keeps them in step too.
+    updateServerState(false);
 }
+
+void CMainFrame::syncConnectBoxWithNextServer() { m_syncBoxWithNextServer = true; }
 
 CChildFrame* CMainFrame::newDocument()
 {
@@ -499,8 +512,8 @@ void CMainFrame::onTimer()
 {
     m_actions->updateCommands();
 
-    // Busy animation while a query runs.
-    if (m_runningQuery.isEmpty()) {
+    // Busy animation while a query runs or a connect is made.
+    if (m_runningQuery.isEmpty() && !m_connecting) {
         if (m_statusBar->isBusy())
             m_statusBar->stopBusy();
     } else if (!m_statusBar->isBusy()) {
@@ -518,6 +531,25 @@ void CMainFrame::onTimer()
         m_statusBar->setPaneText(CFrameStatusBar::Position, QString());
     }
 
+    updateSearchBox();
+    updateServerState(true);
+}
+
+void CMainFrame::updateSearchBox()
+{
+    if (!m_searchBox)
+        return;
+    const bool allowed = m_contentSearchAllowed && m_contentSearchAllowed();
+    if (m_searchBox->isEnabled() == allowed && m_searchBox->focusPolicy() == (allowed ? Qt::StrongFocus : Qt::NoFocus))
+        return;
+    // A disabled box takes no focus, so typing stays where it was.
+    m_searchBox->setEnabled(allowed);
+    m_searchBox->setFocusPolicy(allowed ? Qt::StrongFocus : Qt::NoFocus);
+    m_searchBox->lineEdit()->setFocusPolicy(allowed ? Qt::StrongFocus : Qt::NoFocus);
+}
+
+void CMainFrame::updateServerState(bool tick)
+{
     // Quick-connect box.
     CConnectComboButton* box = connectBox();
     if (box) {
@@ -525,7 +557,8 @@ void CMainFrame::onTimer()
             box->setEditText(m_serverText);
         box->updateState(m_serverText, m_serverTitle);
     }
-    m_connectBoxSync = box == nullptr;
+    if (tick || (box && !m_serverText.isEmpty()))
+        m_connectBoxSync = box == nullptr;
 
     // Window title, only when the server changed.
     if (m_serverText != m_lastTitleSource) {

@@ -26,7 +26,7 @@ class CToolBarLayout;
 class CTovoApp;
 class Prompter;
 class QAction;
-class QComboBox;
+#include <QComboBox>
 class QDockWidget;
 class QMenu;
 class QToolBar;
@@ -63,13 +63,27 @@ public:
     void showOutputPane();
     QToolBar* standardToolBar() const { return m_standard; }
     QToolBar* searchToolBar() const { return m_search; }
+    // The content-search box is enabled while this says so (the file view's
+    // codebase is loaded); disabled without it.
+    void setContentSearchAllowed(std::function<bool()> allowed)
+    {
+        m_contentSearchAllowed = std::move(allowed);
+        updateSearchBox();
+    }
+    QComboBox* contentSearchBox() const { return m_searchBox; }
 
     // Connection state, written by the session and read by the timer.
     void setServer(const QString& serverText, const QString& serverTitle);
     QString serverText() const { return m_serverText; }
     QString serverTitle() const { return m_serverTitle; }
+    // The next connection made shows in the quick-connect box in place of
+    // what it holds (Connect to previous/next choose a server themselves).
+    void syncConnectBoxWithNextServer();
     // The running query text; empty while no query runs.
     void setRunningQuery(const QString& query) { m_runningQuery = query; }
+    // A connect is in progress (busy animation as for a query).
+    void setConnecting(bool connecting) { m_connecting = connecting; }
+    bool isConnecting() const { return m_connecting; }
     QString runningQuery() const { return m_runningQuery; }
 
     void setDocumentFactory(DocumentFactory factory) { m_documentFactory = std::move(factory); }
@@ -117,6 +131,8 @@ signals:
     void settingsChanged(bool serversViewChanged, bool outputChanged, bool typingDelayChanged);
     // The quick-connect box asked for a connection.
     void connectRequested(const QString& text);
+    // Esc in the quick-connect box.
+    void connectCancelRequested();
     // Enter in the content-search box.
     void contentSearchRequested(const QString& text);
     // A document window was added (new or opened).
@@ -144,6 +160,10 @@ private:
     QDockWidget* addPane(int id, const QString& title, QWidget* content, Qt::DockWidgetArea area);
     void updateDocumentCommands();
     void updateCaption();
+    // The quick-connect box and the window title after the server text;
+    // tick: from the timer, which ends the box's step-with-server mode.
+    void updateServerState(bool tick);
+    void updateSearchBox();
     void openHomeFolder();
 
     CTovoApp& m_app;
@@ -163,6 +183,8 @@ private:
     std::unique_ptr<CToolBarLayout> m_searchLayout;
     QHash<int, QDockWidget*> m_panes;
     mutable QPointer<CConnectComboButton> m_connectBox; // the latest box made
+    QPointer<QComboBox> m_searchBox;
+    std::function<bool()> m_contentSearchAllowed;
     QTimer m_timer;
     DocumentFactory m_documentFactory;
     CaretSource m_caretSource;
@@ -179,7 +201,9 @@ private:
     QString m_lastTitleSource;
     QString m_frameTitle = QStringLiteral("Tovo");
     QString m_runningQuery;
+    bool m_connecting = false;
     bool m_connectBoxSync = true;
+    bool m_syncBoxWithNextServer = false;
     int m_look = 210;
     int m_untitled = 0;
     bool m_stateStored = false;

@@ -11,8 +11,10 @@
 #include "editor/CTovoView.h"
 #include "editor/CViewPrinter.h"
 #include "query/QueryLog.h"
+#include "query/QueryRunner.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 
 CSourceViews::CSourceViews(CMainFrame& frame, CQueryLink& link, const HomeFolder& home, Prompter& prompter,
                            QObject* parent)
@@ -51,15 +53,21 @@ void CSourceViews::attach(CChildFrame* child)
     view->registerCommands(m_frame.commands());
     connect(view, &CTovoView::queryRequested, this,
             [this, view](const QString& query, bool asIs) { run(view, query, asIs); });
+    view->installEventFilter(this);
     if (m_critical)
         applyCritical(view);
 }
 
 void CSourceViews::run(CTovoView* view, const QString& query, bool asIs)
 {
-    if (query.isEmpty() || !m_link.session().isOpen())
+    if (query.isEmpty())
         return;
-    if (m_frame.editorSettings().LogQueries)
+    // Logged when it will run: on the session, after the connect in progress
+    // or after connecting again to a lost server.
+    const ConnectionController& controller = m_link.controller();
+    const bool runs = m_link.session().isOpen() || controller.isConnecting() || !controller.lostServer().isEmpty()
+        || m_link.runner().isRunning();
+    if (runs && m_frame.editorSettings().LogQueries)
         m_log->log(m_link.controller().serverText(), view->document().title(), query);
     m_link.run(query, asIs);
 }
@@ -84,11 +92,10 @@ void CSourceViews::registerCommands(std::shared_ptr<CViewPrinter> printer)
     };
     // Shift held with the key or the click: the query runs as is.
     const auto shift = [] { return bool(QGuiApplication::keyboardModifiers() & Qt::ShiftModifier); };
-    const auto canExecute = [this] { return activeView() && m_link.session().isOpen(); };
     handlers.addHandler(cmd::ExecuteLine, this, Scope::Window, onView([shift](CTovoView& v) { v.executeLine(shift()); }),
-                        canExecute);
+                        hasView);
     handlers.addHandler(cmd::ExecuteSelection, this, Scope::Window,
-                        onView([shift](CTovoView& v) { v.executeSelection(shift()); }), canExecute);
+                        onView([shift](CTovoView& v) { v.executeSelection(shift()); }), hasView);
     handlers.addHandler(cmd::GoToLine, this, Scope::Window, onView([](CTovoView& v) { v.goToLineDialog(); }), hasView);
     handlers.addHandler(cmd::GoToMatchingBracket, this, Scope::Window,
                         onView([](CTovoView& v) { v.goToMatchingBracket(); }), hasView);
@@ -109,6 +116,22 @@ void CSourceViews::registerCommands(std::shared_ptr<CViewPrinter> printer)
         printer->printPreview(v, m_frame.activeDocument()->title(), &m_frame);
     }), hasView);
     handlers.addHandler(cmd::FilePrintSetup, this, Scope::Window, [this, printer] { printer->pageSetup(&m_frame); });
+}
+
+bool CSourceViews::eventFilter(QObject* watched, QEvent* event)
+{
+    // Esc in a source view stops the running query (or connect), unless the
+    // view has its auto-complete list open.
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* view = qobject_cast<CTovoView*>(watched);
+        if (view && key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && !view->isListActive()
+            && m_link.runner().canStop()) {
+            m_link.runner().stop();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void CSourceViews::activated(CChildFrame* child)

@@ -32,6 +32,9 @@ public:
     // Execute Line / Execute Selection of a view: nothing without a session.
     void run(CTovoView* view, const QString& query, bool asIs);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     CTovoView* activeView() const;
     // A view becoming active takes the current server, or with SwitchConnections

@@ -139,7 +139,10 @@ void TestCommands::deadCommandsAreDisabled()
         QVERIFY2(!frame()->action(id)->isEnabled(), qPrintable(frame()->action(id)->text()));
         QVERIFY(!registry().run(id));
     }
-    // Without a session nothing can be executed, so Execute Line and » are disabled.
+    // Execute Line and » need a source view (without a session they say so).
+    QVERIFY(frame()->action(cmd::ExecuteSelection)->isEnabled());
+    frame()->closeDocument(frame()->activeDocument());
+    QVERIFY(!frame()->activeDocument());
     QVERIFY(!frame()->action(cmd::ExecuteLine)->isEnabled());
     QVERIFY(!frame()->action(cmd::ExecuteSelection)->isEnabled());
 }
