@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace kdb {
@@ -69,7 +70,12 @@ void BlockPool::give(void* block, int sizeClass)
         std::free(block);
         return;
     }
-    list.push_back(block);
+    try {
+        list.push_back(block);
+    } catch (const std::bad_alloc&) {
+        std::free(block); // called while freeing values: never throws
+        return;
+    }
     pool.keptBytes += capacity;
 }
 

@@ -5,9 +5,12 @@
 #include "kdb/MessageCodec.h"
 #include "kdb/TlsClientContext.h"
 #include "kdb/TlsProbe.h"
+#include "kdb/kbounds.h"
 #include "kdb/kerror.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <new>
 #include <vector>
 
 namespace kdb {
@@ -17,13 +20,25 @@ namespace {
 // The rest of the message being received, for the streaming decoder.
 class StreamSource : public Deserializer::Source {
 public:
-    explicit StreamSource(Stream& stream) : m_stream(stream) {}
-    bool read(void* data, std::size_t size) override { return m_stream.readExact(data, size) == Stream::Read::Ok; }
+    StreamSource(Stream& stream, Deadline deadline) : m_stream(stream), m_deadline(deadline) {}
+    bool read(void* data, std::size_t size) override
+    {
+        return m_stream.readExact(data, size, m_deadline) == Stream::Read::Ok;
+    }
     std::string error() const override { return m_stream.error(); }
 
 private:
     Stream& m_stream;
+    Deadline m_deadline;
 };
+
+// The error value of a reply the decoder refused.
+K undecoded(const std::string& reason, std::uint64_t announced)
+{
+    if (reason == Deserializer::kOutOfMemory)
+        return localError(tooLargeText(announced).c_str());
+    return localError((std::string(kUndecodedPrefix) + reason).c_str());
+}
 
 bool isAddress(const std::string& host)
 {
@@ -127,6 +142,7 @@ int Connection::open(const std::string& hostIn, int port, const std::string& cre
     case Stream::Read::Closed:
     case Stream::Read::Failed:
     case Stream::Read::BadHeader:
+    case Stream::Read::TooLarge:
         // A server closes at once (a reset counts too) both on wrong
         // credentials and, when it only accepts TLS, on a plain login.
         if (!tlsContext && !deadline.expired() && tlsOnly(host, port, deadline))
@@ -155,7 +171,7 @@ void Connection::fail(const std::string& why)
         m_stream.shutdown();
 }
 
-Connection::Sent Connection::send(K x, int type)
+Connection::Sent Connection::send(K x, int type, Deadline deadline)
 {
     if (m_broken) {
         setLastError("connection closed");
@@ -168,59 +184,74 @@ Connection::Sent Connection::send(K x, int type)
         return Sent::NotEncoded;
     }
     std::lock_guard lock(m_writeMutex);
-    if (!m_stream.writeAll(bytes.data(), bytes.size())) {
-        fail(m_stream.error());
+    if (!m_stream.writeAll(bytes.data(), bytes.size(), deadline)) {
+        // A message half sent leaves the connection out of step: it is closed.
+        fail(deadline.expired() ? std::string("timeout") : m_stream.error());
         return Sent::Broken;
     }
     return Sent::Ok;
 }
 
-K Connection::receive(int* type)
+K Connection::receive(int* type, Deadline deadline)
 {
     if (m_broken) {
         setLastError("connection closed");
         return nullptr;
     }
+    // Any other exit than a whole message read leaves the stream out of step:
+    // the connection is closed. A timeout reads "timeout", as at connect.
+    auto lose = [&] {
+        fail(deadline.expired() ? std::string("timeout") : m_stream.error());
+        return static_cast<K>(nullptr);
+    };
     MessageHeader header;
     char head[MessageHeader::kSize];
-    if (m_stream.readHeader(m_capability, header, head) != Stream::Read::Ok) {
-        fail(m_stream.error());
-        return nullptr;
-    }
+    if (m_stream.readHeader(m_capability, header, head, deadline) != Stream::Read::Ok)
+        return lose();
     *type = header.type;
-    if (header.compressed) {
-        // A compressed frame is expanded whole.
-        std::vector<char> bytes;
-        if (m_stream.readBody(header, head, bytes) != Stream::Read::Ok) {
-            fail(m_stream.error());
-            return nullptr;
+    try {
+        if (header.compressed) {
+            // A compressed frame is expanded whole.
+            std::vector<char> bytes;
+            const Stream::Read read = m_stream.readBody(header, head, bytes, deadline);
+            if (read == Stream::Read::TooLarge)
+                return localError(tooLargeText(header.length).c_str());
+            if (read != Stream::Read::Ok)
+                return lose();
+            std::string error;
+            K x = MessageCodec::tryDecode(bytes.data(), bytes.size(), error);
+            return x ? x : undecoded(error, header.length);
         }
-        return MessageCodec::decode(bytes.data(), bytes.size());
-    }
-    // A plain message is decoded as it arrives: big vectors are read straight
-    // into their K vectors and the whole message is never held twice.
-    StreamSource source(m_stream);
-    std::string error;
-    bool lost = false;
-    K x = Deserializer::decodeStreamed(source, header, error, lost);
-    if (lost) {
-        fail(error);
+        // A plain message is decoded as it arrives: big vectors are read straight
+        // into their K vectors and the whole message is never held twice.
+        StreamSource source(m_stream, deadline);
+        std::string error;
+        bool lost = false;
+        K x = Deserializer::decodeStreamed(source, header, error, lost);
+        if (lost)
+            return lose();
+        return x ? x : undecoded(error, header.length);
+    } catch (const std::bad_alloc&) {
+        // Memory ran out outside the decoder's own checks: where the message
+        // stopped is unknown, so the connection goes, but the process stays.
+        fail(tooLargeText(header.length));
         return nullptr;
     }
-    return x ? x : krr(error.c_str());
 }
 
 K Connection::sync(K x)
 {
     std::lock_guard lock(m_readMutex);
-    switch (send(x, MsgSync)) {
+    const int timeoutMs = m_queryTimeoutMs.load();
+    const Deadline deadline = timeoutMs > 0 ? Deadline::afterMs(timeoutMs) : Deadline();
+    switch (send(x, MsgSync, deadline)) {
     case Sent::Ok: break;
-    case Sent::NotEncoded: return krr(lastError().c_str());
+    case Sent::NotEncoded: return localError(lastError().c_str());
     case Sent::Broken: return nullptr;
     }
     for (;;) {
         int type = MsgAsync;
-        K reply = receive(&type);
+        K reply = receive(&type, deadline);
         if (!reply || type == MsgResponse)
             return reply;
         r0(reply);
@@ -229,9 +260,9 @@ K Connection::sync(K x)
 
 K Connection::async(K x)
 {
-    switch (send(x, MsgAsync)) {
+    switch (send(x, MsgAsync, Deadline())) {
     case Sent::Ok: return ka(KUNARY); // the generic null (::)
-    case Sent::NotEncoded: return krr(lastError().c_str());
+    case Sent::NotEncoded: return localError(lastError().c_str());
     case Sent::Broken: break;
     }
     return nullptr;
@@ -241,7 +272,7 @@ K Connection::next()
 {
     std::lock_guard lock(m_readMutex);
     int type = MsgAsync;
-    return receive(&type);
+    return receive(&type, Deadline());
 }
 
 void Connection::shutdown()

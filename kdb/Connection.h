@@ -34,6 +34,8 @@ public:
     // types that arrive meanwhile are dropped. Null when the connection is
     // gone; an error value when x cannot be sent (the connection stays usable).
     K sync(K x);
+    // Bounds each later sync() as a whole, sending and receiving (0: no limit).
+    void setQueryTimeout(int ms) { m_queryTimeoutMs = ms; }
     // Sends x as an async message: a generic null when sent, an error value
     // when x cannot be sent, null when the connection is gone.
     K async(K x);
@@ -45,14 +47,15 @@ public:
 
 private:
     enum class Sent { Ok, NotEncoded, Broken };
-    Sent send(K x, int type);
-    K receive(int* type);
+    Sent send(K x, int type, Deadline deadline);
+    K receive(int* type, Deadline deadline);
     void fail(const std::string& why);
 
     Stream m_stream;
     int m_capability;
     bool m_loopback;
     std::atomic<bool> m_broken {false};
+    std::atomic<int> m_queryTimeoutMs {0};
     std::mutex m_readMutex;
     std::mutex m_writeMutex;
 };

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace kdb {
@@ -67,7 +68,7 @@ public:
             return truncated();
         const int t = static_cast<signed char>(*m_p++);
         if (t < 0)
-            return atom(t);
+            return atom(t, depth);
         if (t <= 19 || (t >= 20 && t <= 76))
             return vector(t, depth);
         if (t >= 77 && t <= 97)
@@ -82,8 +83,15 @@ public:
         case KTERNARY: {
             if (!need(1))
                 return truncated();
-            K x = ka(t);
-            x->g = *m_p++;
+            const G code = *m_p++;
+            // Items of a list share one atom per code: a list of generic
+            // nulls costs a pointer an item.
+            if (depth > 0)
+                return sharedAtom(t, code);
+            K x = kaOrNull(t);
+            if (!x)
+                return outOfMemory();
+            x->g = code;
             return x;
         }
         case KPROJECTION:
@@ -121,6 +129,12 @@ private:
         return nullptr;
     }
     K truncated() { return fail("d9: truncated message"); }
+    // Memory ran out: this reason wins over any that follows while unwinding.
+    K outOfMemory()
+    {
+        m_error = Deserializer::kOutOfMemory;
+        return nullptr;
+    }
     K unknownType(int t)
     {
         m_error = "d9: unknown type " + std::to_string(t);
@@ -155,8 +169,14 @@ private:
         const std::size_t kept = available();
         const std::size_t offset = kept ? static_cast<std::size_t>(m_p - m_window.data()) : 0;
         const std::size_t want = std::max(n, kWindow);
-        if (m_window.size() < want)
-            m_window.resize(want);
+        if (m_window.size() < want) {
+            try {
+                m_window.resize(want);
+            } catch (const std::bad_alloc&) {
+                outOfMemory();
+                return false;
+            }
+        }
         if (kept && offset)
             std::memmove(m_window.data(), m_window.data() + offset, kept);
         const std::size_t more = std::min(want - kept, m_sourceLeft);
@@ -202,7 +222,7 @@ private:
             if (zeros) {
                 const int bytes = std::countr_zero(zeros) / 8;
                 const std::uint64_t text = bytes ? word & (~0ull >> (64 - 8 * bytes)) : 0;
-                if (S hit = m_symbols.shortHit(text)) {
+                if (S hit = m_symbols.shortHit(text)) { // never allocates
                     symbol = hit;
                     m_p += bytes + 1;
                     return true;
@@ -218,18 +238,25 @@ private:
         }
         if (length > 0x7fffffff)
             return false;
-        symbol = m_symbols.intern(reinterpret_cast<const char*>(m_p), length, hash);
+        try {
+            symbol = m_symbols.intern(reinterpret_cast<const char*>(m_p), length, hash);
+        } catch (const std::bad_alloc&) {
+            outOfMemory();
+            return false;
+        }
         m_p += length + 1;
         return true;
     }
 
-    K atom(int t)
+    K atom(int t, int depth)
     {
         if (t == KERR || t == -KS) {
             S symbol;
             if (!readSymbol(symbol))
                 return truncated();
-            K x = ka(t);
+            K x = kaOrNull(t);
+            if (!x)
+                return outOfMemory();
             x->s = symbol;
             return x;
         }
@@ -238,7 +265,15 @@ private:
             return unknownType(t);
         if (!need(static_cast<std::size_t>(size)))
             return truncated();
-        K x = ka(t);
+        if (depth > 0 && size == 1) {
+            if (K shared = sharedAtom(t, *m_p)) {
+                ++m_p;
+                return shared;
+            }
+        }
+        K x = kaOrNull(t);
+        if (!x)
+            return outOfMemory();
         if (t == -UU) {
             std::memcpy(kG(x), m_p, 16); // guids travel in text order in either byte order
         } else {
@@ -284,7 +319,7 @@ private:
         // already here: a length the system cannot hold is an error, not an abort.
         K x = ktnOrNull(t, n, false);
         if (!x)
-            return fail("d9: out of memory");
+            return outOfMemory();
         x->u = static_cast<C>(attribute);
         if (t == KS) {
             S* out = kS(x);
@@ -315,7 +350,7 @@ private:
             return m_error.empty() ? truncated() : nullptr;
         K x = ktnOrNull(t, n, true);
         if (!x)
-            return fail("d9: out of memory");
+            return outOfMemory();
         x->u = static_cast<C>(attribute);
         return fill(x, n, depth);
     }
@@ -335,7 +370,9 @@ private:
 
     K dictionary(int t, int depth)
     {
-        K x = ktn(t, 2);
+        K x = ktnOrNull(t, 2, true);
+        if (!x)
+            return outOfMemory();
         if (!fill(x, 2, depth))
             return nullptr;
         const J keys = countOf(kK(x)[0]);
@@ -391,7 +428,12 @@ private:
             r0(dict);
             return fail("d9: table columns are not a symbol list and lists of one length");
         }
-        K x = xT(dict);
+        K x = kaOrNull(XT);
+        if (!x) {
+            r0(dict);
+            return outOfMemory();
+        }
+        x->k = dict;
         x->u = static_cast<C>(attribute);
         return x;
     }
@@ -401,9 +443,13 @@ private:
         S name;
         if (!readSymbol(name))
             return truncated();
-        K ns = ka(-KS);
+        K ns = kaOrNull(-KS);
+        K x = ns ? ktnOrNull(KLAMBDA, 2, true) : nullptr;
+        if (!x) {
+            r0(ns);
+            return outOfMemory();
+        }
         ns->s = name;
-        K x = ktn(KLAMBDA, 2);
         kK(x)[0] = ns;
         K source = value(depth + 1);
         if (!source) {
@@ -429,7 +475,7 @@ private:
             return fail("d9: count larger than the message");
         K x = ktnOrNull(t, n, true);
         if (!x)
-            return fail("d9: out of memory");
+            return outOfMemory();
         return fill(x, n, depth);
     }
 
@@ -438,7 +484,11 @@ private:
         K inner = value(depth + 1);
         if (!inner)
             return nullptr;
-        K x = ka(t);
+        K x = kaOrNull(t);
+        if (!x) {
+            r0(inner);
+            return outOfMemory();
+        }
         x->k = inner;
         return x;
     }
@@ -526,7 +576,7 @@ K Deserializer::decodeMessage(const char* data, std::size_t length, std::string&
         const int sizeClass = pooled ? BlockPool::classOf(size) : 0;
         char* plain = static_cast<char*>(pooled ? BlockPool::take(sizeClass, false) : std::malloc(size));
         if (!plain) {
-            error = "d9: out of memory";
+            error = kOutOfMemory;
             return nullptr;
         }
         K x = Compression::expand(data, length, plain, size, error)

@@ -14,6 +14,10 @@ namespace kdb {
 class Deserializer {
 public:
     static constexpr int kMaxDepth = 512;
+    // The error of a message whose value does not fit in the memory available;
+    // whatever was built of it has been freed. Short enough to be stored
+    // without allocating, as memory has just run out.
+    static constexpr const char* kOutOfMemory = "d9: wsfull";
 
     // Decodes exactly one whole message (8-byte header included, either byte
     // order, compressed or not). Returns the value, or null with a reason in

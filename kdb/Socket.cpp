@@ -245,14 +245,17 @@ Socket Socket::accept(Deadline deadline)
     return accepted;
 }
 
-long long Socket::send(const void* data, std::size_t size)
+long long Socket::send(const void* data, std::size_t size, bool dontWait)
 {
     for (;;) {
 #ifdef _WIN32
+        // Winsock has no per-call flag: a blocking socket waits here, but
+        // only after waitWritable() said there is room.
+        (void)dontWait;
         int chunk = size > 0x40000000 ? 0x40000000 : static_cast<int>(size);
         long long n = ::send(nat(m_fd), static_cast<const char*>(data), chunk, kSendFlags);
 #else
-        long long n = ::send(nat(m_fd), data, size, kSendFlags);
+        long long n = ::send(nat(m_fd), data, size, kSendFlags | (dontWait ? MSG_DONTWAIT : 0));
 #endif
         if (n >= 0)
             return n;
@@ -285,13 +288,21 @@ long long Socket::recv(void* data, std::size_t size)
     }
 }
 
-bool Socket::sendAll(const void* data, std::size_t size)
+bool Socket::sendAll(const void* data, std::size_t size, Deadline deadline)
 {
     const char* p = static_cast<const char*>(data);
+    const bool bounded = !deadline.never();
     while (size > 0) {
-        long long n = send(p, size);
+        if (bounded) {
+            const Wait w = waitWritable(deadline);
+            if (w == Wait::TimedOut)
+                m_error = "timed out";
+            if (w != Wait::Ready)
+                return false;
+        }
+        long long n = send(p, size, bounded);
         if (n == -2) {
-            if (waitWritable(Deadline()) != Wait::Ready)
+            if (!bounded && waitWritable(Deadline()) != Wait::Ready)
                 return false;
             continue;
         }

@@ -76,9 +76,11 @@ public:
     // Blocking I/O; partial transfers and interruptions are retried by the
     // caller through these. send/recv return the bytes moved, 0 for an
     // orderly close (recv), -1 on error.
-    long long send(const void* data, std::size_t size);
+    long long send(const void* data, std::size_t size, bool dontWait = false);
     long long recv(void* data, std::size_t size);
-    bool sendAll(const void* data, std::size_t size);
+    // All bytes, or false; with a deadline, false (error "timed out") once
+    // it passes with bytes still unsent.
+    bool sendAll(const void* data, std::size_t size, Deadline deadline = Deadline());
 
     Wait waitReadable(Deadline deadline);
     Wait waitWritable(Deadline deadline);

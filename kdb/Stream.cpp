@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace kdb {
 
@@ -47,9 +48,13 @@ Stream::Read Stream::readExact(void* data, std::size_t size, Deadline deadline)
     return Read::Ok;
 }
 
-bool Stream::writeAll(const void* data, std::size_t size)
+bool Stream::writeAll(const void* data, std::size_t size, Deadline deadline)
 {
-    bool ok = m_tls ? m_tls->writeAll(data, size) : m_socket->sendAll(data, size);
+    bool ok = m_tls ? m_tls->writeAll(data, size, deadline) : m_socket->sendAll(data, size, deadline);
+    if (!ok && deadline.expired()) {
+        m_error = "timed out";
+        return false;
+    }
     if (!ok)
         m_error = m_socket->error().empty() ? "write failed" : m_socket->error();
     return ok;
@@ -82,17 +87,32 @@ Stream::Read Stream::readBody(const MessageHeader& header, const char (&head)[Me
                               std::vector<char>& bytes, Deadline deadline)
 {
     const std::size_t total = static_cast<std::size_t>(header.length);
-    bytes.clear();
-    bytes.resize(std::min(total, MessageHeader::kSize + kGrowStep));
-    std::memcpy(bytes.data(), head, sizeof head);
     std::size_t have = MessageHeader::kSize;
-    while (have < total) {
-        if (have == bytes.size())
-            bytes.resize(std::min(total, bytes.size() * 2));
-        const Read r = readExact(bytes.data() + have, bytes.size() - have, deadline);
-        if (r != Read::Ok)
-            return r;
-        have = bytes.size();
+    try {
+        bytes.clear();
+        bytes.resize(std::min(total, MessageHeader::kSize + kGrowStep));
+        std::memcpy(bytes.data(), head, sizeof head);
+        while (have < total) {
+            if (have == bytes.size())
+                bytes.resize(std::min(total, bytes.size() * 2));
+            const Read r = readExact(bytes.data() + have, bytes.size() - have, deadline);
+            if (r != Read::Ok)
+                return r;
+            have = bytes.size();
+        }
+    } catch (const std::bad_alloc&) {
+        // Drop the rest of the message so that the next one is read in step.
+        std::vector<char>().swap(bytes);
+        char sink[4096];
+        while (have < total) {
+            const std::size_t n = std::min(sizeof sink, total - have);
+            const Read r = readExact(sink, n, deadline);
+            if (r != Read::Ok)
+                return r;
+            have += n;
+        }
+        m_error = "message too large for the memory available";
+        return Read::TooLarge;
     }
     return Read::Ok;
 }

@@ -13,7 +13,9 @@ namespace kdb {
 
 class Stream {
 public:
-    enum class Read { Ok, Closed, TimedOut, Failed, BadHeader };
+    // TooLarge: the body did not fit in memory; it has been read and dropped,
+    // so the stream stands at the next message.
+    enum class Read { Ok, Closed, TimedOut, Failed, BadHeader, TooLarge };
 
     // The socket lives on the heap: a TLS session refers to it, and the
     // stream itself may move.
@@ -26,7 +28,7 @@ public:
     // Bytes read (> 0), 0 for a closed peer, -1 on error, -2 after the deadline.
     long long readSome(void* data, std::size_t size, Deadline deadline = Deadline());
     Read readExact(void* data, std::size_t size, Deadline deadline = Deadline());
-    bool writeAll(const void* data, std::size_t size);
+    bool writeAll(const void* data, std::size_t size, Deadline deadline = Deadline());
 
     // Reads one message: its header, then the rest, into bytes (header
     // included). The buffer grows only as bytes arrive, so a peer that

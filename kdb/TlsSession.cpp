@@ -239,7 +239,7 @@ long long TlsSession::read(void* data, std::size_t size, Deadline deadline)
     }
 }
 
-bool TlsSession::writeAll(const void* data, std::size_t size)
+bool TlsSession::writeAll(const void* data, std::size_t size, Deadline deadline)
 {
     const char* p = static_cast<const char*>(data);
     while (size > 0) {
@@ -261,9 +261,9 @@ bool TlsSession::writeAll(const void* data, std::size_t size)
         }
         Socket::Wait w = Socket::Wait::Failed;
         if (e == SSL_ERROR_WANT_WRITE)
-            w = m_socket.waitWritable(Deadline());
+            w = m_socket.waitWritable(deadline);
         else if (e == SSL_ERROR_WANT_READ)
-            w = m_socket.waitReadable(Deadline());
+            w = m_socket.waitReadable(deadline);
         if (w != Socket::Wait::Ready)
             return false;
     }

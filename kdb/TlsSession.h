@@ -38,7 +38,7 @@ public:
     // non-blocking from the handshake on.
     // Bytes read (> 0), 0 when the peer closed, -1 on error, -2 when the deadline passed.
     long long read(void* data, std::size_t size, Deadline deadline);
-    bool writeAll(const void* data, std::size_t size);
+    bool writeAll(const void* data, std::size_t size, Deadline deadline = Deadline());
 
     // The text of OpenSSL's error queue (emptied), or fallback when it is empty.
     static std::string takeErrors(const std::string& fallback);

@@ -1,5 +1,6 @@
 // K value construction, reference counting and interned symbols.
 #include "kdb/k.h"
+#include "kdb/kbounds.h"
 #include "kdb/kerror.h"
 #include "kdb/BlockPool.h"
 #include "kdb/WireSizes.h"
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <new>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -20,8 +22,16 @@ namespace {
 
 constexpr std::size_t kHeader = 16;
 
-// m = 1 marks a block of the thread pool, a its size class.
-K allocate(std::size_t payload, bool zeroed = true, bool abortWhenOut = true)
+// m = 1 marks a block of the thread pool, a its size class; m = 2 a shared
+// atom that lives for the whole program (reference counting leaves it alone).
+constexpr signed char kImmortal = 2;
+// u of an error value that this library raised itself (a decoded q error has 0).
+constexpr C kLocalErrorMark = 1;
+
+// Out of memory: null when asked, else std::bad_alloc. The library never ends
+// the process; the calls that take values from peers or files (k, d9, b9)
+// turn the exception into an error value.
+K allocate(std::size_t payload, bool zeroed = true, bool throwWhenOut = true)
 {
     const std::size_t total = kHeader + payload;
     void* p;
@@ -34,9 +44,9 @@ K allocate(std::size_t payload, bool zeroed = true, bool abortWhenOut = true)
         p = zeroed ? std::calloc(1, total) : std::malloc(total);
     }
     if (!p) {
-        if (!abortWhenOut)
+        if (!throwWhenOut)
             return nullptr;
-        std::abort(); // out of memory, as kdb+ itself does ('wsfull)
+        throw std::bad_alloc();
     }
     if (!zeroed)
         std::memset(p, 0, kHeader);
@@ -57,7 +67,7 @@ K reallocate(K x, std::size_t payload)
             return x;
         K grown = static_cast<K>(std::malloc(total));
         if (!grown)
-            std::abort();
+            throw std::bad_alloc(); // x is untouched
         std::memcpy(grown, x, capacity);
         grown->m = 0;
         grown->a = 0;
@@ -66,7 +76,7 @@ K reallocate(K x, std::size_t payload)
     }
     K grown = static_cast<K>(std::realloc(x, total));
     if (!grown)
-        std::abort();
+        throw std::bad_alloc(); // x is untouched
     return grown;
 }
 
@@ -267,6 +277,20 @@ K krr(const char* text)
     return x;
 }
 
+K kdb::localError(const char* text)
+{
+    K x = krr(text);
+    x->u = kLocalErrorMark;
+    return x;
+}
+
+bool kdb::isLocalError(K x) { return x && x->t == KERR && x->u == kLocalErrorMark; }
+
+std::string kdb::tooLargeText(unsigned long long announcedBytes)
+{
+    return "reply too large for the memory available: " + std::to_string(announcedBytes) + " bytes announced";
+}
+
 K orr(const char* text)
 {
     std::string full = std::string(text ? text : "") + ". OS reports: " + std::strerror(errno);
@@ -277,21 +301,21 @@ K ee(K x)
 {
     if (x)
         return x;
-    return krr(kdb::lastError().c_str());
+    return kdb::localError(kdb::lastError().c_str());
 }
 
 K dot(K, K) { return krr("nyi"); }
 
 K r1(K x)
 {
-    if (x)
+    if (x && x->m != kImmortal)
         std::atomic_ref<I>(x->r).fetch_add(1, std::memory_order_relaxed);
     return x;
 }
 
 V r0(K x)
 {
-    if (!x)
+    if (!x || x->m == kImmortal)
         return;
     if (std::atomic_ref<I>(x->r).fetch_sub(1, std::memory_order_acq_rel) > 0)
         return;
@@ -315,6 +339,57 @@ K kdb::ktnUnset(I t, J n)
     x->n = n;
     return x;
 }
+
+K kdb::kaOrNull(I t)
+{
+    K x = allocate(t == -UU ? 16 : 0, true, false);
+    if (!x)
+        return nullptr;
+    x->t = static_cast<signed char>(t);
+    if (t == -UU)
+        x->n = 1;
+    return x;
+}
+
+namespace {
+// One atom for each value of the one-byte kinds that replies repeat most:
+// the generic null and the other primitives, booleans, bytes and chars.
+struct SharedAtoms {
+    static constexpr int kKinds = 6;
+    static constexpr signed char kTypes[kKinds] = {KUNARY, KBINARY, KTERNARY, -KB, -KG, -KC};
+    k0 atoms[kKinds][256];
+
+    SharedAtoms()
+    {
+        std::memset(atoms, 0, sizeof atoms);
+        for (int kind = 0; kind < kKinds; ++kind) {
+            for (int code = 0; code < 256; ++code) {
+                k0& x = atoms[kind][code];
+                x.m = kImmortal;
+                x.t = kTypes[kind];
+                x.g = static_cast<G>(code);
+            }
+        }
+    }
+};
+
+SharedAtoms& sharedAtoms()
+{
+    static SharedAtoms atoms;
+    return atoms;
+}
+} // namespace
+
+K kdb::sharedAtom(I t, G code)
+{
+    for (int kind = 0; kind < SharedAtoms::kKinds; ++kind) {
+        if (SharedAtoms::kTypes[kind] == t)
+            return &sharedAtoms().atoms[kind][code];
+    }
+    return nullptr;
+}
+
+bool kdb::isShared(K x) { return x && x->m == kImmortal; }
 
 K kdb::ktnOrNull(I t, J n, bool zeroed)
 {

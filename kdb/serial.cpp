@@ -2,8 +2,10 @@
 #include "kdb/Deserializer.h"
 #include "kdb/Serializer.h"
 #include "kdb/k.h"
+#include "kdb/kbounds.h"
 
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -23,11 +25,15 @@ K bytesOf(const std::vector<char>& bytes)
 // connection's decision (Compression::worthTrying).
 K b9(I mode, K x)
 {
-    std::vector<char> message;
-    std::string error;
-    if (!kdb::Serializer::serialize(x, 0, message, error, mode))
-        return krr(error.c_str());
-    return bytesOf(message);
+    try {
+        std::vector<char> message;
+        std::string error;
+        if (!kdb::Serializer::serialize(x, 0, message, error, mode))
+            return krr(error.c_str());
+        return bytesOf(message);
+    } catch (const std::bad_alloc&) {
+        return kdb::localError("wsfull");
+    }
 }
 
 K d9(K x)
@@ -37,7 +43,9 @@ K d9(K x)
     std::string error;
     K value = kdb::Deserializer::decodeMessage(reinterpret_cast<const char*>(kG(x)),
                                                static_cast<std::size_t>(x->n), error);
-    return value ? value : krr(error.c_str());
+    if (!value && error == kdb::Deserializer::kOutOfMemory)
+        return kdb::localError(kdb::tooLargeText(static_cast<unsigned long long>(x->n)).c_str());
+    return value ? value : kdb::localError(error.c_str());
 }
 
 I okx(K x)

@@ -18,6 +18,8 @@
 #include "app/FrameTitle.h"
 #include "app/TextControlCommands.h"
 #include "core/Prompter.h"
+#include "core/WindowGeometry.h"
+#include "core/files/SafeFile.h"
 #include "core/settings/KeptSettings.h"
 #include "core/settings/SettingsStore.h"
 #include "results/CImagePane.h"
@@ -34,7 +36,9 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
+#include <QScreen>
 #include <QMenuBar>
 #include <QToolBar>
 #include <QUrl>
@@ -484,9 +488,14 @@ int CMainFrame::reopenDocuments()
 {
     const QStringList stored = QString::fromUtf8(m_app.store().readState(kOpenDocuments)).split(u'\n', Qt::SkipEmptyParts);
     int opened = 0;
-    for (const QString& path : stored)
+    for (const QString& path : stored) {
+        // Only regular files come back: a FIFO put in place of a script
+        // would block the start-up, a device never end.
+        if (QFileInfo::exists(path) && !SafeFile::isRegular(path))
+            continue;
         if (openDocument(path))
             ++opened;
+    }
     return opened;
 }
 
@@ -575,6 +584,25 @@ bool CMainFrame::restorePlacement()
         return false;
     restoreState(m_app.store().readState(kWindowState));
     return true;
+}
+
+void CMainFrame::fitToScreens()
+{
+    // Whatever was stored (another monitor, a corrupt value), the window
+    // opens on a screen of today and no larger than it.
+    if (!isMaximized() && !isFullScreen()) {
+        QList<QRect> screens;
+        for (const QScreen* screen : QGuiApplication::screens())
+            screens.append(screen->availableGeometry());
+        const QRect frame = frameGeometry();
+        const QRect inner = QWidget::geometry();
+        const QMargins border(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+                              frame.bottom() - inner.bottom());
+        const QSize minimum = minimumSizeHint().expandedTo(minimumSize()).grownBy(border);
+        const QRect fitted = WindowGeometry::clamp(frame, screens, minimum).marginsRemoved(border);
+        if (fitted != inner)
+            setGeometry(fitted);
+    }
 }
 
 void CMainFrame::storeState()

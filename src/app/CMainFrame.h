@@ -45,6 +45,7 @@ public:
     CMainFrame(CTovoApp& app, Prompter& prompter);
     ~CMainFrame() override;
 
+    CTovoApp& app() const { return m_app; }
     CDlgQSettings& qSettings() { return m_qSettings; }
     CDlgEditorSettings& editorSettings() { return m_editorSettings; }
     // The live fonts and colours, shown as the third page of the settings dialog.
@@ -95,6 +96,9 @@ public:
     // Reopens the documents open at the last exit; returns how many opened.
     int reopenDocuments();
     CChildFrame* activeDocument() const;
+    // Moves and shrinks the shown window onto the screens of today (a stored
+    // placement may come from another monitor or be corrupt).
+    void fitToScreens();
     // Closes a document window unless the close query refuses.
     bool closeDocument(CChildFrame* child);
     // Asked before a document window closes; false keeps it open.

@@ -36,14 +36,15 @@ CQueryLink::CQueryLink(CMainFrame& frame, SettingsStore& store, Prompter& prompt
     m_controller->setActiveQuery(m_runner);
     m_presenter = new CReplyPresenter(frame);
 
-    connect(&frame, &CMainFrame::connectRequested, m_controller, [this](const QString& text) { m_controller->connectTo(text); });
+    m_quickConnect = [this](const QString& text) { m_controller->connectTo(text); };
+    connect(&frame, &CMainFrame::connectRequested, m_controller, [this](const QString& text) { m_quickConnect(text); });
     using Scope = CommandHandlers::Scope;
     CommandHandlers& handlers = frame.commands();
     handlers.addHandler(cmd::Connected, this, Scope::Window, [this] {
         if (m_session->isOpen())
             m_controller->disconnectServer();
         else
-            m_controller->connectTo(m_frame.connectBoxText());
+            m_quickConnect(m_frame.connectBoxText());
     }, [this] { return m_session->isOpen() || !m_frame.connectBoxText().isEmpty(); },
        [this] { return m_session->isOpen(); });
     handlers.addHandler(cmd::ConnectPrevious, this, Scope::Window, [this] {
@@ -126,7 +127,10 @@ void CQueryLink::registerCommands(CommandHandlers& handlers)
 
 CQueryLink::~CQueryLink()
 {
-    // The runner and controller use the session: they go before it does.
+    // The runner and controller use the session: they go before it does,
+    // silently, since the panes they report to may be gone.
+    m_runner->disconnect();
+    m_controller->disconnect();
     delete m_runner;
     delete m_controller;
 }

@@ -5,6 +5,7 @@
 
 #include <QObject>
 
+#include <functional>
 #include <memory>
 
 class AuthPlugins;
@@ -31,6 +32,9 @@ public:
 
     // Runs a query from a source view (asIs: Shift held).
     void run(const QString& query, bool asIs);
+    // What the quick-connect box and "Connect" while disconnected do with the
+    // box's text (default: connect to it).
+    void setQuickConnect(std::function<void(const QString&)> quickConnect) { m_quickConnect = std::move(quickConnect); }
     // Registers the commands the session owns (Stop).
     void registerCommands(CommandHandlers& handlers);
 
@@ -45,5 +49,6 @@ private:
     ConnectionController* m_controller;
     QueryRunner* m_runner;
     CReplyPresenter* m_presenter;
+    std::function<void(const QString&)> m_quickConnect;
     CommandHandlers* m_handlers = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "app/CFrameStatusBar.h"
 #include "app/CMainFrame.h"
+#include "app/CTovoApp.h"
 #include "core/values/KRender.h"
 #include "results/CImagePane.h"
 #include "results/COutputWnd.h"
@@ -59,14 +60,14 @@ void CReplyPresenter::show(K reply, qint64 elapsedMs, bool& refreshAfter)
 
     switch (detectMedia(reply)) {
     case Media::Picture: {
-        const QString path = writePictureFile(reply);
+        const QString path = writePictureFile(reply, m_frame.app().tempFolder());
         if (!path.isEmpty())
             m_frame.imagePane()->showImageFile(path);
         break;
     }
     case Media::Document:
         if (settings.AutoShellOpenHtmls) {
-            const QString path = writeShellFile(reply);
+            const QString path = writeShellFile(reply, m_frame.app().tempFolder());
             if (!path.isEmpty() && m_hooks.openInShell)
                 m_hooks.openInShell(path);
         }

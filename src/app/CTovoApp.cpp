@@ -1,6 +1,7 @@
 #include "app/CTovoApp.h"
 
 #include "app/CFileDialogChooser.h"
+#include "app/CFrameStatusBar.h"
 #include "app/CMainFrame.h"
 #include "app/CQueryLink.h"
 #include "app/FrameAssembly.h"
@@ -31,7 +32,8 @@ QString CTovoApp::defaultHomeFolder()
     if (QFileInfo(exeDir).isWritable())
         return exeDir;
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    QDir().mkpath(data);
+    QString error;
+    HomeFolder(data).ensureExists(&error);
     return data;
 }
 
@@ -39,6 +41,10 @@ bool CTovoApp::initInstance()
 {
     m_mruLength = m_store->readCustomInt(QString::fromLatin1(kept::MRULength.name), kept::MRULength.def);
     m_home = HomeFolder(m_commandLine.homeDir().isEmpty() ? defaultHomeFolder() : m_commandLine.homeDir());
+    // A missing home folder is made (the user's alone); when it cannot be,
+    // Tovo runs without the files kept there and says so once.
+    QString homeError;
+    const bool homeReady = m_home.ensureExists(&homeError);
 
     const bool upgrade = SettingsUpgrade::needed(*m_store);
     m_mainFrame = std::make_unique<CMainFrame>(*this, m_prompter);
@@ -59,6 +65,10 @@ bool CTovoApp::initInstance()
     if (!m_mainFrame->restorePlacement())
         m_mainFrame->resize(1200, 800);
     m_mainFrame->show();
+    m_mainFrame->fitToScreens();
+    if (!homeReady)
+        m_mainFrame->frameStatusBar()->setPaneText(CFrameStatusBar::Message,
+                                                   HomeFolder::unavailableText(m_home.path(), homeError));
 
     // The server of --server, or else the one connected at the last exit.
     QString server = m_commandLine.server();

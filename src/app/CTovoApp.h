@@ -3,6 +3,7 @@
 
 #include "app/CommandLine.h"
 #include "core/HomeFolder.h"
+#include "core/files/PrivateTempFolder.h"
 #include "core/settings/SettingsStore.h"
 
 #include <QObject>
@@ -30,6 +31,9 @@ public:
     const HomeFolder& home() const { return m_home; }
     QString GetHomeFilePath(const QString& name) const { return m_home.filePath(name); }
     SettingsStore& store() { return *m_store; }
+    // The session's private folder of temporary files (reply documents and
+    // pictures); removed with its files when the application object goes.
+    PrivateTempFolder& tempFolder() { return m_tempFolder; }
     CMainFrame* mainFrame() const { return m_mainFrame.get(); }
     CQueryLink* queryLink() const { return m_link; }
     int mruLength() const { return m_mruLength; }
@@ -46,6 +50,7 @@ private:
     Prompter& m_prompter;
     std::unique_ptr<SettingsStore> m_store;
     HomeFolder m_home;
+    PrivateTempFolder m_tempFolder;
     int m_mruLength = 4;
     std::unique_ptr<FileChooser> m_dialogChooser;
     FileChooser* m_chooser;

@@ -6,6 +6,7 @@
 #include "app/CQueryLink.h"
 #include "app/CSourceViews.h"
 #include "app/CReplyPresenter.h"
+#include "app/CServerLink.h"
 #include "app/CTovoApp.h"
 #include "app/CommandIds.h"
 #include "core/colors/CDialogFontsColors.h"
@@ -41,6 +42,7 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     QObject::connect(&frame, &QObject::destroyed, [scheme] { delete scheme; });
 
     auto* link = new CQueryLink(frame, app.store(), prompter, app.home().path());
+    new CServerLink(app, frame, *link, prompter);
 
     // One find/replace box and one printer serve every source view of the window.
     auto* finder = new CFindReplace(prompter, &frame);

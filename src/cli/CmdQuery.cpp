@@ -9,8 +9,10 @@
 
 #include "kdb/KPtr.h"
 #include "kdb/k.h"
+#include "kdb/kbounds.h"
 #include "kdb/kerror.h"
 
+#include <chrono>
 #include <ostream>
 
 namespace {
@@ -65,6 +67,7 @@ int connectNamed(const std::string& name, const QString& homeDir, bool tls, int 
 
 int run(const std::vector<std::string>& args, CliIo& io)
 {
+    const auto started = std::chrono::steady_clock::now();
     bool tls = false;
     int timeoutMs = 10000;
     bool timeoutGiven = false;
@@ -112,10 +115,28 @@ int run(const std::vector<std::string>& args, CliIo& io)
         }
         return 1;
     }
+    // --timeout bounds the whole command: what the connect left of it bounds the query.
+    if (timeoutGiven && timeoutMs > 0) {
+        const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+        const long long left = timeoutMs - static_cast<long long>(spent.count());
+        if (left <= 0) {
+            kclose(handle);
+            io.err << "tovo-cli: " << where << ": timed out\n";
+            return 1;
+        }
+        kdb::setQueryTimeout(handle, static_cast<I>(left));
+    }
     KPtr reply(k(handle, plain[1].c_str(), static_cast<K>(nullptr)));
     kclose(handle);
     if (!reply) {
-        io.err << "tovo-cli: " << where << ": connection lost: " << kdb::lastError() << "\n";
+        if (kdb::lastError() == "timeout")
+            io.err << "tovo-cli: " << where << ": timed out\n";
+        else
+            io.err << "tovo-cli: " << where << ": connection lost: " << kdb::lastError() << "\n";
+        return 1;
+    }
+    if (kdb::isLocalError(reply.get())) {
+        io.err << "tovo-cli: " << where << ": " << reply->s << "\n";
         return 1;
     }
     if (reply->t == KERR) {

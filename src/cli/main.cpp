@@ -1,7 +1,9 @@
 // tovo-cli: command-line access to Tovo's kdb+ library (queries, message dumps).
 #include "CliCommands.h"
+#include "TerminalText.h"
 
 #include <iostream>
+#include <memory>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -15,6 +17,12 @@ int main(int argc, char** argv)
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
+    // Text from servers and files must not drive the user's terminal.
+    std::unique_ptr<TerminalText::Filter> outFilter, errFilter;
+    if (TerminalText::isTerminal(stdout))
+        outFilter = std::make_unique<TerminalText::Filter>(std::cout);
+    if (TerminalText::isTerminal(stderr))
+        errFilter = std::make_unique<TerminalText::Filter>(std::cerr);
     std::vector<std::string> args(argv + 1, argv + argc);
     CliIo io {std::cin, std::cout, std::cerr};
     if (args.empty() || args.front() == "--help" || args.front() == "-h") {

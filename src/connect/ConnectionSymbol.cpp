@@ -65,3 +65,13 @@ ConnectionTarget ConnectionSymbol::parse(const QString& symbol)
         target.credentials = symbol.mid(portEnd + 1);
     return target;
 }
+
+QString ConnectionSymbol::masked(const QString& symbol)
+{
+    const QString credentials = parse(symbol).credentials;
+    const qsizetype colon = credentials.indexOf(u':');
+    if (colon < 0 || colon + 1 >= credentials.size())
+        return symbol;
+    const qsizetype password = credentials.size() - colon - 1;
+    return symbol.left(symbol.size() - password) + QStringLiteral("***");
+}

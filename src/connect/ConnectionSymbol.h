@@ -20,4 +20,7 @@ public:
     // become "`:host:port". An empty text stays empty.
     static QString normalise(const QString& text);
     static ConnectionTarget parse(const QString& symbol);
+    // The symbol with its password, if any, shown as "***": for trees,
+    // tooltips and titles.
+    static QString masked(const QString& symbol);
 };

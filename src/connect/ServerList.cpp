@@ -1,7 +1,7 @@
 #include "connect/ServerList.h"
 
-#include "connect/FileReplace.h"
 #include "core/Prompter.h"
+#include "core/files/SafeFile.h"
 
 #include <QFile>
 
@@ -76,12 +76,17 @@ std::optional<ServerEntry> ServerList::parseLine(const QByteArray& line, int num
 
 bool ServerList::readAll(QByteArray* bytes)
 {
+    // It holds passwords: a new file is the user's alone. Only a regular file
+    // of a sane size is read (a FIFO would block, a device never end).
+    if (!SafeFile::ensure(m_path, SafeFile::Access::Private, &m_error)
+        || !SafeFile::read(m_path, kMaxFileBytes, bytes, &m_error))
+        return false;
     QFile file(m_path);
     if (!file.open(QIODevice::ReadWrite)) {
         m_error = file.errorString();
+        bytes->clear();
         return false;
     }
-    *bytes = file.readAll();
     return true;
 }
 
@@ -135,33 +140,20 @@ bool ServerList::rewrite(const std::function<std::optional<QByteArray>(int, cons
             out += "\r\n";
         }
     }
-    if (!FileReplace::write(m_path, m_path + QStringLiteral("~tmp"), out, &m_error))
-        return false;
-    return true;
+    return SafeFile::replace(m_path, out, SafeFile::Access::Private, &m_error);
 }
 
 bool ServerList::append(const QByteArray& line)
 {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadWrite)) {
-        m_error = file.errorString();
+    // Written whole like every other change: an append in place that fails
+    // half way would leave a broken last line.
+    QByteArray bytes;
+    if (!readAll(&bytes))
         return false;
-    }
-    QByteArray out;
-    const qint64 size = file.size();
-    if (size > 0) {
-        file.seek(qMax<qint64>(0, size - 2));
-        const QByteArray tail = file.read(2);
-        if (!tail.endsWith('\n'))
-            out += "\r\n";
-    }
-    out += line;
-    file.seek(size);
-    if (file.write(out) != out.size() || !file.flush()) {
-        m_error = file.errorString();
-        return false;
-    }
-    return true;
+    if (!bytes.isEmpty() && !bytes.right(2).endsWith('\n'))
+        bytes += "\r\n";
+    bytes += line;
+    return SafeFile::replace(m_path, bytes, SafeFile::Access::Private, &m_error);
 }
 
 ServerList::Result ServerList::removeLines(const QString& namePath, int line, QList<int>* removed)
@@ -233,22 +225,15 @@ bool ServerList::saveTo(const QString& target)
     QByteArray bytes;
     if (!readAll(&bytes))
         return false;
-    return FileReplace::write(target, QString(), bytes, &m_error);
+    return SafeFile::replace(target, bytes, SafeFile::Access::Private, &m_error);
 }
 
 bool ServerList::loadFrom(const QString& source)
 {
-    QFile file(source);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_error = file.errorString();
+    QByteArray bytes;
+    if (!SafeFile::read(source, kMaxFileBytes, &bytes, &m_error))
         return false;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        m_error = file.errorString();
-        return false;
-    }
-    const bool ok = FileReplace::write(m_path, m_path + QStringLiteral("~tmp"), bytes, &m_error);
+    const bool ok = SafeFile::replace(m_path, bytes, SafeFile::Access::Private, &m_error);
     load();
     return ok;
 }

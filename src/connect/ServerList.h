@@ -31,6 +31,9 @@ class ServerList : public QObject {
 public:
     enum class Result { Done, Cancelled, Failed };
 
+    // Larger server lists are refused rather than read.
+    static constexpr qint64 kMaxFileBytes = qint64(16) << 20;
+
     ServerList(QString filePath, Prompter& prompter, QObject* parent = nullptr);
 
     QString filePath() const { return m_path; }
@@ -72,8 +75,9 @@ signals:
     void reloaded();
 
 private:
-    // Writes the file through "<path>~tmp" and a rename. For each line the
-    // callback gives the bytes to write, or nothing to leave it out.
+    // Writes the file whole through a temporary file and a rename (a link is
+    // followed, the file's permissions kept). For each line the callback gives
+    // the bytes to write, or nothing to leave it out.
     bool rewrite(const std::function<std::optional<QByteArray>(int number, const QByteArray& line)>& edit);
     bool append(const QByteArray& line);
     bool readAll(QByteArray* bytes);

@@ -1,6 +1,10 @@
 #include "connect/ServerTreeModel.h"
 
+#include "connect/ConnectionSymbol.h"
+#include "connect/ServerFilter.h"
 #include "connect/ServerList.h"
+
+#include <QMimeData>
 
 struct ServerTreeModel::Node {
     Kind kind = Root;
@@ -49,14 +53,20 @@ void ServerTreeModel::setShowServersAs(int mode)
     rebuild();
 }
 
+void ServerTreeModel::setFilter(const QString& filter, const QString& currentServer)
+{
+    m_filter = filter;
+    m_currentServer = currentServer;
+}
+
 QString ServerTreeModel::serverText(const ServerEntry& entry, int showAs)
 {
     if (!entry.hasNamePath)
-        return entry.symbol;
+        return ConnectionSymbol::masked(entry.symbol);
     const QString name = entry.name();
     if (showAs == 0)
         return name;
-    QString shown = entry.symbol;
+    QString shown = ConnectionSymbol::masked(entry.symbol);
     if (showAs == 2) {
         qsizetype colon = -1;
         for (int i = 0; i < 3; ++i) {
@@ -77,6 +87,8 @@ void ServerTreeModel::rebuild()
     m_root->text = QStringLiteral("KDB+ Servers");
     if (m_list) {
         for (const ServerEntry& entry : m_list->entries()) {
+            if (!ServerFilter::admits(m_filter, entry, m_currentServer))
+                continue;
             Node* at = m_root.get();
             if (entry.hasNamePath) {
                 const QStringList parts = entry.components();
@@ -100,6 +112,26 @@ void ServerTreeModel::rebuild()
     endResetModel();
 }
 
+void ServerTreeModel::setMarkedLines(const QList<int>& lines)
+{
+    const QSet<int> marked(lines.cbegin(), lines.cend());
+    if (marked == m_marked)
+        return;
+    const QSet<int> changed = (marked - m_marked) + (m_marked - marked);
+    m_marked = marked;
+    std::vector<const Node*> stack{m_root.get()};
+    while (!stack.empty()) {
+        const Node* node = stack.back();
+        stack.pop_back();
+        if (node->kind == Server && changed.contains(node->line)) {
+            const QModelIndex at = indexOf(node);
+            emit dataChanged(at, at, {MarkedRole, Qt::FontRole});
+        }
+        for (const auto& child : node->children)
+            stack.push_back(child.get());
+    }
+}
+
 ServerTreeModel::Node* ServerTreeModel::nodeOf(const QModelIndex& index) const
 {
     return index.isValid() ? static_cast<Node*>(index.internalPointer()) : nullptr;
@@ -120,10 +152,66 @@ QModelIndex ServerTreeModel::indexOfLine(int line) const
         stack.pop_back();
         if (node->kind == Server && node->line == line)
             return indexOf(node);
-        for (const auto& child : node->children)
-            stack.push_back(child.get());
+        for (auto it = node->children.rbegin(); it != node->children.rend(); ++it)
+            stack.push_back(it->get());
     }
     return {};
+}
+
+QList<QModelIndex> ServerTreeModel::markedIndexes() const
+{
+    QList<QModelIndex> out;
+    std::vector<const Node*> stack{m_root.get()};
+    while (!stack.empty()) {
+        const Node* node = stack.back();
+        stack.pop_back();
+        if (node->kind == Server && m_marked.contains(node->line))
+            out.append(indexOf(node));
+        for (auto it = node->children.rbegin(); it != node->children.rend(); ++it)
+            stack.push_back(it->get());
+    }
+    return out;
+}
+
+QString ServerTreeModel::folderPath(const Node* node) const
+{
+    QString path;
+    for (; node && node->kind != Root; node = node->parent)
+        path.prepend(u'`' + node->text);
+    return path;
+}
+
+QString ServerTreeModel::namePathOf(const QModelIndex& index) const
+{
+    const Node* node = nodeOf(index);
+    if (!node)
+        return QString();
+    if (node->kind != Server)
+        return folderPath(node);
+    if (node->line >= 1)
+        return node->namePath;
+    // A node without a line: its path with the display suffix cut off.
+    QString path = folderPath(node);
+    const qsizetype bracket = path.lastIndexOf(u'(');
+    return bracket >= 0 ? path.left(bracket) : path;
+}
+
+ServerTreeModel::Kind ServerTreeModel::kindOf(const QModelIndex& index) const
+{
+    const Node* node = nodeOf(index);
+    return node ? node->kind : Root;
+}
+
+QModelIndex ServerTreeModel::addFolder(const QModelIndex& parent, const QString& name)
+{
+    Node* node = nodeOf(parent);
+    if (!node || node->kind == Server)
+        return {};
+    const int row = static_cast<int>(node->children.size());
+    beginInsertRows(parent, row, row);
+    Node* folder = node->add(Folder, name);
+    endInsertRows();
+    return indexOf(folder);
 }
 
 QModelIndex ServerTreeModel::index(int row, int column, const QModelIndex& parent) const
@@ -166,6 +254,59 @@ QVariant ServerTreeModel::data(const QModelIndex& index, int role) const
     case KindRole: return static_cast<int>(node->kind);
     case SymbolRole: return node->kind == Server ? QVariant(node->symbol) : QVariant();
     case NamePathRole: return node->kind == Server ? QVariant(node->namePath) : QVariant();
+    case MarkedRole: return node->kind == Root || (node->kind == Server && m_marked.contains(node->line));
     default: return {};
     }
 }
+
+Qt::ItemFlags ServerTreeModel::flags(const QModelIndex& index) const
+{
+    const Node* node = nodeOf(index);
+    if (!node)
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (node->kind == Server)
+        f |= Qt::ItemIsDragEnabled;
+    else
+        f |= Qt::ItemIsDropEnabled;
+    return f;
+}
+
+QStringList ServerTreeModel::mimeTypes() const { return {mimeType}; }
+
+QMimeData* ServerTreeModel::mimeData(const QModelIndexList& indexes) const
+{
+    for (const QModelIndex& index : indexes) {
+        const Node* node = nodeOf(index);
+        if (node && node->kind == Server && node->line >= 1) {
+            auto* data = new QMimeData;
+            data->setData(mimeType, QByteArray::number(node->line));
+            return data;
+        }
+    }
+    return nullptr;
+}
+
+bool ServerTreeModel::canDropMimeData(const QMimeData* data, Qt::DropAction, int, int,
+                                      const QModelIndex& parent) const
+{
+    const Node* node = nodeOf(parent);
+    return data && data->hasFormat(mimeType) && node && node->kind != Server;
+}
+
+bool ServerTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                                   const QModelIndex& parent)
+{
+    if (!canDropMimeData(data, action, row, column, parent))
+        return false;
+    bool ok = false;
+    const int line = data->data(mimeType).toInt(&ok);
+    if (!ok || !m_list || !m_list->entryAt(line))
+        return false;
+    emit moveRequested(line, folderPath(nodeOf(parent)));
+    // The file is rewritten and the tree rebuilt: the view removes nothing itself.
+    return false;
+}
+
+Qt::DropActions ServerTreeModel::supportedDropActions() const { return Qt::MoveAction; }
+Qt::DropActions ServerTreeModel::supportedDragActions() const { return Qt::MoveAction; }

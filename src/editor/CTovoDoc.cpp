@@ -1,6 +1,7 @@
 #include "editor/CTovoDoc.h"
 
 #include "core/Prompter.h"
+#include "core/files/SafeFile.h"
 #include "editor/AnsiCodePage.h"
 #include "editor/CDocEditor.h"
 
@@ -80,13 +81,10 @@ qint64 CTovoDoc::lastWriteTime(const QString& path)
 
 bool CTovoDoc::open(const QString& path, Prompter& prompter)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        prompter.inform(QStringLiteral("Failed to open document."), kCaption, Prompter::Icon::Warning);
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
+    // Only a regular file of bounded size: a FIFO would block, a device never end.
+    QByteArray bytes;
+    QString error;
+    if (!SafeFile::read(path, kMaxFileBytes, &bytes, &error)) {
         prompter.inform(QStringLiteral("Failed to open document."), kCaption, Prompter::Icon::Warning);
         return false;
     }
@@ -100,10 +98,10 @@ bool CTovoDoc::open(const QString& path, Prompter& prompter)
 
 bool CTovoDoc::writeFile(const QString& path, const QByteArray& bytes, QString* error) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    QString why;
+    if (!SafeFile::replace(path, bytes, SafeFile::Access::Default, &why)) {
         if (error)
-            *error = file.errorString();
+            *error = why;
         return false;
     }
     return true;

@@ -11,6 +11,9 @@ class Prompter;
 
 class CTovoDoc {
 public:
+    // Larger files are not opened as documents.
+    static constexpr qint64 kMaxFileBytes = qint64(256) << 20;
+
     enum class SaveResult { Saved, Cancelled, Failed };
     enum class DiskCheck { Unchanged, Reloaded, Kept, Busy };
 

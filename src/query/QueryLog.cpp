@@ -1,8 +1,9 @@
 #include "query/QueryLog.h"
 
 #include "core/Prompter.h"
+#include "core/files/SafeFile.h"
 
-#include <QFile>
+#include <QFileInfo>
 
 #include <ctime>
 
@@ -32,7 +33,7 @@ QByteArray QueryLog::entry(const QDateTime& now, const QString& server, const QS
     QByteArray out = "/ ";
     out += QString::fromLocal8Bit(stamp, static_cast<qsizetype>(n)).toUtf8();
     out += " on ";
-    out += server.toUtf8();
+    out += maskPassword(server).toUtf8();
     out += " from ";
     out += sourceTitle.toUtf8();
     out += "\n  ";
@@ -41,19 +42,29 @@ QByteArray QueryLog::entry(const QDateTime& now, const QString& server, const QS
     return out;
 }
 
+QString QueryLog::maskPassword(const QString& server)
+{
+    // Backquote, colon, host, colon, port, colon, user, colon, password (which may hold colons).
+    qsizetype at = server.startsWith(QStringLiteral("`:")) ? 1 : -1;
+    for (int colon = 0; colon < 3 && at >= 0; ++colon)
+        at = server.indexOf(u':', at + 1);
+    if (at < 0 || at + 1 >= server.size())
+        return server;
+    return server.left(at + 1) + QStringLiteral("***");
+}
+
 bool QueryLog::log(const QString& server, const QString& sourceTitle, const QString& query, const QDateTime& now)
 {
-    const QString path = m_home.filePath(fileName(now.date()));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append)) {
-        m_prompter.inform(path + QStringLiteral("\n") + file.errorString(), QStringLiteral("Tovo"),
-                          Prompter::Icon::Error);
+    if (!QFileInfo(m_home.path()).isDir())
         return false;
-    }
-    const QByteArray text = entry(now, server, sourceTitle, query);
-    if (file.write(text) != text.size()) {
-        m_prompter.inform(path + QStringLiteral("\n") + file.errorString(), QStringLiteral("Tovo"),
-                          Prompter::Icon::Error);
+    const QString path = m_home.filePath(fileName(now.date()));
+    // Queries may hold secrets too: a new log is the user's alone.
+    QString error;
+    if (!SafeFile::append(path, entry(now, server, sourceTitle, query), SafeFile::Access::Private, &error)) {
+        if (!m_failureShown) {
+            m_failureShown = true;
+            m_prompter.inform(path + QStringLiteral("\n") + error, QStringLiteral("Tovo"), Prompter::Icon::Error);
+        }
         return false;
     }
     return true;

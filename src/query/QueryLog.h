@@ -14,9 +14,14 @@ public:
     QueryLog(HomeFolder home, Prompter& prompter) : m_home(std::move(home)), m_prompter(prompter) {}
 
     // Appends one entry; when the file cannot be opened the error is shown
-    // and false returned (the query still runs).
+    // (once: later failures only return false) and false returned; the query
+    // still runs. Without a home folder nothing is written and nothing shown
+    // (the application says once that the folder is missing).
     bool log(const QString& server, const QString& sourceTitle, const QString& query,
              const QDateTime& now = QDateTime::currentDateTime());
+
+    // The server text with its password replaced by "***": "`:host:port:user:***".
+    static QString maskPassword(const QString& server);
 
     static QString fileName(const QDate& date);
     // "/ <date and time> on <server> from <title>\n  <query>\n"
@@ -26,4 +31,5 @@ public:
 private:
     HomeFolder m_home;
     Prompter& m_prompter;
+    bool m_failureShown = false;
 };

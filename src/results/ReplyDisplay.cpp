@@ -1,7 +1,6 @@
 #include "results/ReplyDisplay.h"
 
-#include <QDir>
-#include <QTemporaryFile>
+#include "core/files/PrivateTempFolder.h"
 
 #include <cstring>
 
@@ -66,39 +65,33 @@ QString consoleText(const QString& valueText, qint64 ms, bool includeRoundtrip)
     return QStringLiteral("(Roundtrip: ") + roundtripText(ms) + QStringLiteral(")\r\n") + valueText;
 }
 
-bool isError(const QString& consoleValueText) { return consoleValueText.startsWith(QStringLiteral("ERROR: '")); }
+bool isError(const QString& consoleValueText) { return consoleValueText.startsWith(QStringLiteral("ERROR: ")); }
 
 namespace {
 // A new temporary file "tovoRes….<suffix>" holding prefix then the vector's bytes.
-QString writeTemporary(K vector, const QString& suffix, const QByteArray& prefix)
+QString writeTemporary(K vector, PrivateTempFolder& folder, const QString& suffix, const QByteArray& prefix)
 {
-    QTemporaryFile file(QDir::temp().filePath(QStringLiteral("tovoResXXXXXX.") + suffix));
-    file.setAutoRemove(true);
-    if (!file.open())
-        return QString();
-    const qint64 size = vector->n;
-    if (file.write(prefix) != prefix.size()
-        || file.write(reinterpret_cast<const char*>(kG(vector)), size) != size || !file.flush())
-        return QString();
-    file.setAutoRemove(false);
-    return file.fileName().left(1024);
+    const QString path = folder.writeFile(QStringLiteral("tovoRes"), suffix, prefix.constData(), prefix.size(),
+                                          reinterpret_cast<const char*>(kG(vector)), vector->n);
+    return path.size() > 1024 ? QString() : path;
 }
 } // namespace
 
-QString writePictureFile(K reply)
+QString writePictureFile(K reply, PrivateTempFolder& folder)
 {
     if (!reply || reply->t != KG)
         return QString();
-    return writeTemporary(reply, QStringLiteral("png"), QByteArray());
+    return writeTemporary(reply, folder, QStringLiteral("png"), QByteArray());
 }
 
-QString writeShellFile(K reply)
+QString writeShellFile(K reply, PrivateTempFolder& folder)
 {
     if (reply && reply->t == KC) {
         const bool xml = reply->n >= 6 && std::memcmp(kC(reply), "<?xml ", 6) == 0;
-        return writeTemporary(reply, xml ? QStringLiteral("xml") : QStringLiteral("html"), QByteArray("\xEF\xBB\xBF"));
+        return writeTemporary(reply, folder, xml ? QStringLiteral("xml") : QStringLiteral("html"),
+                              QByteArray("\xEF\xBB\xBF"));
     }
-    return writePictureFile(reply);
+    return writePictureFile(reply, folder);
 }
 
 } // namespace ReplyDisplay

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+class PrivateTempFolder;
+
 namespace ReplyDisplay {
 
 enum class GridRoute { None, Table, KeyedTable, Dictionary, List };
@@ -26,13 +28,15 @@ Media detectMedia(K reply);
 QString consoleText(const QString& valueText, qint64 ms, bool includeRoundtrip);
 bool isError(const QString& consoleValueText);
 
-// Writes the bytes of a picture reply to a new temporary file named "tovoRes….png";
-// returns its path, or an empty text (and no file) when it could not be written whole.
-QString writePictureFile(K reply);
+// Writes the bytes of a picture reply to a new temporary file named "tovoRes….png" in the
+// session's private folder; returns its path, or an empty text (and no file) when it
+// could not be written whole.
+QString writePictureFile(K reply, PrivateTempFolder& folder);
 
 // "Save and Open in Shell": a char vector as "tovoRes….html" (".xml" when it begins with
 // "<?xml ") in UTF-8 with a byte-order mark, a byte vector as "tovoRes….png". Returns the
 // path, or an empty text for other types or when the file could not be written whole.
-QString writeShellFile(K reply);
+// The files go into the session's private folder, under names nobody can guess.
+QString writeShellFile(K reply, PrivateTempFolder& folder);
 
 } // namespace ReplyDisplay

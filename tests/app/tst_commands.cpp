@@ -131,7 +131,7 @@ void TestCommands::deadCommandsAreDisabled()
 {
     // Commands whose owners are not part of the window yet show disabled.
     registry().updateCommands();
-    for (int id : {cmd::ConnectToServer, cmd::TestSubscription, cmd::Debugger, cmd::VariablesInventory,
+    for (int id : {cmd::ConnectToServer, cmd::Debugger, cmd::VariablesInventory,
                    cmd::FunctionsInventory, cmd::RemoteFilesInventory, cmd::ResultsStash, cmd::QuickWatch,
                    cmd::AutoComplete, cmd::ExportToExcel, cmd::ChartGrid, cmd::ViewSearchLogs, cmd::RecoverTempFiles,
                    cmd::QHelp, cmd::Refresh, cmd::ShowInFileView}) {

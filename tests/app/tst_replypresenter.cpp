@@ -10,6 +10,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QSet>
 #include <QTest>
@@ -125,7 +126,7 @@ void TestReplyPresenter::pictureReplyShowsInImagePane()
     // Still shown as bytes in the console.
     QVERIFY(m_app->mainFrame()->outputWnd()->consoleText().contains(QStringLiteral("0x89504e47")));
     QVERIFY(m_gridShown.size() == 1); // a byte list is a list for the grid too
-    QFile::remove(pane->path());
+    QVERIFY(pane->path().startsWith(m_app->tempFolder().path()));
 }
 
 void TestReplyPresenter::documentReplyOpensInShell()
@@ -134,11 +135,21 @@ void TestReplyPresenter::documentReplyOpensInShell()
     bool refresh = false;
     m_presenter->show(html.get(), 1, refresh);
     QCOMPARE(m_opened.size(), 1);
-    QVERIFY(m_opened.first().endsWith(QStringLiteral(".html")));
-    QFile::remove(m_opened.first());
+    const QString path = m_opened.first();
+    QVERIFY(path.endsWith(QStringLiteral(".html")));
+    // In the session's own folder, which only the user may enter.
+    const QString folder = QFileInfo(path).absolutePath();
+    QCOMPARE(folder, QFileInfo(m_app->tempFolder().path()).absoluteFilePath());
+    QCOMPARE(QFile::permissions(folder) & (QFileDevice::ReadOther | QFileDevice::ReadGroup | QFileDevice::ExeOther),
+             QFileDevice::Permissions());
     m_app->mainFrame()->qSettings().AutoShellOpenHtmls = false;
     m_presenter->show(html.get(), 1, refresh);
     QCOMPARE(m_opened.size(), 1);
+    // Gone, folder and all, when the application exits.
+    m_app->exitInstance();
+    m_app.reset();
+    QVERIFY(!QFileInfo::exists(path));
+    QVERIFY(!QFileInfo::exists(folder));
 }
 
 void TestReplyPresenter::refreshAfterFlag()

@@ -6,13 +6,56 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
+
+#ifndef Q_OS_WIN
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#endif
 
 using A = Prompter::Answer;
 using B = Prompter::Buttons;
 using I = Prompter::Icon;
 
 namespace {
+constexpr QFileDevice::Permissions kOthers = QFileDevice::ReadGroup | QFileDevice::WriteGroup
+    | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+
+// While it lives, no file of this process can grow (RLIMIT_FSIZE 0, SIGXFSZ
+// ignored): writes fail whoever runs the test.
+class NoFileGrowth {
+public:
+    NoFileGrowth()
+    {
+#ifndef Q_OS_WIN
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        if (getrlimit(RLIMIT_FSIZE, &m_old) == 0) {
+            rlimit none = m_old;
+            none.rlim_cur = 0;
+            m_active = setrlimit(RLIMIT_FSIZE, &none) == 0;
+        }
+#endif
+    }
+    ~NoFileGrowth()
+    {
+#ifndef Q_OS_WIN
+        if (m_active)
+            setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+#endif
+    }
+    bool active() const { return m_active; }
+
+private:
+    bool m_active = false;
+#ifndef Q_OS_WIN
+    rlimit m_old {};
+    void (*m_oldHandler)(int) = nullptr;
+#endif
+};
+
 QByteArray readFile(const QString& path)
 {
     QFile f(path);
@@ -59,6 +102,8 @@ private slots:
 
     void loadGrammar();
     void missingFileIsCreated();
+    void hostileFilesAreRefused();
+    void rewritesKeepLinkAndPermissions();
     void unopenableFileReportsFatal();
     void appendLineBreakRule_data();
     void appendLineBreakRule();
@@ -190,6 +235,71 @@ void TestServers::missingFileIsCreated()
     QVERIFY(list.load());
     QVERIFY(QFile::exists(path));
     QVERIFY(list.entries().isEmpty());
+    // It will hold passwords: nobody but the user may read it.
+    QCOMPARE(QFile::permissions(path) & kOthers, QFileDevice::Permissions());
+}
+
+void TestServers::hostileFilesAreRefused()
+{
+#ifdef Q_OS_WIN
+    QSKIP("FIFOs and device links are POSIX");
+#else
+    TempHome home;
+    const QString path = home.filePath("Servers.cfg");
+    ScriptedPrompter prompter;
+    // A FIFO would block the reader for ever, a link to /dev/zero never end.
+    QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    ServerList fifo(path, prompter);
+    QVERIFY(!fifo.load());
+    QCOMPARE(fifo.errorString(), QStringLiteral("not a regular file"));
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+    ServerList device(path, prompter);
+    QVERIFY(!device.load());
+    QVERIFY(QFile::remove(path));
+    // Beyond the size bound: refused, not read.
+    QFile big(path);
+    QVERIFY(big.open(QIODevice::WriteOnly));
+    QVERIFY(big.resize(ServerList::kMaxFileBytes + 1));
+    big.close();
+    ServerList huge(path, prompter);
+    QVERIFY(!huge.load());
+    QVERIFY(huge.errorString().contains(QStringLiteral("larger")));
+#endif
+}
+
+void TestServers::rewritesKeepLinkAndPermissions()
+{
+#ifdef Q_OS_WIN
+    QSKIP("links and POSIX permissions");
+#else
+    // Servers.cfg is a link to a private file kept elsewhere; every kind of change goes to that file.
+    TempHome home, elsewhere;
+    const QString real = elsewhere.filePath("servers-real.cfg");
+    writeFile(real, "`:a:1:u:secret`a\r\n");
+    QVERIFY(QFile::setPermissions(real, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    const QString path = home.filePath("Servers.cfg");
+    QVERIFY(QFile::link(real, path));
+    ScriptedPrompter prompter;
+    prompter.expect(deleteText, "Warning", B::YesNo, I::Warning, A::Yes);
+    ServerList list(path, prompter);
+    QVERIFY(list.load());
+    QCOMPARE(list.save("`b", "`:b:2:u:pw", QString(), 0), ServerList::Result::Done); // added
+    QCOMPARE(list.save("`a", "`:a:3:u:secret", "`a", 1), ServerList::Result::Done); // edited
+    QCOMPARE(list.remove("`b", 2), ServerList::Result::Done);                         // deleted
+    QVERIFY(QFileInfo(path).isSymLink());
+    QCOMPARE(readFile(real), QByteArray("`:a:3:u:secret`a\r\n"));
+    QCOMPARE(QFile::permissions(real) & kOthers, QFileDevice::Permissions());
+    // No temporary file is left in either folder.
+    QCOMPARE(QDir(home.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList {"Servers.cfg"});
+    QCOMPARE(QDir(elsewhere.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+             QStringList {"servers-real.cfg"});
+    // A list the user shares with the group stays shared after a rewrite.
+    QVERIFY(QFile::setPermissions(real, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup));
+    QCOMPARE(list.save("`c", "`:c:4::", QString(), 0), ServerList::Result::Done);
+    QCOMPARE(QFile::permissions(real) & kOthers, QFileDevice::Permissions(QFileDevice::ReadGroup));
+    QCOMPARE(prompter.pending(), 0);
+#endif
 }
 
 void TestServers::unopenableFileReportsFatal()
@@ -243,7 +353,7 @@ void TestServers::editInPlaceKeepsOtherLines()
     QVERIFY(list.load());
     QCOMPARE(list.save("`A`uno", "`:a:9:u:p", "`A`one", 2), ServerList::Result::Done);
     QCOMPARE(readFile(path), QByteArray("# head\r\n`:a:9:u:p`A`uno\r\n  not an entry\r\n`:b:2::`B`two\r\n"));
-    QVERIFY(!QFile::exists(path + "~tmp"));
+    QCOMPARE(QDir(home.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList {"Servers.cfg"});
     QCOMPARE(list.entries().size(), 2);
     QCOMPARE(list.entryAt(2)->namePath, "`A`uno");
 }
@@ -310,16 +420,24 @@ void TestServers::failedRewriteLeavesFileWhole()
     const QString path = home.filePath("Servers.cfg");
     const QByteArray before = "# c\n`:a:1::`a\r\n`:b:2::`b";
     writeFile(path, before);
-    QVERIFY(QDir(home.path()).mkdir("Servers.cfg~tmp")); // the temporary file cannot be made
     ScriptedPrompter prompter;
     prompter.expect(deleteText, "Warning", B::YesNo, I::Warning, A::Yes);
     ServerList list(path, prompter);
     QVERIFY(list.load());
-    QCOMPARE(list.save("`a", "`:a:7::", "`a", 2), ServerList::Result::Failed);
-    QCOMPARE(readFile(path), before);
-    QCOMPARE(list.remove("`b", 3), ServerList::Result::Failed);
-    QCOMPARE(readFile(path), before);
+    {
+        // No file may grow (not even for root): writing the temporary file fails.
+        NoFileGrowth noGrowth;
+        if (!noGrowth.active())
+            QSKIP("file sizes cannot be capped here");
+        QCOMPARE(list.save("`a", "`:a:7::", "`a", 2), ServerList::Result::Failed);
+        QCOMPARE(readFile(path), before);
+        QCOMPARE(list.remove("`b", 3), ServerList::Result::Failed);
+        QCOMPARE(readFile(path), before);
+        QCOMPARE(list.save("`n", "`:n:1::", QString(), 0), ServerList::Result::Failed); // an added entry too
+        QCOMPARE(readFile(path), before);
+    }
     QCOMPARE(list.entries().size(), 2);
+    QCOMPARE(QDir(home.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList {"Servers.cfg"});
 }
 
 void TestServers::saveToAndLoadFrom()

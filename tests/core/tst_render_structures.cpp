@@ -4,6 +4,7 @@
 #include "KValues.h"
 
 #include "core/values/KRender.h"
+#include "kdb/kbounds.h"
 
 #include <QTest>
 
@@ -156,6 +157,8 @@ void TestRenderStructures::errorsAndUnknown_data()
     addRow("undefined name", krr("foo"),
            "ERROR: 'foo \n(attempt to use variable foo without defining/assigning first (or user-defined signal))");
     addRow("signalled sentence", krr("not ready"), "ERROR: 'not ready \n(user-defined signal)");
+    addRow("reply the client could not decode", kdb::localError("reply could not be decoded: d9: truncated message"),
+           "ERROR: reply could not be decoded: d9: truncated message");
     addRow("lambda without source text", parts(KLAMBDA, {ks(""), kj(1)}), "!TYPE:100!n=2 ");
     addRow("lambda short of parts", parts(KLAMBDA, {ks("")}), "!TYPE:100!n=1 ");
     addRow("enumeration atom", atomJ(-20, 5), "!TYPE:-20!n=5 ");

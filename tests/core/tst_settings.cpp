@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QSettings>
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 // Reads a page field by its stored name, so that the expected defaults below
@@ -49,6 +51,8 @@ private slots:
     void upgradeCorrections();
     void upgradeActsOnUnprofiledSection();
     void rawBytes();
+    void storeFileIsPrivate();
+    void homeFolderIsMadePrivate();
     void homeFilePath_data();
     void homeFilePath();
     void expandEnvironment_data();
@@ -286,6 +290,59 @@ void TestSettings::upgradeActsOnUnprofiledSection()
     QCOMPARE(store->readInt(QStringLiteral("TypingDelayMS"), -1), 0);
     QCOMPARE(store->readBaseInt(QStringLiteral("TypingDelayMS"), -1), 250);
     QCOMPARE(home.store()->version(), 119);
+}
+
+void TestSettings::storeFileIsPrivate()
+{
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup
+        | QFileDevice::ReadOther | QFileDevice::WriteOther;
+    TempHome home;
+    // A store written before, readable by everyone: it holds the last server with its password.
+    {
+        QFile old(home.settingsFile());
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("[Custom]\nActiveServer=`:h:1:u:pw\n");
+    }
+    QVERIFY(QFile::setPermissions(home.settingsFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                           | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    {
+        auto store = home.store();
+        QCOMPARE(QFile::permissions(home.settingsFile()) & others, QFileDevice::Permissions());
+        QCOMPARE(store->readCustomText(QStringLiteral("ActiveServer"), QString()), QStringLiteral("`:h:1:u:pw"));
+        store->writeCustomText(QStringLiteral("ActiveServer"), QStringLiteral("`:h:2:u:pw2"));
+        store->sync();
+    }
+    QCOMPARE(QFile::permissions(home.settingsFile()) & others, QFileDevice::Permissions());
+    // A new store file is private from the start.
+    const QString fresh = home.filePath(QStringLiteral("sub/fresh.ini"));
+    {
+        SettingsStore store(fresh, QString());
+        store.writeCustomText(QStringLiteral("ActiveServer"), QStringLiteral("`:h:3:u:pw3"));
+        store.sync();
+    }
+    QVERIFY(QFileInfo(fresh).isFile());
+    QCOMPARE(QFile::permissions(fresh) & others, QFileDevice::Permissions());
+}
+
+void TestSettings::homeFolderIsMadePrivate()
+{
+    TempHome home;
+    const QString nested = home.filePath(QStringLiteral("a/b/home"));
+    QString error;
+    QVERIFY2(HomeFolder(nested).ensureExists(&error), qPrintable(error));
+    QVERIFY(QFileInfo(nested).isDir());
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther
+        | QFileDevice::ExeOther;
+    QCOMPARE(QFile::permissions(nested) & others, QFileDevice::Permissions());
+    QCOMPARE(QFile::permissions(home.filePath(QStringLiteral("a"))) & others, QFileDevice::Permissions());
+    QVERIFY(HomeFolder(nested).ensureExists(&error)); // already there
+    // Under a regular file no folder can be made.
+    QFile file(home.filePath(QStringLiteral("plain")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    QVERIFY(!HomeFolder(home.filePath(QStringLiteral("plain/home"))).ensureExists(&error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!HomeFolder(home.filePath(QStringLiteral("plain"))).ensureExists(&error));
 }
 
 void TestSettings::rawBytes()

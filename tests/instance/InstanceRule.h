@@ -2,12 +2,16 @@
 // what the instance does then.
 #pragma once
 
+#include "UpdateStream.h"
+
 #include "kdb/KPtr.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QRegularExpression>
 #include <QString>
+
+#include <functional>
 
 struct InstanceRule {
     // Matching: the exact query text or a pattern. A query sent as a general
@@ -17,18 +21,23 @@ struct InstanceRule {
     QRegularExpression pattern;
     bool usesPattern = false;
 
-    // The answer to a sync query: reply, else error, else raw (a whole
+    // The answer to a sync query: computed, else reply, else error, else raw (a whole
     // message sent byte for byte), else the generic null.
     KPtr reply;
     QString error;
     QByteArray raw;
     bool hasError = false;
 
+    // A reply computed from the query text (null: the default error).
+    std::function<KPtr(const QString& text)> compute;
+
     int delayMs = 0;
     bool neverAnswer = false;    // hold the query unanswered until the client goes
     bool dropConnection = false; // close after the answer, or instead of one when there is none
     bool compress = false;       // send the reply compressed
     QList<KPtr> publish;         // async messages pushed to the client after the answer
+    bool streams = false;        // then updates at a rate, until the client goes (or count)
+    UpdateStream stream;
 
     bool matches(const QString& text, const QString& rendered) const
     {

@@ -1,6 +1,7 @@
 #include "InstanceScript.h"
 
 #include "GeneratedTable.h"
+#include "InstanceNamespaces.h"
 #include "TestInstance.h"
 #include "ValueNotation.h"
 
@@ -52,10 +53,22 @@ QString InstanceScript::formatHelp()
         "    raw: 0x0100000009000000ff     reply with these message bytes as they are\n"
         "    delay: 500                    wait this many ms first\n"
         "    drop                          close the connection (after the answer, if any)\n"
+        "    never                         never answer (the client waits until it gives up)\n"
         "    compress                      send the reply compressed\n"
         "    publish: (`upd;`t;([] a:1 2))  then push this async message (repeatable)\n"
+        "    stream: trade 100 [COUNT [ROWS]]  then publish (`upd;`trade;data) 100 times a\n"
+        "                                  second (0: as fast as taken) until COUNT updates\n"
+        "                                  or the client goes; data has ROWS rows (default 1):\n"
+        "                                  n (long) update number, sym `s(n mod 10), price\n"
+        "  services:\n"
+        "    version-service: on           answer the connection dialog's version query\n"
+        "    tickerplant: 100 trade quote  .u.t lists the tables; .u.sub[`t;...] answers\n"
+        "                                  (`t;schema) and streams updates 100 times a second\n"
         "  A query sent as (text; args...) matches its text or its whole notation,\n"
         "  e.g. query: (\"{x+y}\";1;2)\n"
+        "\n")
+        + InstanceNamespaces::formatHelp() + QStringLiteral(
+        "\n"
         "Value notation (q-like):\n"
         "  42 42i 42h 0x2a 1b 1.5 1.5e \"a\" `sym :: 0N 0n 2024.01.31 2024.01m\n"
         "  2024.01.31D10:00:00.000000000 10:00 10:00:00 10:00:00.000 0D01:00:00.000000000\n"
@@ -106,8 +119,22 @@ bool InstanceScript::apply(const QString& script, TestInstance& instance, Settin
             ok = ok && settings.port >= 0 && settings.port < 65536;
         } else if (key == QLatin1String("compress") && !rule) {
             instance.setCompressReplies(colon < 0 || onOff(value));
+        } else if (key == QLatin1String("version-service")) {
+            if (onOff(value))
+                instance.addVersionService();
+        } else if (key == QLatin1String("tickerplant")) {
+            const QStringList words = value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            const int rate = words.value(0).toInt(&ok);
+            if (ok && words.size() < 2)
+                return fail(n, QStringLiteral("tickerplant needs a rate and tables"));
+            if (ok)
+                instance.addTickerplant(words.mid(1), rate);
         } else if (key == QLatin1String("default-error")) {
             instance.setDefaultError(value);
+        } else if (key.startsWith(QLatin1String("ns-"))) {
+            QString why;
+            if (!instance.namespaces().applyLine(key.mid(3), value, &why))
+                return fail(n, why);
         } else if (!rule) {
             return fail(n, QStringLiteral("unknown setting %1 (rules start with query: or pattern:)").arg(key));
         } else if (key == QLatin1String("reply") || key == QLatin1String("publish")) {
@@ -134,10 +161,23 @@ bool InstanceScript::apply(const QString& script, TestInstance& instance, Settin
             if (hex.isEmpty() || hex.size() % 2 || hex.contains(QRegularExpression(QStringLiteral("[^0-9a-fA-F]"))))
                 return fail(n, QStringLiteral("raw needs hex bytes"));
             rule->raw = QByteArray::fromHex(hex.toLatin1());
+        } else if (key == QLatin1String("stream")) {
+            const QStringList words = value.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            bool rateOk = words.size() >= 2, countOk = true, rowsOk = true;
+            rule->streams = true;
+            rule->stream.table = words.value(0);
+            rule->stream.perSecond = words.value(1).toInt(&rateOk);
+            if (words.size() > 2)
+                rule->stream.count = words.value(2).toLongLong(&countOk);
+            if (words.size() > 3)
+                rule->stream.rows = words.value(3).toInt(&rowsOk);
+            ok = rateOk && countOk && rowsOk && rule->stream.perSecond >= 0 && rule->stream.rows >= 0;
         } else if (key == QLatin1String("delay")) {
             rule->delayMs = value.toInt(&ok);
         } else if (key == QLatin1String("drop")) {
             rule->dropConnection = true;
+        } else if (key == QLatin1String("never")) {
+            rule->neverAnswer = true;
         } else if (key == QLatin1String("compress")) {
             rule->compress = true;
         } else {

@@ -5,6 +5,7 @@
 #include "kdb/MessageCodec.h"
 #include "kdb/MessageHeader.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -158,16 +159,19 @@ void ServedClient::answer(const ReceivedMessage& message)
     }
     if (rule && rule->delayMs > 0 && !pause(rule->delayMs))
         return;
-    const bool answers = rule && (rule->reply || rule->hasError || !rule->raw.isEmpty());
+    const bool answers = rule && (rule->compute || rule->reply || rule->hasError || !rule->raw.isEmpty());
     if (rule && rule->dropConnection && !answers) {
         close();
         return;
     }
     if (message.type == kdb::MsgSync) {
         bool sent = false;
-        if (!rule) {
+        KPtr computed = rule && rule->compute ? rule->compute(message.text) : KPtr();
+        if (!rule || (rule->compute && !computed)) {
             KPtr error(krr(defaultError.toUtf8().constData()));
             sent = sendValue(error.get(), kdb::MsgResponse, false);
+        } else if (computed) {
+            sent = sendValue(computed.get(), kdb::MsgResponse, compressAll || rule->compress);
         } else if (rule->reply) {
             sent = sendValue(rule->reply.get(), kdb::MsgResponse, compressAll || rule->compress);
         } else if (rule->hasError) {
@@ -188,8 +192,32 @@ void ServedClient::answer(const ReceivedMessage& message)
         for (const KPtr& update : rule->publish)
             if (!sendValue(update.get(), kdb::MsgAsync, compressAll || rule->compress))
                 return;
+    if (rule && rule->streams)
+        stream(rule->stream);
     if (rule && rule->dropConnection)
         close();
+}
+
+void ServedClient::stream(const UpdateStream& updates)
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    for (long long sent = 0; updates.count < 0 || sent < updates.count; ++sent) {
+        if (!m_open || m_owner->stopping)
+            return;
+        if (updates.perSecond > 0) {
+            // Update number sent is due at start + sent / perSecond seconds.
+            const Clock::time_point due = start + std::chrono::microseconds(sent * 1000000 / updates.perSecond);
+            while (Clock::now() < due) {
+                if (!m_open || m_owner->stopping)
+                    return;
+                std::this_thread::sleep_for(std::min<Clock::duration>(due - Clock::now(), std::chrono::milliseconds(5)));
+            }
+        }
+        KPtr update = UpdateStream::update(updates.table, sent, updates.rows);
+        if (!sendValue(update.get(), kdb::MsgAsync, false))
+            return;
+    }
 }
 
 bool ServedClient::sendValue(K value, int type, bool compress)

@@ -30,6 +30,7 @@ private:
     bool sendValue(K value, int type, bool compress);
     bool sendBytes(const std::vector<char>& bytes);
     bool pause(int ms) const;
+    void stream(const UpdateStream& updates);
 
     TestInstance::Private* m_owner;
     kdb::Stream m_stream;

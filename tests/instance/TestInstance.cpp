@@ -1,7 +1,12 @@
 #include "TestInstance.h"
 
+#include "InstanceNamespaces.h"
+
 #include "ServedClient.h"
 #include "TestInstancePrivate.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
 
 #include <chrono>
 
@@ -83,6 +88,14 @@ RuleBuilder& RuleBuilder::compressed()
     return *this;
 }
 
+RuleBuilder& RuleBuilder::thenStream(const QString& table, int perSecond, long long count, int rows)
+{
+    std::lock_guard lock(m_instance->d->mutex);
+    m_rule->streams = true;
+    m_rule->stream = UpdateStream{table, perSecond, count, rows};
+    return *this;
+}
+
 RuleBuilder& RuleBuilder::thenPublish(K message)
 {
     std::lock_guard lock(m_instance->d->mutex);
@@ -140,6 +153,20 @@ QString TestInstance::certificateFile() const
 {
     std::lock_guard lock(d->mutex);
     return d->certificate ? d->certificate->certificateFile() : QString();
+}
+
+InstanceNamespaces& TestInstance::namespaces()
+{
+    std::lock_guard lock(d->mutex);
+    if (!d->namespaces) {
+        d->namespaces = std::make_shared<InstanceNamespaces>();
+        auto rule = std::make_shared<InstanceRule>();
+        rule->pattern = QRegularExpression(QStringLiteral(R"(\.z\.tovo\.ns\.r[1-5]:)"));
+        rule->usesPattern = true;
+        rule->compute = [model = d->namespaces](const QString& text) { return model->answer(text); };
+        d->rules.append(std::move(rule));
+    }
+    return *d->namespaces;
 }
 
 void TestInstance::addRule(std::shared_ptr<InstanceRule> rule)
@@ -229,6 +256,32 @@ void TestInstance::setCompressReplies(bool on)
 {
     std::lock_guard lock(d->mutex);
     d->compressAll = on;
+}
+
+QString TestInstance::versionReply(const QString& version, const QString& build, const QString& host, const QString& os)
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    return QStringLiteral("\"KDB+ v.%1 build %2\"\n`%3\n\"%4\"\n%5\n")
+        .arg(version, build, host, os, now.toString(QStringLiteral("yyyy.MM.dd'T'HH:mm:ss.zzz")));
+}
+
+void TestInstance::addVersionService(const QString& version, const QString& build, const QString& host, const QString& os)
+{
+    const QByteArray text = versionReply(version, build, host, os).toUtf8();
+    onPattern(QStringLiteral(R"(^\.Q\.s \(enlist raze \("KDB\+ v\.")"), kpn(text.constData(), text.size()));
+}
+
+void TestInstance::addTickerplant(const QStringList& tables, int perSecond, long long count, int rows)
+{
+    K names = ktn(KS, tables.size());
+    for (qsizetype i = 0; i < tables.size(); ++i)
+        kS(names)[i] = ss(tables[i].toUtf8().constData());
+    on(QStringLiteral(".u.t"), names);
+    for (const QString& table : tables) {
+        onPattern(QStringLiteral("^\\.u\\.sub\\[`%1;.*\\]$").arg(QRegularExpression::escape(table)),
+                  knk(2, ks(table.toUtf8().constData()), UpdateStream::schema().release()))
+            .thenStream(table, perSecond, count, rows);
+    }
 }
 
 bool TestInstance::start(int port)

@@ -43,6 +43,7 @@ struct ReceivedHandshake {
     bool tlsHello = false;  // the "login" was a TLS ClientHello (a TLS client, or a client probing for TLS)
 };
 
+class InstanceNamespaces;
 class TestInstance;
 
 // Refines the rule just added: inst.on("q", kj(1)).delay(100).compressed();
@@ -54,6 +55,10 @@ public:
     RuleBuilder& dropConnection();
     RuleBuilder& compressed();
     RuleBuilder& thenPublish(K message); // takes the reference
+    // Then publishes (`upd;`table;data) perSecond times a second (see
+    // UpdateStream) until count updates were sent (-1: until the client
+    // disconnects or the instance stops); with dropConnection, closes after.
+    RuleBuilder& thenStream(const QString& table, int perSecond, long long count = -1, int rows = 1);
 
 private:
     TestInstance* m_instance;
@@ -91,6 +96,19 @@ public:
     // The error text for sync queries that no rule matches (default "unscripted").
     void setDefaultError(const QString& text);
     void setCompressReplies(bool on); // compress every reply that shrinks by half
+    // The namespace model that answers the explorer's service queries; made
+    // (with its rule) on first use. Change it before start().
+    InstanceNamespaces& namespaces();
+
+    // The version service query of the connection dialog's Test, answered as
+    // .Q.s would: "\"KDB+ v.<version> build <build>\"\n`<host>\n\"<os>\"\n<date>T<time>\n".
+    void addVersionService(const QString& version = QStringLiteral("4.1"),
+                           const QString& build = QStringLiteral("2024.10.16"),
+                           const QString& host = QStringLiteral("tovo-test"), const QString& os = QStringLiteral("l64"));
+    static QString versionReply(const QString& version, const QString& build, const QString& host, const QString& os);
+    // A tickerplant: .u.t lists the tables; .u.sub[`t;syms] answers (`t;schema)
+    // for each of them and then streams updates of t at perSecond.
+    void addTickerplant(const QStringList& tables, int perSecond, long long count = -1, int rows = 1);
 
     // --- running ---
     bool start(int port = 0); // false when the port cannot be bound

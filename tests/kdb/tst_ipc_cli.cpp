@@ -8,6 +8,7 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -49,6 +50,7 @@ private slots:
     void query_data();
     void query();
     void queryInProcessInstance();
+    void escapesOnTerminal();
     void decode_data();
     void decode();
     void reencodeCompressed();
@@ -72,7 +74,14 @@ void TestIpcCli::initTestCase()
             "pattern: ^select\n"
             "reply: ([] a:1 2; b:`x`y)\n"
             "query: bad\n"
-            "error: type\n");
+            "error: type\n"
+            "query: forever\n"
+            "reply: 1\n"
+            "delay: 600000\n"
+            "query: undecodable\n"
+            "raw: 0x0102000016000000060003000000" "0100000002000000\n"
+            "query: escapes\n"
+            "raw: 0x0102000011000000" "80611b5b33316d6200\n");
     f.close();
     m_instance.start(QStringLiteral(TOVO_INSTANCE), {script});
     QVERIFY(m_instance.waitForStarted(10000));
@@ -101,6 +110,11 @@ void TestIpcCli::query_data()
     QTest::newRow("table") << ":u:p" << "select from t" << 0 << "`x`y" << "";
     QTest::newRow("q error") << ":u:p" << "bad" << 1 << "^$" << "'type\n";
     QTest::newRow("refused credentials") << ":u:x" << "1+1" << 1 << "^$" << "access denied";
+    QTest::newRow("never answers: the time-out bounds the query") << ":u:p" << "forever" << 1 << "^$" << "timed out";
+    QTest::newRow("undecodable reply") << ":u:p" << "undecodable" << 1 << "^$"
+                                       << "reply could not be decoded: d9: count larger than the message";
+    QTest::newRow("control characters go out as they are into a pipe") << ":u:p" << "escapes" << 1 << "^$"
+                                                                       << "'a\x1b[31mb\n";
 }
 
 void TestIpcCli::query()
@@ -137,6 +151,21 @@ void TestIpcCli::queryInProcessInstance()
     const Run r = runCli({"query", QStringLiteral("127.0.0.1:%1").arg(inst.port()), "x", "--tls"});
     QCOMPARE(r.exitCode, 1);
     QVERIFY2(r.err.contains("TLS"), r.err.constData());
+}
+
+void TestIpcCli::escapesOnTerminal()
+{
+    // script(1) gives the program a terminal as standard output.
+    const QString script = QStandardPaths::findExecutable(QStringLiteral("script"));
+    if (script.isEmpty())
+        QSKIP("no script(1) to make a terminal");
+    const QString command = QStringLiteral("%1 query 127.0.0.1:%2:u:p escapes").arg(QStringLiteral(TOVO_CLI)).arg(m_port);
+    QProcess p;
+    p.start(script, {"-qec", command, "/dev/null"});
+    QVERIFY(p.waitForFinished(30000));
+    const QByteArray out = p.readAllStandardOutput();
+    QVERIFY2(out.contains("a\\x1b[31mb"), out.toHex().constData());
+    QVERIFY(!out.contains('\x1b'));
 }
 
 void TestIpcCli::decode_data()

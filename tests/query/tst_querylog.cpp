@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 namespace {
@@ -20,6 +21,10 @@ private slots:
     void entriesAppendPerDay();
     void entryFormat();
     void unopenableFileIsReported();
+    void passwordsAreMasked_data();
+    void passwordsAreMasked();
+    void logsArePrivate();
+    void missingHomeWritesNothingAndAsksNothing();
 };
 
 void TestQueryLog::entriesAppendPerDay()
@@ -64,6 +69,63 @@ void TestQueryLog::unopenableFileIsReported()
     prompter.expectInform(path + "\n" + probe.errorString(), Prompter::Icon::Error);
     QueryLog log(home.home(), prompter);
     QVERIFY(!log.log("s", "t", "q", at));
+    QCOMPARE(prompter.pending(), 0);
+    // Shown once, not before every query.
+    QVERIFY(!log.log("s", "t", "q2", at));
+}
+
+void TestQueryLog::passwordsAreMasked_data()
+{
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<QString>("logged");
+    QTest::newRow("user and password") << "`:host:5001:alice:s3cret" << "`:host:5001:alice:***";
+    QTest::newRow("password with colons") << "`:host:5001:alice:a:b:c" << "`:host:5001:alice:***";
+    QTest::newRow("password without user") << "`:host:5001::pw" << "`:host:5001::***";
+    QTest::newRow("no password") << "`:host:5001:alice:" << "`:host:5001:alice:";
+    QTest::newRow("no credentials") << "`:host:5001::" << "`:host:5001::";
+    QTest::newRow("host and port") << "`:host:5001" << "`:host:5001";
+    QTest::newRow("empty port") << "`:host::u:pw" << "`:host::u:***";
+}
+
+void TestQueryLog::passwordsAreMasked()
+{
+    QFETCH(QString, server);
+    QFETCH(QString, logged);
+    QCOMPARE(QueryLog::maskPassword(server), logged);
+    TempHome home;
+    ScriptedPrompter prompter;
+    QueryLog log(home.home(), prompter);
+    const QDateTime at(QDate(2024, 1, 2), QTime(3, 4, 5));
+    QVERIFY(log.log(server, "a.q", "1+1", at));
+    const QByteArray line = readFile(home.filePath("queries_2024.01.02.log"));
+    QVERIFY2(line.contains(" on " + logged.toUtf8() + " from a.q\n  1+1\n"), line.constData());
+    const QString password = server.section(u':', 4);
+    if (!password.isEmpty())
+        QVERIFY(!line.contains(":" + password.toUtf8()));
+}
+
+void TestQueryLog::logsArePrivate()
+{
+    TempHome home;
+    ScriptedPrompter prompter;
+    QueryLog log(home.home(), prompter);
+    const QDateTime at(QDate(2024, 1, 2), QTime(3, 4, 5));
+    QVERIFY(log.log("`:h:1:u:p", "a.q", "1+1", at));
+    const QString path = home.filePath("queries_2024.01.02.log");
+    QCOMPARE(QFile::permissions(path)
+                 & (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther),
+             QFileDevice::Permissions());
+}
+
+void TestQueryLog::missingHomeWritesNothingAndAsksNothing()
+{
+    TempHome home;
+    ScriptedPrompter prompter; // any question or message would fail the test
+    QueryLog log(HomeFolder(home.filePath("missing")), prompter);
+    const QDateTime at(QDate(2024, 1, 2), QTime(3, 4, 5));
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(!log.log("`:h:1::", "a.q", "1+1", at));
+    QVERIFY(!QFileInfo::exists(home.filePath("missing")));
     QCOMPARE(prompter.pending(), 0);
 }
 

@@ -1,3 +1,4 @@
+#include "core/files/PrivateTempFolder.h"
 #include "kdb/KPtr.h"
 #include "results/CImagePane.h"
 #include "results/ReplyDisplay.h"
@@ -49,7 +50,8 @@ void TestImagePane::pictureReplies()
     KPtr reply(ktn(KG, encoded.size()));
     memcpy(kG(reply.get()), encoded.constData(), size_t(encoded.size()));
     QCOMPARE(ReplyDisplay::detectMedia(reply.get()), ReplyDisplay::Media::Picture);
-    const QString path = ReplyDisplay::writePictureFile(reply.get());
+    PrivateTempFolder folder;
+    const QString path = ReplyDisplay::writePictureFile(reply.get(), folder);
     QVERIFY(path.endsWith(QStringLiteral(".png")));
 
     CImagePane pane;

@@ -1,3 +1,4 @@
+#include "core/files/PrivateTempFolder.h"
 #include "kdb/KPtr.h"
 #include "results/ReplyDisplay.h"
 
@@ -130,13 +131,16 @@ void TestReply::consoleLine()
     QCOMPARE(consoleText(QStringLiteral("1 2 3"), 7, true), QStringLiteral("(Roundtrip: 007ms)\r\n1 2 3"));
     QCOMPARE(consoleText(QStringLiteral("1 2 3"), 7, false), QStringLiteral("1 2 3"));
     QVERIFY(isError(QStringLiteral("ERROR: 'type")));
+    QVERIFY(isError(QStringLiteral("ERROR: reply could not be decoded: d9: truncated message")));
     QVERIFY(!isError(QStringLiteral("\"ERROR: 'type\"")));
 }
 
 void TestReply::pictureFile()
 {
     KPtr png(bytes({0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 1, 2, 3}));
-    const QString path = writePictureFile(png.get());
+    PrivateTempFolder folder;
+    const QString path = writePictureFile(png.get(), folder);
+    QCOMPARE(QFileInfo(path).absolutePath(), QFileInfo(folder.path()).absoluteFilePath());
     QVERIFY(!path.isEmpty());
     QVERIFY(QFileInfo(path).fileName().startsWith(QStringLiteral("tovoRes")));
     QVERIFY(path.endsWith(QStringLiteral(".png")));
@@ -167,11 +171,13 @@ void TestReply::shellFiles()
     QFETCH(QString, suffix);
     QFETCH(QByteArray, content);
     KPtr v(static_cast<K>(value));
-    const QString path = writeShellFile(v.get());
+    PrivateTempFolder folder;
+    const QString path = writeShellFile(v.get(), folder);
     if (suffix.isEmpty()) {
         QVERIFY(path.isEmpty());
         return;
     }
+    QCOMPARE(QFileInfo(path).absolutePath(), QFileInfo(folder.path()).absoluteFilePath());
     QVERIFY(path.endsWith(suffix));
     QVERIFY(QFileInfo(path).fileName().startsWith(QStringLiteral("tovoRes")));
     QFile f(path);

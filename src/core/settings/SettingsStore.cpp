@@ -1,5 +1,9 @@
 #include "core/settings/SettingsStore.h"
 
+#include "core/files/SafeFile.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 
 namespace {
@@ -12,12 +16,34 @@ SettingsStore::SettingsStore(const QString& profile)
     : m_settings(std::make_unique<QSettings>(QStringLiteral("Velmar"), QStringLiteral("Tovo")))
     , m_profile(profile)
 {
+    makePrivate();
 }
 
 SettingsStore::SettingsStore(const QString& iniPath, const QString& profile)
     : m_settings(std::make_unique<QSettings>(iniPath, QSettings::IniFormat))
     , m_profile(profile)
 {
+    makePrivate();
+}
+
+void SettingsStore::makePrivate()
+{
+    // The store holds the last server, credentials included: on platforms
+    // where it is a file, that file is the user's alone. Qt rewrites it
+    // keeping its permissions, so it is made private before the first write.
+#ifdef Q_OS_WIN
+    if (m_settings->format() == QSettings::NativeFormat)
+        return; // the registry
+#endif
+    const QString path = m_settings->fileName();
+    if (path.isEmpty())
+        return;
+    QString error;
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    if (!folder.exists())
+        QDir().mkpath(folder.absoluteFilePath());
+    if (SafeFile::ensure(path, SafeFile::Access::Private, &error))
+        SafeFile::makePrivate(path, &error);
 }
 
 SettingsStore::~SettingsStore() = default;

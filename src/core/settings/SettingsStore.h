@@ -58,6 +58,8 @@ public:
     QString fileName() const;
 
 private:
+    void makePrivate();
+
     int readIntAt(const QString& key, int def) const;
 
     std::unique_ptr<QSettings> m_settings;

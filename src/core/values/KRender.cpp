@@ -4,6 +4,7 @@
 #include "core/values/KPrimitives.h"
 #include "core/values/QErrors.h"
 #include "core/values/ValueCatalogue.h"
+#include "kdb/kbounds.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -528,6 +529,12 @@ void KRender::renderElement(K x, int level, long long element, long long maxLeng
 void KRender::renderError(K x)
 {
     const std::string_view text = symbolText(x->s);
+    if (kdb::isLocalError(x)) {
+        // Raised here (a reply that could not be decoded or held): no q signal.
+        m_out.append("ERROR: ");
+        m_out.appendUtf8(text);
+        return;
+    }
     m_out.append("ERROR: '");
     m_out.appendUtf8(text);
     m_out.append(" \n(");

@@ -1,0 +1,1 @@
+tovo_test(test_app_servers SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_servers_e2e.cpp LIBS tovo_app tovo_testinstance TIMEOUT 120)
