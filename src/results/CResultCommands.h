@@ -12,12 +12,14 @@
 #include <QObject>
 
 #include <functional>
+#include <memory>
 
 class CDlgQSettings;
 class COutputTable;
 class FileChooser;
 class OffThread;
 class Prompter;
+class PrivateTempFolder;
 
 class CResultCommands : public QObject {
     Q_OBJECT
@@ -28,6 +30,9 @@ public:
         const CDlgQSettings* settings = nullptr;
         // Opens a file with the desktop's default application.
         std::function<void(const QString& path)> openFile;
+        // The session's private folder for files handed to the shell; null:
+        // a folder of these commands' own, removed with them.
+        PrivateTempFolder* tempFolder = nullptr;
     };
 
     CResultCommands(Context context, QObject* parent = nullptr);
@@ -67,5 +72,6 @@ private:
     QChar separator() const;
 
     Context m_context;
+    std::unique_ptr<PrivateTempFolder> m_ownTempFolder;
     OffThread* m_threads;
 };
