@@ -149,6 +149,7 @@ void TestLiveness::connectKeepsWindowLive()
     QVERIFY(controller().isConnecting());
     const QString status = frame()->frameStatusBar()->paneText(CFrameStatusBar::Connection);
     QCOMPARE(status, QStringLiteral("Connecting to `:%1...").arg(server));
+    QCOMPARE(frame()->connectBoxText(), QStringLiteral("`:") + server);
     QVERIFY(frame()->frameStatusBar()->isBusy());
     QVERIFY(frame()->action(cmd::Stop)->isEnabled());
     view()->setFocus();
