@@ -269,6 +269,7 @@ void TestLiveness::fiftyQueriesThenCloseWithWorkInFlight()
             threadsAfterFirst = threads;
         mostThreads = std::max(mostThreads, threads);
     }
+    qInfo("threads: %d after the first query, %d at most over fifty", threadsAfterFirst, mostThreads);
     QCOMPARE(SessionWorker::liveThreads(), 1);
     QVERIFY2(mostThreads <= threadsAfterFirst + 1,
              qPrintable(QStringLiteral("%1 threads after the first query, %2 at most").arg(threadsAfterFirst).arg(mostThreads)));
