@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <QString>
 
+#include <functional>
+
 struct InstanceRule {
     // Matching: the exact query text or a pattern. A query sent as a general
     // list (text; args...) is matched by its text and by its whole rendering
@@ -17,12 +19,15 @@ struct InstanceRule {
     QRegularExpression pattern;
     bool usesPattern = false;
 
-    // The answer to a sync query: reply, else error, else raw (a whole
+    // The answer to a sync query: computed, else reply, else error, else raw (a whole
     // message sent byte for byte), else the generic null.
     KPtr reply;
     QString error;
     QByteArray raw;
     bool hasError = false;
+
+    // A reply computed from the query text (null: the default error).
+    std::function<KPtr(const QString& text)> compute;
 
     int delayMs = 0;
     bool neverAnswer = false;    // hold the query unanswered until the client goes

@@ -158,16 +158,19 @@ void ServedClient::answer(const ReceivedMessage& message)
     }
     if (rule && rule->delayMs > 0 && !pause(rule->delayMs))
         return;
-    const bool answers = rule && (rule->reply || rule->hasError || !rule->raw.isEmpty());
+    const bool answers = rule && (rule->compute || rule->reply || rule->hasError || !rule->raw.isEmpty());
     if (rule && rule->dropConnection && !answers) {
         close();
         return;
     }
     if (message.type == kdb::MsgSync) {
         bool sent = false;
-        if (!rule) {
+        KPtr computed = rule && rule->compute ? rule->compute(message.text) : KPtr();
+        if (!rule || (rule->compute && !computed)) {
             KPtr error(krr(defaultError.toUtf8().constData()));
             sent = sendValue(error.get(), kdb::MsgResponse, false);
+        } else if (computed) {
+            sent = sendValue(computed.get(), kdb::MsgResponse, compressAll || rule->compress);
         } else if (rule->reply) {
             sent = sendValue(rule->reply.get(), kdb::MsgResponse, compressAll || rule->compress);
         } else if (rule->hasError) {

@@ -1,5 +1,7 @@
 #include "TestInstance.h"
 
+#include "InstanceNamespaces.h"
+
 #include "ServedClient.h"
 #include "TestInstancePrivate.h"
 
@@ -140,6 +142,20 @@ QString TestInstance::certificateFile() const
 {
     std::lock_guard lock(d->mutex);
     return d->certificate ? d->certificate->certificateFile() : QString();
+}
+
+InstanceNamespaces& TestInstance::namespaces()
+{
+    std::lock_guard lock(d->mutex);
+    if (!d->namespaces) {
+        d->namespaces = std::make_shared<InstanceNamespaces>();
+        auto rule = std::make_shared<InstanceRule>();
+        rule->pattern = QRegularExpression(QStringLiteral(R"(\.z\.tovo\.ns\.r[1-5]:)"));
+        rule->usesPattern = true;
+        rule->compute = [model = d->namespaces](const QString& text) { return model->answer(text); };
+        d->rules.append(std::move(rule));
+    }
+    return *d->namespaces;
 }
 
 void TestInstance::addRule(std::shared_ptr<InstanceRule> rule)

@@ -43,6 +43,7 @@ struct ReceivedHandshake {
     bool tlsHello = false;  // the "login" was a TLS ClientHello (a TLS client, or a client probing for TLS)
 };
 
+class InstanceNamespaces;
 class TestInstance;
 
 // Refines the rule just added: inst.on("q", kj(1)).delay(100).compressed();
@@ -91,6 +92,9 @@ public:
     // The error text for sync queries that no rule matches (default "unscripted").
     void setDefaultError(const QString& text);
     void setCompressReplies(bool on); // compress every reply that shrinks by half
+    // The namespace model that answers the explorer's service queries; made
+    // (with its rule) on first use. Change it before start().
+    InstanceNamespaces& namespaces();
 
     // --- running ---
     bool start(int port = 0); // false when the port cannot be bound

@@ -29,6 +29,7 @@ struct TestInstance::Private {
     QString defaultError = QStringLiteral("unscripted");
     std::unique_ptr<TestCertificate> certificate;
     QList<std::shared_ptr<InstanceRule>> rules;
+    std::shared_ptr<InstanceNamespaces> namespaces;
 
     // running
     kdb::Socket listener;
