@@ -183,10 +183,11 @@ void ServedClient::answer(const ReceivedMessage& message)
             KPtr null(ka(KUNARY));
             sent = sendValue(null.get(), kdb::MsgResponse, false);
         }
-        if (!sent)
-            return;
+        // Reported once the reply is due, also when the client was gone by then.
         if (rule && rule->delayMs > 0)
             m_owner->report([text = message.text](InstanceEvents* e) { emit e->delayedReplyWritten(text); });
+        if (!sent)
+            return;
     }
     if (rule)
         for (const KPtr& update : rule->publish)
