@@ -2,6 +2,7 @@
 
 #include "app/CDocumentArea.h"
 #include "app/CDocumentCommands.h"
+#include "app/CExplorerLink.h"
 #include "app/CMainFrame.h"
 #include "app/CQueryLink.h"
 #include "app/CSourceViews.h"
@@ -174,6 +175,8 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
         auto* focused = qobject_cast<COutputTable*>(QApplication::focusWidget());
         (focused ? focused : table)->autoSizeColumns();
     });
+
+    new CExplorerLink(frame, *link, prompter);
 
     auto* sourceViews = new CSourceViews(frame, *link, app.home(), prompter, &frame);
     QObject::connect(&frame, &CMainFrame::documentAdded, sourceViews, &CSourceViews::attach);
