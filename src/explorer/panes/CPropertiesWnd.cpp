@@ -79,7 +79,10 @@ void CPropertiesWnd::showEntity(const CQEntity* entity, const NamespaceModel* mo
     for (const EntityPropertyGroup& group : EntityProperties::of(*entity, model, tree)) {
         QTreeWidgetItem* parent = first;
         if (!group.name.isEmpty() || !first) {
-            parent = new QTreeWidgetItem(m_grid, {group.name});
+            // A function's reference groups sit inside its own group.
+            const bool nested = first && entity->kind() == CQEntity::Function
+                && group.name != QLatin1String("Used in functions");
+            parent = nested ? new QTreeWidgetItem(first, {group.name}) : new QTreeWidgetItem(m_grid, {group.name});
             QFont bold = parent->font(0);
             bold.setBold(true);
             parent->setFont(0, bold);
@@ -103,6 +106,7 @@ void CPropertiesWnd::showEntity(const CQEntity* entity, const NamespaceModel* mo
         }
     }
     m_grid->expandAll();
+    m_grid->resizeColumnToContents(0);
     updateActions();
 }
 
