@@ -30,6 +30,7 @@ struct InstanceRule {
     std::function<KPtr(const QString& text)> compute;
 
     int delayMs = 0;
+    bool neverAnswer = false;    // hold the query unanswered until the client goes
     bool dropConnection = false; // close after the answer, or instead of one when there is none
     bool compress = false;       // send the reply compressed
     QList<KPtr> publish;         // async messages pushed to the client after the answer

@@ -58,7 +58,7 @@ void ServedClient::join()
 bool ServedClient::pause(int ms) const
 {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < until) {
+    while (ms < 0 || std::chrono::steady_clock::now() < until) {
         if (m_owner->stopping || !m_open)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -152,6 +152,10 @@ void ServedClient::answer(const ReceivedMessage& message)
         compressAll = m_owner->compressAll;
         defaultError = m_owner->defaultError;
     }
+    if (rule && rule->neverAnswer) {
+        pause(-1);
+        return;
+    }
     if (rule && rule->delayMs > 0 && !pause(rule->delayMs))
         return;
     const bool answers = rule && (rule->compute || rule->reply || rule->hasError || !rule->raw.isEmpty());
@@ -180,6 +184,8 @@ void ServedClient::answer(const ReceivedMessage& message)
         }
         if (!sent)
             return;
+        if (rule && rule->delayMs > 0)
+            m_owner->report([text = message.text](InstanceEvents* e) { emit e->delayedReplyWritten(text); });
     }
     if (rule)
         for (const KPtr& update : rule->publish)

@@ -38,6 +38,7 @@ std::shared_ptr<InstanceRule> TestInstance::Private::findRule(const QString& tex
 
 void TestInstance::Private::record(ReceivedMessage message)
 {
+    report([text = message.text](InstanceEvents* e) { emit e->messageReceived(text); });
     {
         std::lock_guard lock(mutex);
         received.append(std::move(message));
@@ -47,8 +48,11 @@ void TestInstance::Private::record(ReceivedMessage message)
 
 void TestInstance::Private::recordHandshake(ReceivedHandshake handshake)
 {
-    std::lock_guard lock(mutex);
-    handshakes.append(std::move(handshake));
+    {
+        std::lock_guard lock(mutex);
+        handshakes.append(std::move(handshake));
+    }
+    report([](InstanceEvents* e) { emit e->handshakeReceived(); });
 }
 
 // ---- RuleBuilder ----
@@ -57,6 +61,13 @@ RuleBuilder& RuleBuilder::delay(int ms)
 {
     std::lock_guard lock(m_instance->d->mutex);
     m_rule->delayMs = ms;
+    return *this;
+}
+
+RuleBuilder& RuleBuilder::neverAnswer()
+{
+    std::lock_guard lock(m_instance->d->mutex);
+    m_rule->neverAnswer = true;
     return *this;
 }
 
@@ -335,3 +346,5 @@ QList<ReceivedHandshake> TestInstance::handshakes() const
     std::lock_guard lock(d->mutex);
     return d->handshakes;
 }
+
+InstanceEvents* TestInstance::events() const { return d->events.get(); }

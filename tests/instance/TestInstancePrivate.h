@@ -6,6 +6,8 @@
 
 #include "kdb/Socket.h"
 
+#include <QMetaObject>
+
 #include <atomic>
 #include <condition_variable>
 #include <list>
@@ -37,6 +39,7 @@ struct TestInstance::Private {
     std::list<std::shared_ptr<ServedClient>> clients;
 
     // records
+    std::unique_ptr<InstanceEvents> events = std::make_unique<InstanceEvents>();
     QList<ReceivedMessage> received;
     QList<ReceivedHandshake> handshakes;
 
@@ -44,4 +47,10 @@ struct TestInstance::Private {
     std::shared_ptr<InstanceRule> findRule(const QString& text, const QString& rendered) const;
     void record(ReceivedMessage message);
     void recordHandshake(ReceivedHandshake handshake);
+    // Emits an event on the events object's thread.
+    template <class F>
+    void report(F emitter)
+    {
+        QMetaObject::invokeMethod(events.get(), [e = events.get(), emitter] { emitter(e); }, Qt::QueuedConnection);
+    }
 };
