@@ -4,6 +4,7 @@
 #include "app/CQueryLink.h"
 #include "connect/CQHelper.h"
 #include "connect/ConnectionController.h"
+#include "connect/SessionWorker.h"
 #include "core/commands/CommandIds.h"
 #include "core/settings/CDlgQSettings.h"
 #include "explorer/HandleChannel.h"
@@ -40,7 +41,15 @@ CExplorerLink::CExplorerLink(CMainFrame& frame, CQueryLink& link, Prompter& prom
         s.serverName = m_frame.serverText();
         return s;
     };
-    context.channel = [this] { return std::make_unique<HandleChannel>(m_link.session().handle()); };
+    context.channel = [this] {
+        CQHelper* session = &m_link.session();
+        return std::make_unique<HandleChannel>([session] { return session->handle(); });
+    };
+    // Loads queue on the session's worker between the user's queries.
+    context.executor = [this](QObject* owner, std::function<NamespaceLoad::Result()> work,
+                              std::function<void(const NamespaceLoad::Result&)> done) {
+        m_link.session().worker().post(owner, std::move(work), std::move(done));
+    };
     m_view->setLoadContext(context);
 
     m_properties->setSelector([this](const QString& name) { return m_view->selectByName(name, false); });
@@ -59,6 +68,7 @@ CExplorerLink::CExplorerLink(CMainFrame& frame, CQueryLink& link, Prompter& prom
     connect(m_properties, &CPropertiesWnd::queryRequested, this, [this](const QString& text) { m_link.run(text, false); });
 
     connect(&link.controller(), &ConnectionController::namespaceLoadRequested, this, &CExplorerLink::requestLoad);
+    connect(m_view, &CClassView::loadFinished, this, &CExplorerLink::startPending, Qt::QueuedConnection);
     connect(&link.runner(), &QueryRunner::replyReady, this, [this](int) {
         if (m_frame.qSettings().QRefreshNamespace)
             m_pending = true;
@@ -83,7 +93,8 @@ void CExplorerLink::requestLoad()
 
 void CExplorerLink::startPending()
 {
-    if (!m_pending || m_link.runner().isRunning() || m_view->isLoading())
+    // The load queues on the session's worker behind a running query.
+    if (!m_pending || m_view->isLoading())
         return;
     m_pending = false;
     m_view->refresh();

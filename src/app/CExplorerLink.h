@@ -1,7 +1,7 @@
 // Joins the namespace explorer and the properties pane to the main window:
 // loads on a new server, after queries when QRefreshNamespace is set and on
-// Refresh; a load waits for a running query, so that the two never share the
-// connection at once; the properties pane's Query goes through the runner.
+// Refresh; a load runs on the session's worker, in turn with the user's
+// queries; the properties pane's Query goes through the runner.
 #pragma once
 
 #include <QObject>
@@ -20,7 +20,7 @@ public:
     CClassView* classView() const { return m_view; }
     CPropertiesWnd* properties() const { return m_properties; }
 
-    // Starts a load now, or once the running query has finished.
+    // Starts a load (one at a time; a request during a load is kept for after it).
     void requestLoad();
 
 private:

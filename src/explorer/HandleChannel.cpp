@@ -2,7 +2,8 @@
 
 K HandleChannel::call(const QString& text)
 {
-    if (m_handle <= 0)
+    const int handle = m_handle();
+    if (handle <= 0)
         return nullptr;
-    return k(m_handle, text.toUtf8().constData(), static_cast<K>(nullptr));
+    return k(handle, text.toUtf8().constData(), static_cast<K>(nullptr));
 }

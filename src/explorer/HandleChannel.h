@@ -4,11 +4,15 @@
 
 #include "explorer/ServiceChannel.h"
 
+#include <functional>
+
 class HandleChannel : public ServiceChannel {
 public:
-    explicit HandleChannel(int handle) : m_handle(handle) {}
+    explicit HandleChannel(int handle) : m_handle([handle] { return handle; }) {}
+    // The handle is read at each call (a session's current one).
+    explicit HandleChannel(std::function<int()> handle) : m_handle(std::move(handle)) {}
     K call(const QString& text) override;
 
 private:
-    int m_handle;
+    std::function<int()> m_handle;
 };

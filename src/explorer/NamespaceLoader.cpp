@@ -25,12 +25,12 @@ void NamespaceLoader::wait()
 bool NamespaceLoader::start(std::unique_ptr<ServiceChannel> channel, const NamespaceLoadSettings& settings,
                             std::shared_ptr<NamespaceModel> previous)
 {
-    if (m_worker)
+    if (m_busy)
         return false;
+    m_busy = true;
     QPointer<NamespaceLoader> self(this);
     std::shared_ptr<ServiceChannel> shared(std::move(channel));
-    auto result = std::make_shared<NamespaceLoad::Result>();
-    m_worker = QThread::create([self, shared, settings, previous, result]() mutable {
+    Work work = [self, shared, settings, previous]() mutable {
         NamespaceLoad::Observer observer;
         observer.rootText = [self](const QString& text) {
             QMetaObject::invokeMethod(self, [self, text] { if (self) emit self->rootText(text); }, Qt::QueuedConnection);
@@ -38,15 +38,30 @@ bool NamespaceLoader::start(std::unique_ptr<ServiceChannel> channel, const Names
         observer.message = [self](const QString& text) {
             QMetaObject::invokeMethod(self, [self, text] { if (self) emit self->message(text); }, Qt::QueuedConnection);
         };
-        *result = NamespaceLoad::run(*shared, settings, std::move(previous), observer);
+        NamespaceLoad::Result result = NamespaceLoad::run(*shared, settings, std::move(previous), observer);
         shared.reset();
+        return result;
+    };
+    if (m_executor) {
+        m_executor(this, std::move(work), [this](const NamespaceLoad::Result& result) { done(result); });
+        return true;
+    }
+    auto result = std::make_shared<NamespaceLoad::Result>();
+    m_worker = QThread::create([work, result]() mutable {
+        *result = work();
         m9();
     });
     // Handed over once the worker has ended: the window never waits for it.
     connect(m_worker, &QThread::finished, this, [this, result] {
         wait();
-        emit finished(*result);
+        done(*result);
     });
     m_worker->start();
     return true;
+}
+
+void NamespaceLoader::done(const NamespaceLoad::Result& result)
+{
+    m_busy = false;
+    emit finished(result);
 }

@@ -16,7 +16,13 @@ class ServiceChannel;
 class NamespaceLoader : public QObject {
     Q_OBJECT
 public:
-    using ChannelFactory = std::function<std::unique_ptr<ServiceChannel>()>;
+    using Work = std::function<NamespaceLoad::Result()>;
+    using Done = std::function<void(const NamespaceLoad::Result&)>;
+    // Runs work on a thread that is not the window's and then done on the
+    // window's thread (while context lives): a session's worker, which runs
+    // a load between the user's queries, never beside them. Without one the
+    // loader starts a thread of its own for each load.
+    using Executor = std::function<void(QObject* context, Work work, Done done)>;
 
     explicit NamespaceLoader(QObject* parent = nullptr);
     ~NamespaceLoader() override;
@@ -25,7 +31,8 @@ public:
     // window's thread and used only by the worker.
     bool start(std::unique_ptr<ServiceChannel> channel, const NamespaceLoadSettings& settings,
                std::shared_ptr<NamespaceModel> previous);
-    bool isBusy() const { return m_worker != nullptr; }
+    void setExecutor(Executor executor) { m_executor = std::move(executor); }
+    bool isBusy() const { return m_busy; }
     // Waits for a running load to end (exit).
     void wait();
 
@@ -35,7 +42,11 @@ signals:
     void finished(const NamespaceLoad::Result& result);
 
 private:
+    void done(const NamespaceLoad::Result& result);
+
+    Executor m_executor;
     QThread* m_worker = nullptr;
+    bool m_busy = false;
 };
 
 Q_DECLARE_METATYPE(NamespaceLoad::Result)

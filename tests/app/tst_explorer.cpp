@@ -77,6 +77,8 @@ void TestExplorer::loadSelectAndQuery()
     QTest::mouseDClick(view->tree()->viewport(), Qt::LeftButton, {}, rect.center());
     QTRY_VERIFY_WITH_TIMEOUT(userQuery(), 10000);
     QCOMPARE(properties->queryText(), QStringLiteral(".feed.upd"));
+    // The run has ended (the pane may query again) before the window closes.
+    QTRY_VERIFY_WITH_TIMEOUT(properties->canQuery(), 10000);
     app.reset();
 }
 

@@ -77,6 +77,12 @@ CClassView::CClassView(Prompter& prompter, QWidget* parent)
 
 CClassView::~CClassView() = default;
 
+void CClassView::setLoadContext(LoadContext context)
+{
+    m_context = std::move(context);
+    m_loader->setExecutor(m_context.executor);
+}
+
 std::shared_ptr<NamespaceModel> CClassView::entities() const { return m_model->entities(); }
 
 std::shared_ptr<NamespaceTree> CClassView::namespaceTree() const { return m_model->tree(); }

@@ -29,12 +29,16 @@ public:
     struct LoadContext {
         std::function<NamespaceLoadSettings()> settings;
         std::function<std::unique_ptr<ServiceChannel>()> channel;
+        // Where loads run (see NamespaceLoader); none: a thread of their own.
+        std::function<void(QObject*, std::function<NamespaceLoad::Result()>,
+                           std::function<void(const NamespaceLoad::Result&)>)>
+            executor;
     };
 
     CClassView(Prompter& prompter, QWidget* parent = nullptr);
     ~CClassView() override;
 
-    void setLoadContext(LoadContext context) { m_context = std::move(context); }
+    void setLoadContext(LoadContext context);
     void registerCommands(CommandHandlers& handlers);
 
     // Starts a load; false when one is running already.
