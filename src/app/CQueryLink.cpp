@@ -124,7 +124,10 @@ void CQueryLink::registerCommands(CommandHandlers& handlers)
 
 CQueryLink::~CQueryLink()
 {
-    // The runner and controller use the session: they go before it does.
+    // The runner and controller use the session: they go before it does,
+    // silently, since the panes they report to may be gone.
+    m_runner->disconnect();
+    m_controller->disconnect();
     delete m_runner;
     delete m_controller;
 }

@@ -32,6 +32,8 @@ QueryRunner::QueryRunner(ConnectionController& controller, CDlgQSettings& q, CDl
 QueryRunner::~QueryRunner()
 {
     m_controller.setActiveQuery(nullptr);
+    // Whoever listened may be gone already (the window closing).
+    blockSignals(true);
     abandon();
 }
 

@@ -53,6 +53,7 @@ QString InstanceScript::formatHelp()
         "    raw: 0x0100000009000000ff     reply with these message bytes as they are\n"
         "    delay: 500                    wait this many ms first\n"
         "    drop                          close the connection (after the answer, if any)\n"
+        "    never                         never answer (the client waits until it gives up)\n"
         "    compress                      send the reply compressed\n"
         "    publish: (`upd;`t;([] a:1 2))  then push this async message (repeatable)\n"
         "  A query sent as (text; args...) matches its text or its whole notation,\n"
@@ -146,6 +147,8 @@ bool InstanceScript::apply(const QString& script, TestInstance& instance, Settin
             rule->delayMs = value.toInt(&ok);
         } else if (key == QLatin1String("drop")) {
             rule->dropConnection = true;
+        } else if (key == QLatin1String("never")) {
+            rule->neverAnswer = true;
         } else if (key == QLatin1String("compress")) {
             rule->compress = true;
         } else {
