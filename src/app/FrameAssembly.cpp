@@ -154,6 +154,7 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
         case cmd::ExecuteSelection: view->executeSelection(shift); break;
         case cmd::GoToLine: view->goToLineDialog(); break;
         case cmd::GoToMatchingBracket: view->goToMatchingBracket(); break;
+        case cmd::QHelp: view->help(); break;
         case cmd::LineWrapping: view->setLineWrapping(!view->lineWrapping()); break;
         case cmd::SyntaxHighlight: view->toggleHighlighting(); break;
         case cmd::EditFind: view->showFindDialog(false); break;
