@@ -2,6 +2,7 @@
 
 #include "app/CDocumentArea.h"
 #include "app/CDocumentCommands.h"
+#include "app/CExplorerLink.h"
 #include "app/CMainFrame.h"
 #include "app/CQueryLink.h"
 #include "app/CSourceViews.h"
@@ -155,6 +156,7 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
         case cmd::ExecuteSelection: view->executeSelection(shift); break;
         case cmd::GoToLine: view->goToLineDialog(); break;
         case cmd::GoToMatchingBracket: view->goToMatchingBracket(); break;
+        case cmd::QHelp: view->help(); break;
         case cmd::LineWrapping: view->setLineWrapping(!view->lineWrapping()); break;
         case cmd::SyntaxHighlight: view->toggleHighlighting(); break;
         case cmd::EditFind: view->showFindDialog(false); break;
@@ -176,6 +178,8 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
         auto* focused = qobject_cast<COutputTable*>(QApplication::focusWidget());
         (focused ? focused : table)->autoSizeColumns();
     });
+
+    new CExplorerLink(frame, *link, prompter);
 
     auto* sourceViews = new CSourceViews(frame, *link, app.home(), prompter, &frame);
     QObject::connect(&frame, &CMainFrame::documentAdded, sourceViews, &CSourceViews::attach);

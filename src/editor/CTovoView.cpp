@@ -1,5 +1,10 @@
 #include "editor/CTovoView.h"
 
+#include "editor/HelpLookup.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
 #include "core/colors/CDialogFontsColors.h"
 #include "editor/CDlgGoToLine.h"
 #include "editor/CFindReplace.h"
@@ -474,6 +479,14 @@ QString CTovoView::wordAtCaret() const
 }
 
 QString CTovoView::identifierAtCaret() const { return EditorText::identifierOf(wordAtCaret()); }
+
+QString CTovoView::helpAddress() const
+{
+    return HelpLookup::address(wordAtCaret(), hasSelectedText(), identifierAtCaret(), m_settings.HelpURL,
+                               m_settings.AltHelpURL);
+}
+
+void CTovoView::help() { QDesktopServices::openUrl(QUrl(helpAddress())); }
 
 void CTovoView::copyAsString()
 {
