@@ -122,6 +122,16 @@ public:
             p.drawImage(m_clip.topLeft(), cover);
     }
 
+    void drawShapes(QPainter& p) const
+    {
+        for (int y = 0; y < m_h; ++y) {
+            const std::uint8_t* row = m_hits.data() + std::size_t(y) * std::size_t(m_w);
+            for (int x = 0; x < m_w; ++x)
+                if (row[x])
+                    p.drawEllipse(QPoint(x + m_origin.x(), y + m_origin.y()), kRadius, kRadius);
+        }
+    }
+
 private:
     QRect m_clip;
     int m_reach;
@@ -137,10 +147,16 @@ bool within(double v, double lo, double hi) { return v >= lo && v <= hi; }
 
 void ChartPainter::draw(QImage& image, const ChartModel& model, const ChartDrawOptions& options)
 {
-    QPainter p(&image);
+    draw(image, image.size(), model, options);
+}
+
+void ChartPainter::draw(QPaintDevice& device, QSize size, const ChartModel& model, const ChartDrawOptions& options)
+{
+    QPainter p(&device);
+    const bool raster = device.devType() == QInternal::Image;
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.fillRect(image.rect(), QColor(0xF0, 0xF0, 0xF0));
-    const PlotRect plot = PlotRect::inside(image.size());
+    p.fillRect(QRect(QPoint(0, 0), size), QColor(0xF0, 0xF0, 0xF0));
+    const PlotRect plot = PlotRect::inside(size);
     p.fillRect(QRect(plot.L, plot.T, plot.R - plot.L, plot.B - plot.T), QColor::fromRgb(options.background));
     p.setPen(QPen(Qt::white, 0));
     p.setBrush(Qt::NoBrush);
@@ -154,7 +170,7 @@ void ChartPainter::draw(QImage& image, const ChartModel& model, const ChartDrawO
     drawGrid(p, model, plot);
     for (const CColChart& s : model.series())
         if (s.checked && s.yable)
-            drawSeries(p, model, s, plot, options.drawEveryPoint);
+            drawSeries(p, model, s, plot, options.drawEveryPoint, raster);
 }
 
 void ChartPainter::drawGrid(QPainter& p, const ChartModel& model, const PlotRect& plot)
@@ -204,7 +220,7 @@ void ChartPainter::drawGrid(QPainter& p, const ChartModel& model, const PlotRect
 }
 
 void ChartPainter::drawSeries(QPainter& p, const ChartModel& model, const CColChart& s, const PlotRect& plot,
-                              bool everyPoint)
+                              bool everyPoint, bool raster)
 {
     const CArea& a = model.range();
     const PixelMap map(a, plot);
@@ -358,6 +374,8 @@ void ChartPainter::drawSeries(QPainter& p, const ChartModel& model, const CColCh
     }
     flush();
     lines.flush();
-    if (circles)
+    if (circles && raster)
         stamps.draw(p, s.colour);
+    else if (circles)
+        stamps.drawShapes(p);
 }

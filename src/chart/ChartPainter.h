@@ -28,9 +28,12 @@ struct ChartDrawOptions {
 class ChartPainter {
 public:
     static void draw(QImage& image, const ChartModel& model, const ChartDrawOptions& options = {});
+    // Any paint device of that size (an SVG generator): circles are drawn as
+    // shapes there, not stamped as pixels.
+    static void draw(QPaintDevice& device, QSize size, const ChartModel& model, const ChartDrawOptions& options = {});
 
 private:
     static void drawGrid(QPainter& p, const ChartModel& model, const PlotRect& plot);
     static void drawSeries(QPainter& p, const ChartModel& model, const CColChart& series, const PlotRect& plot,
-                           bool everyPoint);
+                           bool everyPoint, bool raster);
 };
