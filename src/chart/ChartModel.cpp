@@ -124,7 +124,20 @@ ChartModel::Prepared ChartModel::prepare(Prompter* prompter, int maxDrawPoints, 
     if (m_x != m_sortedX || m_order.size() != std::size_t(m_table.rows)) {
         m_order.resize(std::size_t(m_table.rows));
         std::iota(m_order.begin(), m_order.end(), 0);
-        GridSort::sort(xcol, m_order, 1, m_options);
+        // X columns usually arrive in order (time series): then the order is
+        // the identity and the sort is skipped.
+        bool ordered = true;
+        if (xcol->t == KJ || xcol->t == KP || xcol->t == KN) {
+            const J* v = kJ(xcol);
+            for (long long i = 1; i < m_table.rows && ordered; ++i)
+                ordered = v[i - 1] <= v[i];
+        } else {
+            const ColumnReader xs(xcol);
+            for (long long i = 1; i < m_table.rows && ordered; ++i)
+                ordered = xs[i - 1] <= xs[i];
+        }
+        if (!ordered)
+            GridSort::sort(xcol, m_order, 1, m_options);
         m_sortedX = m_x;
     }
     const ColumnReader x(xcol);
