@@ -50,6 +50,28 @@ void ChartModel::setTable(ChartTable table, const std::vector<QRgb>& palette)
     }
 }
 
+bool ChartModel::replaceTable(ChartTable table)
+{
+    if (table.headers != m_table.headers || table.columns.size() != m_series.size())
+        return false;
+    for (std::size_t i = 0; i < m_series.size(); ++i) {
+        K c = table.columns[i];
+        if ((c ? c->t : 0) != m_series[i].type)
+            return false;
+    }
+    m_table = std::move(table);
+    for (std::size_t i = 0; i < m_series.size(); ++i) {
+        m_series[i].column = m_table.columns[i];
+        m_series[i].minimum.reset();
+        m_series[i].maximum.reset();
+    }
+    m_order.clear();
+    m_sortedX = -1;
+    m_history.clear();
+    m_prepared = false;
+    return true;
+}
+
 std::vector<int> ChartModel::xColumns() const
 {
     std::vector<int> out;

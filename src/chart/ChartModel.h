@@ -32,6 +32,10 @@ public:
     // the palette size (k counting Y-able columns) and start checked.
     void setTable(ChartTable table, const std::vector<QRgb>& palette);
     const ChartTable& table() const { return m_table; }
+    // A new value with the same columns of the same kinds keeps the series'
+    // settings and the X column; the order and ranges are computed again at the
+    // next prepare. False, and nothing changed, when the shape differs.
+    bool replaceTable(ChartTable table);
     std::vector<CColChart>& series() { return m_series; }
     const std::vector<CColChart>& series() const { return m_series; }
 
