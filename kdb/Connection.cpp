@@ -117,6 +117,10 @@ int Connection::open(const std::string& hostIn, int port, const std::string& cre
     } else {
         read = stream.readExact(&answer, 1, deadline);
     }
+    if (read != Stream::Read::Ok && CancelScope::cancelled()) {
+        setLastError("cancelled");
+        return TimedOut;
+    }
     switch (read) {
     case Stream::Read::Ok: break;
     case Stream::Read::TimedOut: setLastError("timeout"); return TimedOut;

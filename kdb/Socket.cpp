@@ -1,5 +1,6 @@
 #include "kdb/Socket.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -81,6 +82,17 @@ void tune(Native s)
 
 } // namespace
 
+namespace {
+thread_local const std::atomic<bool>* t_cancel = nullptr;
+// How long a cancellable wait sleeps between looks at its flag.
+constexpr int kCancelSliceMs = 20;
+} // namespace
+
+CancelScope::CancelScope(const std::atomic<bool>* flag) : m_previous(t_cancel) { t_cancel = flag; }
+CancelScope::~CancelScope() { t_cancel = m_previous; }
+bool CancelScope::active() { return t_cancel != nullptr; }
+bool CancelScope::cancelled() { return t_cancel && t_cancel->load(); }
+
 Deadline Deadline::afterMs(int ms)
 {
     Deadline d;
@@ -139,7 +151,7 @@ Socket::Connect Socket::connect(const std::string& host, int port, Deadline dead
         return Connect::Refused;
     }
     Connect result = Connect::Refused;
-    for (addrinfo* a = found; a; a = a->ai_next) {
+    for (addrinfo* a = found; a && !CancelScope::cancelled(); a = a->ai_next) {
         Native s = ::socket(a->ai_family, a->ai_socktype, a->ai_protocol);
         if (s == kInvalid) {
             setError("socket");
@@ -296,10 +308,17 @@ Socket::Wait Socket::wait(bool forWrite, Deadline deadline)
     if (m_fd == -1)
         return Wait::Failed;
     for (;;) {
+        if (CancelScope::cancelled()) {
+            m_error = "cancelled";
+            return Wait::Failed;
+        }
         PollFd p {};
         p.fd = nat(m_fd);
         p.events = forWrite ? POLLOUT : POLLIN;
-        int r = pollFds(&p, 1, deadline.remainingMs());
+        int ms = deadline.remainingMs();
+        if (CancelScope::active())
+            ms = ms < 0 ? kCancelSliceMs : std::min(ms, kCancelSliceMs);
+        int r = pollFds(&p, 1, ms);
         if (r > 0) {
             // Hang-up and errors are reported as ready: the next call tells which.
             return Wait::Ready;
@@ -307,7 +326,7 @@ Socket::Wait Socket::wait(bool forWrite, Deadline deadline)
         if (r == 0) {
             if (deadline.expired())
                 return Wait::TimedOut;
-            continue; // the rounding of remainingMs() woke us a little early
+            continue; // the rounding of remainingMs() woke us a little early, or a cancel slice ended
         }
         if (interrupted(lastSocketError()))
             continue;

@@ -2,6 +2,7 @@
 // calls (BSD sockets, or Winsock on Windows).
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -24,6 +25,25 @@ public:
 private:
     bool m_never = true;
     Clock::time_point m_at {};
+};
+
+// Lets another thread make this thread's socket waits give up: while a scope
+// is installed, every wait (connect, handshake, TLS, reads) polls in short
+// slices and fails with "cancelled" once the flag is set. A connect being
+// cancelled from the user interface is the use; a blocked query is woken by
+// closing its handle instead.
+class CancelScope {
+public:
+    explicit CancelScope(const std::atomic<bool>* flag);
+    ~CancelScope();
+    CancelScope(const CancelScope&) = delete;
+    CancelScope& operator=(const CancelScope&) = delete;
+    // Whether a scope is installed on this thread, and whether its flag is set.
+    static bool active();
+    static bool cancelled();
+
+private:
+    const std::atomic<bool>* m_previous;
 };
 
 class Socket {

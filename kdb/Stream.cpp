@@ -13,7 +13,7 @@ long long Stream::readSome(void* data, std::size_t size, Deadline deadline)
 {
     if (m_tls)
         return m_tls->read(data, size, deadline);
-    if (!deadline.never()) {
+    if (!deadline.never() || CancelScope::active()) {
         Socket::Wait w = m_socket->waitReadable(deadline);
         if (w == Socket::Wait::TimedOut)
             return -2;

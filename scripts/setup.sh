@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libqt6opengl6-dev qt6-svg-dev libqscintilla2-qt6-dev libgl1-mesa-dev
   libssl-dev openssl
   libbenchmark-dev
+  libxlsxwriter-dev python3-openpyxl
   clang
   xvfb xauth imagemagick xdotool
   fonts-dejavu-core

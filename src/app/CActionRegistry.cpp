@@ -44,6 +44,7 @@ const CommandDef kCommands[] = {
     {cmd::ExecuteLine, "Execute &Line", "Ctrl+Return;Ctrl+Enter;Ctrl+Shift+Return;Ctrl+Shift+Enter",
      "Execute the current line"},
     {cmd::ExecuteSelection, "Execute &Selection", "Ctrl+E;Ctrl+Shift+E", "Execute the selection"},
+    {cmd::Stop, "Stop", "", "Stop the running query or connect"},
     {cmd::QuickWatch, "&Quick Watch...", "Ctrl+Q", "Quick watch of the identifier"},
     {cmd::ConnectToServer, "Connect to Server...", "", "Connect to a server"},
     {cmd::Settings, "Settings...", "", "Invokes settings dialog\nSettings"},

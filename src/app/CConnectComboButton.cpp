@@ -1,5 +1,6 @@
 #include "app/CConnectComboButton.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QStyleOptionFrame>
@@ -36,6 +37,13 @@ void CConnectEdit::paintEvent(QPaintEvent* event)
     painter.drawText(space, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, shown);
 }
 
+void CConnectEdit::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        emit escapePressed();
+    QLineEdit::keyPressEvent(event);
+}
+
 CConnectComboButton::CConnectComboButton(QWidget* parent)
     : QComboBox(parent)
     , m_edit(new CConnectEdit(this))
@@ -46,6 +54,7 @@ CConnectComboButton::CConnectComboButton(QWidget* parent)
     setInsertPolicy(QComboBox::NoInsert);
     setFixedWidth(300);
     m_edit->setPlaceholderText(QStringLiteral("Enter symbol to connect to..."));
+    connect(m_edit, &CConnectEdit::escapePressed, this, &CConnectComboButton::cancelRequested);
     connect(m_edit, &QLineEdit::returnPressed, this, [this] { emit connectRequested(m_edit->text().trimmed()); });
     connect(m_edit, &QLineEdit::textChanged, this, [this] { updateState(m_currentServer, m_serverTitle); });
     updateState(QString(), QString());

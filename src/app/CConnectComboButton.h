@@ -12,8 +12,12 @@ public:
     void setHint(const QString& hint);
     QString hint() const { return m_hint; }
 
+signals:
+    void escapePressed();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QString m_hint;
@@ -35,6 +39,8 @@ public:
 signals:
     // Enter pressed on a text.
     void connectRequested(const QString& text);
+    // Esc pressed in the box (cancels a connect in progress).
+    void cancelRequested();
 
 private:
     CConnectEdit* m_edit;

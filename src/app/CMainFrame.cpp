@@ -168,7 +168,7 @@ void CMainFrame::createMenus()
           cmd::EditSelectAll, 0, cmd::EditFind, cmd::EditFindNext, cmd::EditReplace, cmd::GoToLine,
           cmd::GoToMatchingBracket, cmd::AutoComplete});
     fill(bar->addMenu(QStringLiteral("&Q")),
-         {cmd::ExecuteLine, cmd::ExecuteSelection, cmd::QuickWatch, 0, cmd::ConnectToServer, cmd::Settings,
+         {cmd::ExecuteLine, cmd::ExecuteSelection, cmd::Stop, cmd::QuickWatch, 0, cmd::ConnectToServer, cmd::Settings,
           cmd::Connected, cmd::Tls, cmd::Async, cmd::ConnectPrevious, cmd::ConnectNext, 0, cmd::TestSubscription,
           cmd::Debugger, cmd::VariablesInventory, cmd::FunctionsInventory, cmd::RemoteFilesInventory,
           cmd::ResultsStash});
@@ -219,7 +219,7 @@ void CMainFrame::createToolBars()
         QStringLiteral("Standard"),
         QList<int>{cmd::FileNew, cmd::FileOpen, cmd::FileSave, sep, cmd::EditCut, cmd::EditCopy, cmd::EditPaste, sep,
                    cmd::EditUndo, cmd::EditRedo, sep, cmd::FilePrint, sep, cmd::ConnectPrevious, cmd::ConnectNext,
-                   cmd::ConnectToServer, cmd::Connected, cmd::Tls, sep, cmd::ExecuteLine, cmd::ExecuteSelection, sep,
+                   cmd::ConnectToServer, cmd::Connected, cmd::Tls, sep, cmd::ExecuteLine, cmd::ExecuteSelection, cmd::Stop, sep,
                    cmd::TestSubscription, sep, cmd::ChartGrid, cmd::ExportToExcel, sep, cmd::LineWrapping,
                    cmd::SyntaxHighlight, sep, cmd::Settings, cmd::AppAbout});
     m_searchLayout = std::make_unique<CToolBarLayout>(
@@ -253,6 +253,7 @@ QWidget* CMainFrame::makeToolBarBox(int id, QToolBar* bar)
     if (id == cmd::ConnectToServer) {
         auto* box = new CConnectComboButton(bar);
         connect(box, &CConnectComboButton::connectRequested, this, &CMainFrame::connectRequested);
+        connect(box, &CConnectComboButton::cancelRequested, this, &CMainFrame::connectCancelRequested);
         m_connectBoxSync = true;
         return box;
     }
@@ -477,8 +478,8 @@ void CMainFrame::updateCaption()
 
 void CMainFrame::onTimer()
 {
-    // Busy animation while a query runs.
-    if (m_runningQuery.isEmpty()) {
+    // Busy animation while a query runs or a connect is made.
+    if (m_runningQuery.isEmpty() && !m_connecting) {
         if (m_statusBar->isBusy())
             m_statusBar->stopBusy();
     } else if (!m_statusBar->isBusy()) {

@@ -66,6 +66,9 @@ public:
     QString serverTitle() const { return m_serverTitle; }
     // The running query text; empty while no query runs.
     void setRunningQuery(const QString& query) { m_runningQuery = query; }
+    // A connect is in progress (busy animation as for a query).
+    void setConnecting(bool connecting) { m_connecting = connecting; }
+    bool isConnecting() const { return m_connecting; }
     QString runningQuery() const { return m_runningQuery; }
 
     void setDocumentFactory(DocumentFactory factory) { m_documentFactory = std::move(factory); }
@@ -113,6 +116,8 @@ signals:
     void settingsChanged(bool serversViewChanged, bool outputChanged, bool typingDelayChanged);
     // The quick-connect box asked for a connection.
     void connectRequested(const QString& text);
+    // Esc in the quick-connect box.
+    void connectCancelRequested();
     // Enter in the content-search box.
     void contentSearchRequested(const QString& text);
     // A command the frame does not handle itself; its owner acts on it.
@@ -176,6 +181,7 @@ private:
     QString m_lastTitleSource;
     QString m_frameTitle = QStringLiteral("Tovo");
     QString m_runningQuery;
+    bool m_connecting = false;
     bool m_connectBoxSync = true;
     int m_look = 210;
     int m_untitled = 0;

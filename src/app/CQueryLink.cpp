@@ -1,5 +1,7 @@
 #include "app/CQueryLink.h"
 
+#include "app/CActionCommandHandlers.h"
+#include "app/CConnectComboButton.h"
 #include "app/CFrameStatusBar.h"
 #include "app/CMainFrame.h"
 #include "app/CReplyPresenter.h"
@@ -66,17 +68,66 @@ CQueryLink::CQueryLink(CMainFrame& frame, SettingsStore& store, Prompter& prompt
     connect(m_controller, &ConnectionController::openUrlRequested, this,
             [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); });
     wireStatus();
+    wireRunState();
 
     connect(m_runner, &QueryRunner::replyReady, this, [this](int) {
         bool refresh = m_runner->refreshAfter();
         m_presenter->show(m_session->lastReply(), m_session->elapsedMs, refresh);
-        m_frame.setRunningQuery(QString());
     });
+    registerCommands(*new CActionCommandHandlers(frame, this));
+}
+
+void CQueryLink::wireRunState()
+{
+    CFrameStatusBar* status = m_frame.frameStatusBar();
+    // The busy animation and progress bar go with the run or the connect, however it ends.
+    connect(m_runner, &QueryRunner::runningChanged, this, [this, status](bool running) {
+        m_frame.setRunningQuery(running ? m_runner->pendingQuery() : QString());
+        if (!running && status->showsProgress())
+            status->setPaneText(CFrameStatusBar::Progress, QString());
+        if (running || m_frame.isConnecting())
+            status->startBusy();
+        else
+            status->stopBusy();
+        if (m_handlers)
+            m_handlers->updateCommands();
+    });
+    connect(m_controller, &ConnectionController::connectingChanged, this, [this, status](bool connecting) {
+        m_frame.setConnecting(connecting);
+        if (connecting || m_runner->isRunning())
+            status->startBusy();
+        else
+            status->stopBusy();
+        if (m_handlers)
+            m_handlers->updateCommands();
+    });
+    // Ctrl+Enter with no session: the quick-connect box takes the focus.
+    connect(m_runner, &QueryRunner::notConnected, this, [this] {
+        if (CConnectComboButton* box = m_frame.connectBox()) {
+            box->setFocus(Qt::OtherFocusReason);
+            box->lineEdit()->selectAll();
+        }
+    });
+    connect(&m_frame, &CMainFrame::connectCancelRequested, m_controller, [this] {
+        if (m_controller->isConnecting())
+            m_controller->cancelConnect();
+    });
+}
+
+void CQueryLink::registerCommands(CommandHandlers& handlers)
+{
+    m_handlers = &handlers;
+    handlers.addHandler(
+        cmd::Stop, this, CommandHandlers::Scope::Window, [this] { m_runner->stop(); },
+        [this] { return m_runner->canStop(); });
 }
 
 CQueryLink::~CQueryLink()
 {
-    // The runner and controller use the session: they go before it does.
+    // The runner and controller use the session: they go before it does,
+    // silently, since the panes they report to may be gone.
+    m_runner->disconnect();
+    m_controller->disconnect();
     delete m_runner;
     delete m_controller;
 }
@@ -105,6 +156,5 @@ void CQueryLink::run(const QString& query, bool asIs)
 {
     if (query.isEmpty())
         return;
-    m_frame.setRunningQuery(query);
     m_runner->run(query, true, asIs);
 }

@@ -8,6 +8,7 @@
 #include <memory>
 
 class AuthPlugins;
+class CommandHandlers;
 class CMainFrame;
 class CQHelper;
 class CReplyPresenter;
@@ -30,9 +31,12 @@ public:
 
     // Runs a query from a source view (asIs: Shift held).
     void run(const QString& query, bool asIs);
+    // Registers the commands the session owns (Stop).
+    void registerCommands(CommandHandlers& handlers);
 
 private:
     void wireStatus();
+    void wireRunState();
 
     CMainFrame& m_frame;
     std::unique_ptr<AuthPlugins> m_plugins;
@@ -41,4 +45,5 @@ private:
     ConnectionController* m_controller;
     QueryRunner* m_runner;
     CReplyPresenter* m_presenter;
+    CommandHandlers* m_handlers = nullptr;
 };

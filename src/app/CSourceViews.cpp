@@ -8,6 +8,9 @@
 #include "connect/ConnectionController.h"
 #include "editor/CTovoView.h"
 #include "query/QueryLog.h"
+#include "query/QueryRunner.h"
+
+#include <QKeyEvent>
 
 CSourceViews::CSourceViews(CMainFrame& frame, CQueryLink& link, const HomeFolder& home, Prompter& prompter,
                            QObject* parent)
@@ -45,17 +48,39 @@ void CSourceViews::attach(CChildFrame* child)
         return;
     connect(view, &CTovoView::queryRequested, this,
             [this, view](const QString& query, bool asIs) { run(view, query, asIs); });
+    view->installEventFilter(this);
     if (m_critical)
         applyCritical(view);
 }
 
 void CSourceViews::run(CTovoView* view, const QString& query, bool asIs)
 {
-    if (query.isEmpty() || !m_link.session().isOpen())
+    if (query.isEmpty())
         return;
-    if (m_frame.editorSettings().LogQueries)
+    // Logged when it will run: on the session, after the connect in progress
+    // or after connecting again to a lost server.
+    const ConnectionController& controller = m_link.controller();
+    const bool runs = m_link.session().isOpen() || controller.isConnecting() || !controller.lostServer().isEmpty()
+        || m_link.runner().isRunning();
+    if (runs && m_frame.editorSettings().LogQueries)
         m_log->log(m_link.controller().serverText(), view->document().title(), query);
     m_link.run(query, asIs);
+}
+
+bool CSourceViews::eventFilter(QObject* watched, QEvent* event)
+{
+    // Esc in a source view stops the running query (or connect), unless the
+    // view has its auto-complete list open.
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* view = qobject_cast<CTovoView*>(watched);
+        if (view && key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && !view->isListActive()
+            && m_link.runner().canStop()) {
+            m_link.runner().stop();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void CSourceViews::activated(CChildFrame* child)

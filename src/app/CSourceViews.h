@@ -28,6 +28,9 @@ public:
     // Execute Line / Execute Selection of a view: nothing without a session.
     void run(CTovoView* view, const QString& query, bool asIs);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     // A view becoming active takes the current server, or with SwitchConnections
     // on switches the connection to its own.

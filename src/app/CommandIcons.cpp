@@ -30,6 +30,7 @@ const IconDef kIcons[] = {
     {cmd::Tls, Shape::Lock, "", 0xb8860b},
     {cmd::ExecuteLine, Shape::Glyph, "\u25b7", 0x1565c0},
     {cmd::ExecuteSelection, Shape::Glyph, "\u00bb", 0x1565c0},
+    {cmd::Stop, Shape::Glyph, "\u25a0", 0xc62828},
     {cmd::TestSubscription, Shape::Glyph, "\u21c4", 0x6a1b9a},
     {cmd::ChartGrid, Shape::Chart, "", 0xc62828},
     {cmd::ExportToExcel, Shape::Grid, "", 0x2e7d32},

@@ -11,9 +11,12 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class AuthPlugins;
 class CDlgQSettings;
+class QObject;
+class SessionWorker;
 class CredentialCache;
 class Prompter;
 class SettingsStore;
@@ -32,8 +35,18 @@ struct SessionContext {
         connectCall;
 };
 
+// Opening a session blocks (reachability check, handshake, TLS probe), so
+// the user interface opens through openAsync/connectAsync: the blocking part
+// runs on the session's worker thread, the questions (TLS flips) and messages
+// are asked on the caller's thread after the attempt returns, and the result
+// comes back through a callback. open/connect are the same steps blocking,
+// for callers that are not on the window's thread (tovo-cli, tests).
 class CQHelper {
 public:
+    // The result of an asynchronous open or connect that was cancelled: the
+    // session is left as it was.
+    static constexpr int Cancelled = -4;
+
     explicit CQHelper(SessionContext context);
     // A session around another session's handle.
     static CQHelper borrowing(int handle, SessionContext context = {});
@@ -54,6 +67,20 @@ public:
     int open(const QString& symbol);
     // The connect step alone.
     int connect(const QString& host, int port, const QString& credentials);
+    // The same, off the calling thread: done(result) is called on the
+    // calling thread while context lives, after any question was answered.
+    // One open or connect at a time per session.
+    void openAsync(const QString& symbol, const QObject* context, std::function<void(int)> done);
+    void connectAsync(const QString& host, int port, const QString& credentials, const QObject* context,
+                      std::function<void(int)> done);
+    bool isConnecting() const { return m_attempt != nullptr; }
+    // The running asynchronous open gives up at once; its done gets Cancelled.
+    void cancelConnect();
+    // The session's worker thread (created on first use); it runs the
+    // session's queries and connects in turn.
+    SessionWorker& worker();
+    bool hasWorker() const { return m_worker != nullptr; }
+
     // Closes an owned handle; the handle becomes -1 either way.
     void close();
     // Hands the handle over to the caller, who closes it; the session is left
@@ -81,7 +108,12 @@ public:
     std::atomic<bool> wrapNext{false};
 
 private:
+    struct Attempt;
     int connectOnce(const QString& host, int port, const QString& credentials);
+    void startAttempt(const QString& host, int port, const QString& credentials, std::shared_ptr<Attempt> attempt);
+    // Asks the TLS question for a -1 result; true when the attempt is to be
+    // repeated with EnableTLS flipped (and saved).
+    bool flipTls();
     void showTlsFailure();
     bool askYes(const QString& text);
 
@@ -89,4 +121,6 @@ private:
     std::atomic<int> m_handle{-1};
     bool m_owns = true;
     K m_lastReply = nullptr;
+    std::shared_ptr<Attempt> m_attempt;
+    std::unique_ptr<SessionWorker> m_worker;
 };

@@ -8,6 +8,7 @@
 #include "core/settings/CDlgQSettings.h"
 
 #include <QFileInfo>
+#include <QPointer>
 
 namespace {
 bool defaultOpenSslPresent()
@@ -48,22 +49,67 @@ void ConnectionController::pushBack(const QString& text)
         m_back.append(text);
 }
 
-int ConnectionController::connectTo(const QString& rawText, bool noHistory)
+void ConnectionController::connectTo(const QString& rawText, bool noHistory)
 {
+    startConnect(rawText, noHistory, {});
+}
+
+void ConnectionController::setConnecting(const QString& text)
+{
+    const bool connecting = !text.isEmpty();
+    if (connecting)
+        emit statusText(1, QStringLiteral("Connecting to %1...").arg(text), Colour::Black);
+    if (connecting != m_connecting) {
+        m_connecting = connecting;
+        emit connectingChanged(connecting);
+    }
+}
+
+void ConnectionController::startConnect(const QString& rawText, bool noHistory, std::function<void(int)> then)
+{
+    auto finished = [this, then](int result) {
+        if (then)
+            then(result);
+        emit connectFinished(result);
+    };
     const QString text = ConnectionSymbol::normalise(rawText);
     if (text.isEmpty()) {
         emit statusText(1, QStringLiteral("Disconnected"), Colour::Red);
-        return 0;
+        finished(0);
+        return;
     }
+    if (m_connecting)
+        cancelConnect(); // the newer request wins
     if (m_query && m_query->isRunning()) {
-        if (!ask(QStringLiteral("Query is still running!\nDo you want to abort it and connect to another server?")))
-            return 0;
+        if (!ask(QStringLiteral("Query is still running!\nDo you want to abort it and connect to another server?"))) {
+            finished(0);
+            return;
+        }
         m_query->abandon(); // before the handle closes, so the worker sees the abort
         disconnectServer();
     }
+    m_lostServer.clear();
     const QString before = m_serverText;
     emit connectBoxText(text);
-    const int result = m_session.open(text);
+    setConnecting(text);
+    m_session.openAsync(text, this, [this, text, before, noHistory, finished](int result) {
+        finishConnect(text, before, noHistory, result);
+        finished(result);
+    });
+}
+
+void ConnectionController::finishConnect(const QString& text, const QString& before, bool noHistory, int result)
+{
+    setConnecting(QString());
+    if (result == CQHelper::Cancelled) {
+        // Nothing changed: the previous connection (if any) is still open.
+        if (m_serverText.isEmpty())
+            emit statusText(1, QStringLiteral("Disconnected"), Colour::Red);
+        else
+            emit statusText(1, QStringLiteral("Connected to %1").arg(m_serverText), Colour::Black);
+        emit connectBoxText(m_serverText.isEmpty() ? text : m_serverText);
+        return;
+    }
     if (result == 0) {
         emit statusText(1, QStringLiteral("Disconnected"), Colour::Red);
     } else if (result < 0) {
@@ -106,26 +152,50 @@ int ConnectionController::connectTo(const QString& rawText, bool noHistory)
     }
     updateCriticalMarking();
     emit historiesChanged();
-    return result;
 }
 
-int ConnectionController::stepHistory(QStringList& from, QStringList& to)
+void ConnectionController::reopen(const QObject* context, std::function<void(int)> done)
+{
+    if (m_connecting)
+        cancelConnect();
+    const QString server = m_serverText;
+    setConnecting(server.isEmpty() ? QStringLiteral("localhost") : server);
+    m_session.openAsync(server, this, [this, server, guard = QPointer<const QObject>(context), done](int result) {
+        setConnecting(QString());
+        if (result == CQHelper::Cancelled) {
+            // The handle was closed before the reopen: without it the window
+            // must not look connected.
+            if (!m_session.isOpen() && !m_serverText.isEmpty())
+                connectionLost();
+            else if (m_serverText.isEmpty())
+                emit statusText(1, QStringLiteral("Disconnected"), Colour::Red);
+            else
+                emit statusText(1, QStringLiteral("Connected to %1").arg(m_serverText), Colour::Black);
+        } else if (result > 0 && !server.isEmpty()) {
+            emit statusText(1, QStringLiteral("Connected to %1").arg(server), Colour::Black);
+        }
+        if (guard)
+            done(result);
+    });
+}
+
+void ConnectionController::cancelConnect() { m_session.cancelConnect(); }
+
+void ConnectionController::stepHistory(QStringList& from, QStringList& to)
 {
     if (from.isEmpty())
-        return 0;
+        return;
     const QString before = m_serverText;
-    const int result = connectTo(from.takeLast(), true);
-    if (!before.isEmpty() && before != m_serverText)
-        to.append(before);
-    emit historiesChanged();
-    return result;
+    startConnect(from.takeLast(), true, [this, before, &to](int) {
+        if (!before.isEmpty() && before != m_serverText)
+            to.append(before);
+        emit historiesChanged();
+    });
 }
 
-void ConnectionController::disconnectServer()
+void ConnectionController::showDisconnected()
 {
-    m_reconnectCounter = userDisconnect;
     const QString old = m_serverText;
-    m_session.close();
     m_serverText.clear();
     emit statusText(1, QStringLiteral("Disconnected"), Colour::Red);
     emit progressCleared();
@@ -133,6 +203,25 @@ void ConnectionController::disconnectServer()
     pushBack(old);
     updateCriticalMarking();
     emit historiesChanged();
+}
+
+void ConnectionController::disconnectServer()
+{
+    if (m_connecting)
+        cancelConnect();
+    m_reconnectCounter = userDisconnect;
+    m_lostServer.clear();
+    m_session.close();
+    showDisconnected();
+}
+
+void ConnectionController::connectionLost()
+{
+    const QString old = m_serverText;
+    m_session.close();
+    showDisconnected();
+    if (!old.isEmpty())
+        m_lostServer = old;
 }
 
 void ConnectionController::toggleTls()

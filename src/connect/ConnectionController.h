@@ -1,6 +1,9 @@
 // What the main window's Connect, Disconnect and "TLS/OpenSSL" commands do:
 // the main session, the current server text, the back and forward histories
 // and the marking of critical instances. The frame shows what it signals.
+// Connecting runs on the session's worker (CQHelper::openAsync): connectTo
+// returns at once, the window stays live, and connectFinished reports the
+// result after the steps that follow the open.
 #pragma once
 
 #include <QObject>
@@ -43,24 +46,42 @@ public:
     void setWindowTitle(const QString& title);
     bool isCritical() const;
 
+    // A connect (connectTo or reopen) is in progress.
+    bool isConnecting() const { return m_connecting; }
+    // The server whose connection was lost (connectionLost), until the next
+    // connect or disconnect; the runner reconnects to it on the next query.
+    QString lostServer() const { return m_lostServer; }
+
     // Whether OpenSSL is installed where the TLS command looks for it.
     std::function<bool()> openSslPresent;
     static QString tlsInstructionsUrl();
 
 public slots:
-    // Connect(text, no-history flag): the open's result, or 0 when the text was
-    // empty or the user kept the running query.
-    int connectTo(const QString& text, bool noHistory = false);
+    // Connect(text, no-history flag): connectFinished(result) follows, with
+    // the open's result, 0 when the text was empty or the user kept the
+    // running query, CQHelper::Cancelled when the connect was cancelled.
+    void connectTo(const QString& text, bool noHistory = false);
     void disconnectServer();
+    // A connection lost for good: shown as a Disconnect, without the mark of
+    // a disconnect made by the user, and the server is kept as lostServer().
+    void connectionLost();
+    // Opens the current server text again on the session (after an abort or
+    // a lost connection): done(result) on this thread, while context lives.
+    void reopen(const QObject* context, std::function<void(int)> done);
+    // Stops a connect in progress; the session stays as it was.
+    void cancelConnect();
     // "Connect to previous" and "Connect to next": the newest entry of the back
     // (forward) history, without history of its own; the server left behind
     // goes on the other history. 0 when the history is empty.
-    int connectPrevious() { return stepHistory(m_back, m_forward); }
-    int connectNext() { return stepHistory(m_forward, m_back); }
+    void connectPrevious() { stepHistory(m_back, m_forward); }
+    void connectNext() { stepHistory(m_forward, m_back); }
     void toggleTls();
     void updateCriticalMarking();
 
 signals:
+    void connectFinished(int result);
+    // A connect started ("Connecting to <server>...") or ended.
+    void connectingChanged(bool connecting);
     void statusText(int pane, const QString& text, ConnectionController::Colour colour);
     void progressCleared();
     void connectBoxText(const QString& text);
@@ -80,7 +101,11 @@ signals:
 
 private:
     void pushBack(const QString& text);
-    int stepHistory(QStringList& from, QStringList& to);
+    void stepHistory(QStringList& from, QStringList& to);
+    void startConnect(const QString& text, bool noHistory, std::function<void(int)> then);
+    void finishConnect(const QString& text, const QString& before, bool noHistory, int result);
+    void setConnecting(const QString& text);
+    void showDisconnected();
     bool ask(const QString& text);
 
     CQHelper& m_session;
@@ -94,4 +119,6 @@ private:
     QStringList m_back;
     QStringList m_forward;
     int m_reconnectCounter = 0;
+    bool m_connecting = false;
+    QString m_lostServer;
 };

@@ -1,8 +1,9 @@
-// The gate of one run: released by the user-interface thread, either to abort
-// the run or to tell the waiting worker that its reply is no longer shown.
+// The gate of one run: released by the user-interface thread to abort the
+// run. The run stores its reply under the gate's lock, so an abort comes
+// either wholly before (the reply is dropped) or wholly after (the abort
+// takes the stored reply back).
 #pragma once
 
-#include <condition_variable>
 #include <mutex>
 
 class ReplyGate {
@@ -10,13 +11,10 @@ public:
     // True the first time only.
     bool release()
     {
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_released)
-                return false;
-            m_released = true;
-        }
-        m_cv.notify_all();
+        std::lock_guard lock(m_mutex);
+        if (m_released)
+            return false;
+        m_released = true;
         return true;
     }
     // Releases the gate with f run under its lock; false (and f not run)
@@ -24,18 +22,14 @@ public:
     template <class F>
     bool releaseWith(F f)
     {
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_released)
-                return false;
-            f();
-            m_released = true;
-        }
-        m_cv.notify_all();
+        std::lock_guard lock(m_mutex);
+        if (m_released)
+            return false;
+        f();
+        m_released = true;
         return true;
     }
-    // Runs f under the gate's lock unless it was released: a run stores its
-    // reply this way, so an abort comes either wholly before or wholly after.
+    // Runs f under the gate's lock unless it was released.
     template <class F>
     bool ifOpen(F f)
     {
@@ -50,20 +44,8 @@ public:
         std::lock_guard lock(m_mutex);
         return m_released;
     }
-    // True when released within ms milliseconds.
-    bool waitFor(int ms)
-    {
-        std::unique_lock lock(m_mutex);
-        return m_cv.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_released; });
-    }
-    void wait()
-    {
-        std::unique_lock lock(m_mutex);
-        m_cv.wait(lock, [this] { return m_released; });
-    }
 
 private:
     mutable std::mutex m_mutex;
-    std::condition_variable m_cv;
     bool m_released = false;
 };

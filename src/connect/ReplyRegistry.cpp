@@ -1,14 +1,6 @@
 #include "connect/ReplyRegistry.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
-#include <QThread>
-
-ReplyRegistry::ReplyRegistry()
-{
-    if (QCoreApplication* app = QCoreApplication::instance())
-        moveToThread(app->thread());
-}
+#include <optional>
 
 ReplyRegistry& ReplyRegistry::instance()
 {
@@ -16,22 +8,28 @@ ReplyRegistry& ReplyRegistry::instance()
     return registry;
 }
 
-void ReplyRegistry::insert(K value, std::shared_ptr<ReplyGate> gate)
+void ReplyRegistry::insert(K value, SessionWorker::Poster home)
 {
     std::lock_guard lock(m_mutex);
-    m_gates.insert(value, std::move(gate));
+    m_homes.insert(value, std::move(home));
 }
 
 bool ReplyRegistry::contains(K value) const
 {
     std::lock_guard lock(m_mutex);
-    return m_gates.contains(value);
+    return m_homes.contains(value);
 }
 
 int ReplyRegistry::size() const
 {
     std::lock_guard lock(m_mutex);
-    return static_cast<int>(m_gates.size());
+    return static_cast<int>(m_homes.size());
+}
+
+void ReplyRegistry::freeOn(const SessionWorker::Poster& home, K value)
+{
+    if (home.isWorkerThread() || !home.post([value] { r0(value); }))
+        r0(value);
 }
 
 void ReplyRegistry::release(K value)
@@ -40,33 +38,36 @@ void ReplyRegistry::release(K value)
         return;
     ReplyRegistry& registry = instance();
     const bool last = value->r == 0 || (value->r == 1 && value->t >= KUNARY && value->t <= KTERNARY);
-    if (last && registry.contains(value)) {
-        const auto key = reinterpret_cast<quintptr>(value);
-        QMetaObject::invokeMethod(&registry, [key] { instance().releaseRegistered(key); }, Qt::QueuedConnection);
-        return;
+    if (last) {
+        // Forgotten before it is freed: its address may come back for another reply.
+        std::optional<SessionWorker::Poster> home;
+        {
+            std::lock_guard lock(registry.m_mutex);
+            const auto it = registry.m_homes.find(value);
+            if (it != registry.m_homes.end()) {
+                home = *it;
+                registry.m_homes.erase(it);
+            }
+        }
+        if (home) {
+            freeOn(*home, value);
+            return;
+        }
     }
     r0(value);
 }
 
-void ReplyRegistry::releaseRegistered(quintptr value)
+bool ReplyRegistry::takeBack(K value)
 {
-    // Forgotten before the gate opens: once open, the worker frees the value
-    // and its address may come back for another reply.
-    std::shared_ptr<ReplyGate> gate;
+    SessionWorker::Poster home;
     {
         std::lock_guard lock(m_mutex);
-        gate = m_gates.take(reinterpret_cast<K>(value));
+        const auto it = m_homes.find(value);
+        if (it == m_homes.end())
+            return false;
+        home = *it;
+        m_homes.erase(it);
     }
-    if (gate)
-        gate->release();
-}
-
-bool ReplyRegistry::takeIfGate(K value, const ReplyGate* gate)
-{
-    std::lock_guard lock(m_mutex);
-    const auto it = m_gates.find(value);
-    if (it == m_gates.end() || it->get() != gate)
-        return false;
-    m_gates.erase(it);
+    freeOn(home, value);
     return true;
 }

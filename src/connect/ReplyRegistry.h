@@ -1,42 +1,39 @@
-// Replies still owned by a waiting worker, each with its run's gate. A reply
-// must be freed on the thread whose call produced it, so releasing the last
-// reference of a registered reply opens its gate and the worker frees it.
+// Replies still held for the thread whose call produced them, each with that
+// thread's session worker. Releasing the last reference of a registered
+// reply hands it back to its worker, which frees it between its tasks; no
+// thread waits while a reply is shown.
 #pragma once
 
-#include "connect/ReplyGate.h"
+#include "connect/SessionWorker.h"
 
 #include "kdb/k.h"
 
 #include <QHash>
-#include <QObject>
 
-#include <memory>
 #include <mutex>
 
-class ReplyRegistry : public QObject {
-    Q_OBJECT
+class ReplyRegistry {
 public:
-    // Application-wide; lives on the application's main thread.
+    // Application-wide.
     static ReplyRegistry& instance();
 
-    void insert(K value, std::shared_ptr<ReplyGate> gate);
+    void insert(K value, SessionWorker::Poster home);
     bool contains(K value) const;
     int size() const;
 
     // The release rule, from any thread: the last reference of a registered
-    // reply (count 0, or 1 for the primitives 101..103) is handed to the
-    // user-interface thread, which opens the gate; anything else is r0'd.
+    // reply (count 0, or 1 for the primitives 101..103) is freed by its
+    // worker (at once when called there; here when the worker is gone);
+    // anything else is r0'd.
     static void release(K value);
-    // Forgets value when it is registered with gate (an aborted run takes
-    // its reply back); true when it was.
-    bool takeIfGate(K value, const ReplyGate* gate);
-    // Opens value's gate at once; on the user-interface thread only.
-    void releaseNow(K value) { releaseRegistered(reinterpret_cast<quintptr>(value)); }
+    // Forgets value and frees it on its worker (an aborted run takes its
+    // stored reply back); false when value was not registered.
+    bool takeBack(K value);
 
 private:
-    ReplyRegistry();
-    void releaseRegistered(quintptr value);
+    ReplyRegistry() = default;
+    static void freeOn(const SessionWorker::Poster& home, K value);
 
     mutable std::mutex m_mutex;
-    QHash<K, std::shared_ptr<ReplyGate>> m_gates;
+    QHash<K, SessionWorker::Poster> m_homes;
 };

@@ -3,12 +3,22 @@
 #include "connect/CQHelper.h"
 #include "connect/ReplyGate.h"
 #include "connect/ReplyRegistry.h"
+#include "connect/SessionWorker.h"
 #include "core/Prompter.h"
 #include "core/settings/CDlgQSettings.h"
 #include "query/QueryComposer.h"
-#include "query/QueryWorker.h"
+#include "query/SessionRun.h"
+
+#include <QPointer>
+
+#include <climits>
 
 using Colour = ConnectionController::Colour;
+
+namespace {
+// The code of a run that had nothing to send.
+constexpr int kNothingRun = INT_MIN;
+} // namespace
 
 QueryRunner::QueryRunner(ConnectionController& controller, CDlgQSettings& q, CDlgEditorSettings& editor,
                          Prompter& prompter, QObject* parent)
@@ -16,38 +26,21 @@ QueryRunner::QueryRunner(ConnectionController& controller, CDlgQSettings& q, CDl
       m_prompter(prompter)
 {
     m_controller.setActiveQuery(this);
+    connect(&m_controller, &ConnectionController::connectFinished, this, &QueryRunner::afterConnect);
 }
 
 QueryRunner::~QueryRunner()
 {
     m_controller.setActiveQuery(nullptr);
-    if (m_worker)
-        abandon();
-    // Workers holding a shown reply end once it is released.
-    if (K last = m_session.lastReply(); last && ReplyRegistry::instance().contains(last)) {
-        m_session.takeLastReply();
-        ReplyRegistry::instance().releaseNow(last);
-    }
-    for (const QPointer<QueryWorker>& worker : m_workers) {
-        if (worker) {
-            worker->wait();
-            delete worker.data();
-        }
-    }
-}
-
-int QueryRunner::liveWorkers() const
-{
-    int n = 0;
-    for (const QPointer<QueryWorker>& worker : m_workers)
-        n += worker && !worker->isFinished();
-    return n;
+    // Whoever listened may be gone already (the window closing).
+    blockSignals(true);
+    abandon();
 }
 
 void QueryRunner::run(const QString& query, bool refreshAfter, bool runAsIs)
 {
     m_refreshAfter = refreshAfter;
-    if (m_worker) {
+    if (isRunning()) {
         const auto answer = m_prompter.ask(
             QStringLiteral("Another query is still running\nDo you want to abort it and run this one?\nWARNING: "
                            "Proceed at your own risk!\n(Experiences may vary widely depending on your luck and karma)"),
@@ -55,66 +48,124 @@ void QueryRunner::run(const QString& query, bool refreshAfter, bool runAsIs)
         if (answer != Prompter::Answer::Yes)
             return;
         abandon();
-        m_session.open(m_controller.serverText());
+        m_deferred = Deferred{query, runAsIs};
+        m_controller.reopen(this, [this](int result) { afterConnect(result); });
+        return;
     }
+    if (m_controller.isConnecting()) {
+        m_deferred = Deferred{query, runAsIs}; // runs on the connection being made
+        return;
+    }
+    if (!m_session.isOpen()) {
+        const QString lost = m_controller.lostServer();
+        if (lost.isEmpty()) {
+            emit statusText(0, QStringLiteral("Not connected: connect to a server first"), Colour::Black);
+            emit notConnected();
+            return;
+        }
+        m_deferred = Deferred{query, runAsIs};
+        m_controller.connectTo(lost); // afterConnect follows through connectFinished
+        return;
+    }
+    startRun(query, runAsIs);
+}
+
+void QueryRunner::afterConnect(int result)
+{
+    if (!m_deferred)
+        return;
+    const Deferred deferred = *m_deferred;
+    m_deferred.reset();
+    if (result == CQHelper::Cancelled)
+        return;
+    if (!m_session.isOpen()) {
+        // The connect has said why in the connection pane.
+        emit statusText(0, QStringLiteral("Not connected: connect to a server first"), Colour::Black);
+        emit notConnected();
+        return;
+    }
+    startRun(deferred.query, deferred.runAsIs);
+}
+
+void QueryRunner::startRun(const QString& query, bool runAsIs)
+{
     if (QueryComposer::wrapRequested(m_editor, runAsIs))
         m_session.wrapNext = true;
     emit statusText(0, QStringLiteral("Running query: %1").arg(query), Colour::Black);
     emit progress(30, 100);
-    startWorker(query);
-}
-
-void QueryRunner::startWorker(const QString& query)
-{
     m_pending = query;
-    m_gate = std::make_shared<ReplyGate>();
-    auto* worker = new QueryWorker(m_session, m_pending, m_q, m_editor, m_gate);
-    connect(worker, &QueryWorker::echo, this, &QueryRunner::consoleText, Qt::QueuedConnection);
-    connect(worker, &QueryWorker::runFinished, this, &QueryRunner::onRunFinished, Qt::QueuedConnection);
-    // A worker that posts nothing (an empty query) must not stay "running".
-    connect(worker, &QThread::finished, this, [this, worker] {
-        if (m_worker == worker)
-            forgetWorker();
-    });
-    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-    m_workers.removeAll(nullptr);
-    m_workers.append(worker);
-    m_worker = worker;
-    worker->start();
+    auto token = std::make_shared<ReplyGate>();
+    m_token = token;
+    emit runningChanged(true);
+
+    CQHelper* session = &m_session;
+    SessionWorker* worker = &m_session.worker();
+    QPointer<QueryRunner> self(this);
+    worker->post(
+        this,
+        [session, worker, self, query, token, q = m_q, editor = m_editor]() -> int {
+            if (query.isEmpty())
+                return kNothingRun;
+            worker->report([self, text = QStringLiteral("q) ") + query] {
+                if (self)
+                    emit self->consoleText(text);
+            });
+            return SessionRun::run(*session, query, q, editor, token);
+        },
+        [this, token, query](int code) {
+            if (token != m_token)
+                return; // an abandoned run
+            onRunFinished(code, query);
+        });
 }
 
-void QueryRunner::forgetWorker()
+void QueryRunner::endRun()
 {
-    if (m_worker)
-        disconnect(m_worker, &QueryWorker::runFinished, this, nullptr);
-    m_worker = nullptr;
+    m_token.reset();
+    m_pending.clear();
+    emit runningChanged(false);
 }
 
 void QueryRunner::abandon()
 {
-    if (!m_worker)
+    if (!m_token)
         return;
-    // The gate opens with the run's stored reply (if it got that far) taken
+    // The gate closes with the run's stored reply (if it got that far) taken
     // back out of the session, so nothing shows or releases it again.
-    const std::shared_ptr<ReplyGate> gate = m_gate;
-    gate->releaseWith([&] {
+    const std::shared_ptr<ReplyGate> token = m_token;
+    token->releaseWith([&] {
         K last = m_session.lastReply();
-        if (last && ReplyRegistry::instance().takeIfGate(last, gate.get()))
+        if (last && ReplyRegistry::instance().contains(last)) {
             m_session.takeLastReply();
+            ReplyRegistry::instance().takeBack(last);
+        }
     });
-    forgetWorker();
-    m_pending.clear();
+    endRun();
     m_session.close(); // the worker's blocked call returns
+}
+
+bool QueryRunner::canStop() const { return isRunning() || m_controller.isConnecting(); }
+
+void QueryRunner::stop()
+{
+    if (m_controller.isConnecting())
+        m_controller.cancelConnect();
+    if (!isRunning())
+        return;
+    abandon();
+    emit consoleText(QStringLiteral("Stopped"));
+    emit statusText(0, QStringLiteral("Stopped"), Colour::Black);
+    m_controller.reopen(this, [](int) {});
 }
 
 void QueryRunner::killAndReconnect()
 {
-    // The worker is abandoned rather than terminated: a thread killed inside
-    // the client library could leave its locks held.
-    if (!m_worker)
+    // The run is abandoned rather than its thread terminated: a thread killed
+    // inside the client library could leave its locks held.
+    if (!isRunning())
         return;
     abandon();
-    m_session.open(m_controller.serverText());
+    m_controller.reopen(this, [](int) {});
 }
 
 void QueryRunner::reportConnectionError()
@@ -125,36 +176,44 @@ void QueryRunner::reportConnectionError()
 
 void QueryRunner::onRunFinished(int code, const QString& query)
 {
-    if (sender() != m_worker)
-        return; // an abandoned run
+    endRun();
+    if (code == kNothingRun)
+        return;
     m_lastQuery = query;
-    m_pending.clear();
-    forgetWorker();
     emit outputPaneRequested();
-    if (code >= 0 || code == -128) {
+    if (code >= 0 || code == SessionRun::ErrorReply) {
         m_controller.setReconnectCounter(0);
         emit replyReady(code);
         return;
     }
+    emit statusText(0, QString(), Colour::Black);
     const int counter = m_controller.reconnectCounter();
     if (counter == ConnectionController::userDisconnect)
         return;
     m_session.close();
     if (counter != 0) {
+        // Lost again: shown as disconnected, and the next query connects anew.
+        m_controller.connectionLost();
         reportConnectionError();
         m_controller.setReconnectCounter(0);
         return;
     }
     emit consoleText(QStringLiteral("Connection handle invalid, reconnecting..."));
     const QString server = m_controller.serverText();
-    if (m_session.open(server) > 0) {
-        emit consoleText(QStringLiteral("Reconnected to ") + server);
-        run(m_lastQuery, true, false);
-        m_controller.setReconnectCounter(counter + 1);
-    } else {
-        emit consoleText(QStringLiteral("Failed to reconnect.\r\n"));
-        m_controller.disconnectServer();
-        reportConnectionError();
-        m_controller.setReconnectCounter(m_controller.reconnectCounter() + 1);
-    }
+    m_controller.reopen(this, [this, server, counter](int result) {
+        if (result == CQHelper::Cancelled)
+            return;
+        if (result > 0) {
+            emit consoleText(QStringLiteral("Reconnected to ") + server);
+            run(m_lastQuery, true, false);
+            m_controller.setReconnectCounter(counter + 1);
+        } else {
+            emit consoleText(QStringLiteral("Failed to reconnect.\r\n"));
+            // A Disconnect, keeping the server for the next query.
+            m_controller.connectionLost();
+            m_controller.setReconnectCounter(ConnectionController::userDisconnect);
+            reportConnectionError();
+            m_controller.setReconnectCounter(m_controller.reconnectCounter() + 1);
+        }
+    });
 }

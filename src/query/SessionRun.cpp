@@ -4,6 +4,7 @@
 #include "connect/ProcessMemory.h"
 #include "connect/ReplyGate.h"
 #include "connect/ReplyRegistry.h"
+#include "connect/SessionWorker.h"
 #include "query/QueryComposer.h"
 
 #include <QElapsedTimer>
@@ -35,7 +36,8 @@ int SessionRun::run(CQHelper& session, const QString& query, const CDlgQSettings
         // Stored under the gate's lock so that an abort either comes first
         // (the reply is dropped here) or takes the stored reply back.
         const bool stored = gate->ifOpen([&] {
-            ReplyRegistry::instance().insert(reply, gate);
+            // Freed by this worker when its last holder lets go.
+            ReplyRegistry::instance().insert(reply, session.worker().poster());
             session.setLastReply(reply);
         });
         if (!stored) {

@@ -4,6 +4,7 @@
 #include "TempHome.h"
 #include "TestInstance.h"
 #include "app/CChildFrame.h"
+#include "app/CConnectComboButton.h"
 #include "app/CDocumentArea.h"
 #include "app/CFrameStatusBar.h"
 #include "app/CMainFrame.h"
@@ -72,6 +73,8 @@ void TestEndToEnd::init()
         CommandLine(QStringLiteral("--homedir:%1 --server:%2").arg(m_home->path(), m_server)), m_prompter,
         m_home->store());
     QVERIFY(m_app->initInstance());
+    // The connect of --server runs off the window's thread.
+    QTRY_VERIFY_WITH_TIMEOUT(m_app->mainFrame()->serverText().endsWith(m_server), 10000);
     m_app->mainFrame()->onTimer();
 }
 
@@ -135,7 +138,7 @@ void TestEndToEnd::disconnectChangesTitle()
     QVERIFY(!m_app->mainFrame()->action(cmd::ConnectNext)->isEnabled());
     QVERIFY(m_app->mainFrame()->action(cmd::ConnectPrevious)->isEnabled());
     m_app->mainFrame()->action(cmd::ConnectPrevious)->trigger();
-    QVERIFY(m_app->mainFrame()->serverText().endsWith(m_server));
+    QTRY_VERIFY_WITH_TIMEOUT(m_app->mainFrame()->serverText().endsWith(m_server), 10000);
     QCOMPARE(m_app->mainFrame()->action(cmd::Connected)->text(), QStringLiteral("Disconnect"));
     QVERIFY(!m_app->mainFrame()->action(cmd::ConnectPrevious)->isEnabled());
 }
@@ -152,15 +155,22 @@ void TestEndToEnd::queriesLoggedAndNothingSentWithoutSession()
     QVERIFY2(logged.contains(m_server) && logged.contains(title) && logged.contains(QStringLiteral("til 3")),
              qPrintable(logged));
 
-    // Disconnected, Ctrl+Enter sends nothing and logs nothing.
+    // Disconnected, Ctrl+Enter sends nothing and logs nothing; it says why
+    // and the quick-connect box takes the focus.
     m_app->mainFrame()->action(cmd::Connected)->trigger();
     const QString before = out->consoleText();
     const qint64 logSize = log.size();
+    const int received = m_instance->received().size();
     type(QStringLiteral("til 3"));
-    QTest::qWait(100);
+    QCOMPARE(m_app->mainFrame()->frameStatusBar()->paneText(CFrameStatusBar::Message),
+             QStringLiteral("Not connected: connect to a server first"));
+    QTRY_VERIFY(m_app->mainFrame()->connectBox()->isAncestorOf(QApplication::focusWidget())
+                || QApplication::focusWidget() == m_app->mainFrame()->connectBox());
     QCOMPARE(out->consoleText(), before);
     QVERIFY(m_app->mainFrame()->runningQuery().isEmpty());
+    QVERIFY(!m_app->mainFrame()->frameStatusBar()->isBusy());
     QCOMPARE(QFileInfo(log.fileName()).size(), logSize);
+    QCOMPARE(m_instance->received().size(), received);
 }
 
 void TestEndToEnd::criticalServerMarksViews()
@@ -202,16 +212,16 @@ void TestEndToEnd::documentsKeepTheirServers()
     CChildFrame* b = frame->newDocument();
     auto server = [](CChildFrame* child) { return qobject_cast<CTovoView*>(child->view())->serverText(); };
     QCOMPARE(server(b), first);
-    QVERIFY(controller.connectTo(other) > 0);
-    QCOMPARE(server(b), other);
+    controller.connectTo(other);
+    QTRY_COMPARE_WITH_TIMEOUT(server(b), other, 10000);
     QCOMPARE(server(a), first);
     QVERIFY(frame->documentArea()->documents().size() >= 2);
 
     // Switching documents switches the connection; the tab tooltip names the server.
     frame->documentArea()->activateDocument(a);
-    QCOMPARE(controller.serverText(), first);
+    QTRY_COMPARE_WITH_TIMEOUT(controller.serverText(), first, 10000);
     frame->documentArea()->activateDocument(b);
-    QCOMPARE(controller.serverText(), other);
+    QTRY_COMPARE_WITH_TIMEOUT(controller.serverText(), other, 10000);
     QCOMPARE(b->tooltipExtra(), other);
 
     // With SwitchConnections off, documents follow the connection instead.
@@ -262,7 +272,7 @@ void TestEndToEnd::activeServerKeptForNextStart()
     // Started without --server, the kept server is connected again.
     CTovoApp again(CommandLine(QStringLiteral("--homedir:") + m_home->path()), m_prompter, m_home->store());
     QVERIFY(again.initInstance());
-    QVERIFY(again.mainFrame()->serverText().endsWith(m_server));
+    QTRY_VERIFY_WITH_TIMEOUT(again.mainFrame()->serverText().endsWith(m_server), 10000);
 }
 
 QTEST_MAIN(TestEndToEnd)

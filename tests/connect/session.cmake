@@ -22,3 +22,5 @@ if(TARGET tovo-cli)
   target_compile_definitions(test_connect_cli PRIVATE TOVO_CLI="$<TARGET_FILE:tovo-cli>"
     TOVO_AUTHTEST_PLUGIN="$<TARGET_FILE:authtest>")
 endif()
+
+tovo_test(test_connect_sessionworker SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_sessionworker.cpp LIBS tovo_connect tovo_testinstance)

@@ -11,6 +11,8 @@
 
 #include <QTest>
 
+#include <functional>
+
 using A = Prompter::Answer;
 using B = Prompter::Buttons;
 using Ic = Prompter::Icon;
@@ -59,6 +61,24 @@ struct Rig {
                          [this](bool c, int) { critical << c; });
     }
     QString sym(const TestInstance& inst) const { return QStringLiteral("`:127.0.0.1:%1::").arg(inst.port()); }
+
+    // Starts a connect and waits for its result, the event loop running.
+    int finish(const std::function<void()>& start)
+    {
+        constexpr int none = 1 << 30;
+        int result = none;
+        const auto c = QObject::connect(&controller, &ConnectionController::connectFinished,
+                                        [&result](int r) { result = r; });
+        start();
+        const bool done = QTest::qWaitFor([&] { return result != none; }, 30000);
+        QObject::disconnect(c);
+        return done ? result : -100;
+    }
+    int connect(const QString& text, bool noHistory = false)
+    {
+        return finish([&] { controller.connectTo(text, noHistory); });
+    }
+    static QString connecting(const QString& text) { return "status1 Connecting to " + text + "... black"; }
 };
 } // namespace
 
@@ -84,9 +104,10 @@ void TestController::connectAndDisconnect()
     rig.q.NamespaceSQTimeout = 30;
     const QString plain = QStringLiteral("127.0.0.1:%1::").arg(inst.port());
     const QString text = rig.sym(inst);
-    QVERIFY(rig.controller.connectTo(plain) > 0); // normalised
+    QVERIFY(rig.connect(plain) > 0); // normalised
     QCOMPARE(rig.controller.serverText(), text);
-    QCOMPARE(rig.log, QStringList({"server " + text, "uncheck", "namespace", "status1 Connected to " + text + " black",
+    QCOMPARE(rig.log, QStringList({Rig::connecting(text), "server " + text, "uncheck", "namespace",
+                                   "status1 Connected to " + text + " black",
                                    "console \n! Server changed to " + text + "\n"}));
     QVERIFY(rig.q.QLoadNSOnConnect);
     QCOMPARE(rig.q.NamespaceSQTimeout, 0);
@@ -94,8 +115,8 @@ void TestController::connectAndDisconnect()
 
     // Connecting again to the same server reports it but changes nothing.
     rig.log.clear();
-    QVERIFY(rig.controller.connectTo(text) > 0);
-    QCOMPARE(rig.log, QStringList({"status1 Connected to " + text + " black",
+    QVERIFY(rig.connect(text) > 0);
+    QCOMPARE(rig.log, QStringList({Rig::connecting(text), "status1 Connected to " + text + " black",
                                    "console \n! Server changed to " + text + "\n"}));
 
     rig.log.clear();
@@ -114,13 +135,14 @@ void TestController::failedConnects()
     inst.setCredentials({"u:p"});
     QVERIFY(inst.start());
     Rig rig;
-    QVERIFY(rig.controller.connectTo(QStringLiteral("`:127.0.0.1:%1:u:p").arg(inst.port())) > 0);
+    QVERIFY(rig.connect(QStringLiteral("`:127.0.0.1:%1:u:p").arg(inst.port())) > 0);
     const int handle = rig.session.handle();
 
     // Refused credentials: only the status changes, the connection stays.
     rig.log.clear();
-    QCOMPARE(rig.controller.connectTo(QStringLiteral("`:127.0.0.1:%1:u:x").arg(inst.port())), 0);
-    QCOMPARE(rig.log, QStringList({"status1 Disconnected red"}));
+    QCOMPARE(rig.connect(QStringLiteral("`:127.0.0.1:%1:u:x").arg(inst.port())), 0);
+    QCOMPARE(rig.log, QStringList({Rig::connecting(QStringLiteral("`:127.0.0.1:%1:u:x").arg(inst.port())),
+                                   "status1 Disconnected red"}));
     QCOMPARE(rig.session.handle(), handle);
 
     // Unreachable: the session is closed and the server text cleared.
@@ -129,13 +151,13 @@ void TestController::failedConnects()
     const QString dead = QStringLiteral("`:127.0.0.1:%1").arg(gone.port());
     gone.stop();
     rig.log.clear();
-    QCOMPARE(rig.controller.connectTo(dead), -1);
-    QCOMPARE(rig.log, QStringList({"status1 Can't connect to " + dead + " red", "server "}));
+    QCOMPARE(rig.connect(dead), -1);
+    QCOMPARE(rig.log, QStringList({Rig::connecting(dead), "status1 Can't connect to " + dead + " red", "server "}));
     QCOMPARE(rig.session.handle(), -1);
     QCOMPARE(rig.controller.serverText(), QString());
 
     rig.log.clear();
-    QCOMPARE(rig.controller.connectTo(QString()), 0);
+    QCOMPARE(rig.connect(QString()), 0);
     QCOMPARE(rig.log, QStringList({"status1 Disconnected red"}));
 }
 
@@ -145,37 +167,38 @@ void TestController::histories()
     QVERIFY(a.start() && b.start() && c.start());
     Rig rig;
     const QString sa = rig.sym(a), sb = rig.sym(b), sc = rig.sym(c);
-    QVERIFY(rig.controller.connectTo(sa) > 0);
+    QVERIFY(rig.connect(sa) > 0);
     QVERIFY(rig.controller.backHistory().isEmpty()); // nothing before
-    QVERIFY(rig.controller.connectTo(sb) > 0);
+    QVERIFY(rig.connect(sb) > 0);
     QCOMPARE(rig.controller.backHistory(), QStringList({sa}));
     // Going back (no history) to a, with b put on the forward list by the explorer.
     rig.controller.setHistories({}, {sb});
-    QVERIFY(rig.controller.connectTo(sa, true) > 0);
+    QVERIFY(rig.connect(sa, true) > 0);
     QCOMPARE(rig.controller.forwardHistory(), QStringList({sb}));
     // A new server empties the forward history.
-    QVERIFY(rig.controller.connectTo(sc) > 0);
+    QVERIFY(rig.connect(sc) > 0);
     QCOMPARE(rig.controller.backHistory(), QStringList({sa}));
     QVERIFY(rig.controller.forwardHistory().isEmpty());
     // A history whose newest entry is the current server loses that entry.
     rig.controller.setHistories({sa, sc}, {sb, sc});
-    QVERIFY(rig.controller.connectTo(sc) > 0);
+    QVERIFY(rig.connect(sc) > 0);
     QCOMPARE(rig.controller.backHistory(), QStringList({sa}));
     QCOMPARE(rig.controller.forwardHistory(), QStringList({sb}));
     // The previous server goes on the back history once.
-    QVERIFY(rig.controller.connectTo(sa) > 0);
+    QVERIFY(rig.connect(sa) > 0);
     QCOMPARE(rig.controller.backHistory(), QStringList({sa, sc}));
 
     // Previous takes the newest back entry and leaves the current server for Next; Next mirrors it.
-    QVERIFY(rig.controller.connectPrevious() > 0);
+    QVERIFY(rig.finish([&] { rig.controller.connectPrevious(); }) > 0);
     QCOMPARE(rig.controller.serverText(), sc);
     QCOMPARE(rig.controller.backHistory(), QStringList({sa}));
     QCOMPARE(rig.controller.forwardHistory(), QStringList({sa}));
-    QVERIFY(rig.controller.connectNext() > 0);
+    QVERIFY(rig.finish([&] { rig.controller.connectNext(); }) > 0);
     QCOMPARE(rig.controller.serverText(), sa);
     QCOMPARE(rig.controller.backHistory(), QStringList({sa, sc}));
     QVERIFY(rig.controller.forwardHistory().isEmpty());
-    QCOMPARE(rig.controller.connectNext(), 0); // empty history: nothing happens
+    rig.controller.connectNext(); // empty history: nothing happens
+    QVERIFY(!rig.controller.isConnecting());
     QCOMPARE(rig.controller.serverText(), sa);
 }
 
@@ -192,12 +215,12 @@ void TestController::runningQueryQuestion()
     TestInstance a, b;
     QVERIFY(a.start() && b.start());
     Rig rig;
-    QVERIFY(rig.controller.connectTo(rig.sym(a)) > 0);
+    QVERIFY(rig.connect(rig.sym(a)) > 0);
     const int handle = rig.session.handle();
     rig.query.running = true;
     rig.prompter.expect("Query is still running!\nDo you want to abort it and connect to another server?", "Tovo",
                         B::YesNo, Ic::Warning, A(answer));
-    const int result = rig.controller.connectTo(rig.sym(b));
+    const int result = rig.connect(rig.sym(b));
     QCOMPARE(rig.prompter.pending(), 0);
     if (answer == int(A::No)) {
         QCOMPARE(result, 0);
@@ -234,7 +257,7 @@ void TestController::criticalMarking()
     Rig rig;
     rig.editor.CriticalMasks = masks;
     rig.controller.setWindowTitle(title);
-    QVERIFY(rig.controller.connectTo(rig.sym(inst)) > 0);
+    QVERIFY(rig.connect(rig.sym(inst)) > 0);
     QCOMPARE(rig.critical.last(), critical);
     rig.controller.setWindowTitle(QString());
     rig.controller.disconnectServer();
@@ -246,7 +269,7 @@ void TestController::tlsCommand()
     TestInstance inst;
     QVERIFY(inst.start());
     Rig rig;
-    QVERIFY(rig.controller.connectTo(rig.sym(inst)) > 0);
+    QVERIFY(rig.connect(rig.sym(inst)) > 0);
     const QString question = "You are currently connected to the instance.\nChanging TLS Mode only possible by "
                              "disconnecting and reconnecting with changed capability.\nAre you sure you want to do "
                              "that?";
@@ -259,7 +282,7 @@ void TestController::tlsCommand()
     rig.prompter.expect(question, "Tovo", B::YesNo, Ic::Warning, A::Yes);
     rig.prompter.expect("This instance is not supporting TLS, do you want to turn off TLS and try re-connecting?",
                         "Tovo", B::YesNo, Ic::Warning, A::No);
-    rig.controller.toggleTls();
+    QCOMPARE(rig.finish([&] { rig.controller.toggleTls(); }), -1);
     QVERIFY(rig.q.EnableTLS);
     QCOMPARE(rig.store->readInt("EnableTLS", -1), 1);
     QCOMPARE(rig.session.handle(), -1);

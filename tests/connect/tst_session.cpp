@@ -4,6 +4,7 @@
 #include "connect/AuthPlugins.h"
 #include "connect/CQHelper.h"
 #include "connect/CredentialCache.h"
+#include "connect/SessionWorker.h"
 #include "core/settings/CDlgQSettings.h"
 #include "core/values/KRender.h"
 
@@ -11,6 +12,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QTest>
 
 using A = Prompter::Answer;
@@ -71,6 +73,27 @@ struct Env {
     }
 };
 
+// Opens through the blocking call or through the asynchronous one (the
+// result waited for here, with the event loop running).
+int openThrough(CQHelper& session, const QString& symbol, bool async)
+{
+    if (!async)
+        return session.open(symbol);
+    int result = 1 << 30;
+    QObject context;
+    session.openAsync(symbol, &context, [&](int r) { result = r; });
+    if (!QTest::qWaitFor([&] { return result != 1 << 30; }, 30000))
+        return -100;
+    return result;
+}
+
+void addModes()
+{
+    QTest::addColumn<bool>("async");
+    QTest::newRow("blocking") << false;
+    QTest::newRow("async") << true;
+}
+
 QString symbolFor(const TestInstance& inst, const QString& credentials = QStringLiteral(":"))
 {
     return QStringLiteral("`:127.0.0.1:%1:%2").arg(inst.port()).arg(credentials);
@@ -114,6 +137,7 @@ class TestSession : public QObject {
     Q_OBJECT
 private slots:
     void cleanup();
+    void connectResults_data() { addModes(); }
     void connectResults();
     void unreachablePortAsksNothing();
     void timeOut();
@@ -124,7 +148,10 @@ private slots:
     void pluginErrors_data();
     void pluginErrors();
     void pluginLongCredentials();
+    void cacheRetry_data() { addModes(); }
     void cacheRetry();
+    void asyncCancelKeepsSession_data();
+    void asyncCancelKeepsSession();
     void tlsQuestions_data();
     void tlsQuestions();
     void tlsOnAgainstTlsInstance();
@@ -140,23 +167,24 @@ void TestSession::cleanup()
 
 void TestSession::connectResults()
 {
+    QFETCH(bool, async);
     TestInstance inst;
     inst.setCredentials({"u:p"});
     QVERIFY(inst.start());
     Env env;
     CQHelper session(env.context());
-    QCOMPARE(session.open(symbolFor(inst, "u:x")), 0); // wrong credentials
+    QCOMPARE(openThrough(session, symbolFor(inst, "u:x"), async), 0); // wrong credentials
     QCOMPARE(session.handle(), -1);
-    const int h = session.open(symbolFor(inst, "u:p"));
+    const int h = openThrough(session, symbolFor(inst, "u:p"), async);
     QVERIFY(h > 0);
     QCOMPARE(session.handle(), h);
     QCOMPARE(env.calls.last().timeoutMs, 5000);
     QCOMPARE(env.calls.last().capability, 0);
     // A refused reconnect keeps the open handle; a new one replaces it.
-    QCOMPARE(session.open(symbolFor(inst, "u:y")), 0);
+    QCOMPARE(openThrough(session, symbolFor(inst, "u:y"), async), 0);
     QCOMPARE(session.handle(), h);
     QVERIFY(inst.clientCount() == 1 || QTest::qWaitFor([&] { return inst.clientCount() == 1; }));
-    const int h2 = session.open(symbolFor(inst, "u:p"));
+    const int h2 = openThrough(session, symbolFor(inst, "u:p"), async);
     QVERIFY(h2 > 0);
     QVERIFY(QTest::qWaitFor([&] { return inst.clientCount() == 1; }));
     session.close();
@@ -316,6 +344,7 @@ void TestSession::pluginLongCredentials()
 
 void TestSession::cacheRetry()
 {
+    QFETCH(bool, async);
     TestInstance inst;
     inst.setCredentials({"u:one"});
     QVERIFY(inst.start());
@@ -325,7 +354,7 @@ void TestSession::cacheRetry()
     env.q.DefUser = "du";
     CQHelper session(env.context());
     qputenv("TOVO_AUTHTEST_REPLY", "u:one");
-    QVERIFY(session.open(symbolFor(inst)) > 0);
+    QVERIFY(openThrough(session, symbolFor(inst), async) > 0);
     QCOMPARE(env.cache.value("du:"), "u:one");
 
     // The instance now wants a new token: the cached one is refused, then the
@@ -333,7 +362,7 @@ void TestSession::cacheRetry()
     session.close();
     inst.setCredentials({"u:two"});
     qputenv("TOVO_AUTHTEST_REPLY", "u:two");
-    QVERIFY(session.open(symbolFor(inst)) > 0);
+    QVERIFY(openThrough(session, symbolFor(inst), async) > 0);
     QList<QByteArray> sent;
     for (const ReceivedHandshake& hs : loginsOf(inst))
         sent << hs.credentials;
@@ -343,8 +372,49 @@ void TestSession::cacheRetry()
     // A refusal of fresh plug-in credentials does not loop.
     session.close();
     inst.setCredentials({"u:three"});
-    QCOMPARE(session.open(symbolFor(inst)), 0); // cached u:two refused, fresh u:two refused
+    QCOMPARE(openThrough(session, symbolFor(inst), async), 0); // cached u:two refused, fresh u:two refused
     QCOMPARE(loginsOf(inst).size(), 5);
+}
+
+// A cancelled connect leaves the session as it was: the open handle stays,
+// the late result is closed, and the worker takes the next connect.
+void TestSession::asyncCancelKeepsSession_data()
+{
+    QTest::addColumn<int>("timeoutSec");
+    QTest::newRow("ConnectTimeoutSec 5") << 5;
+    QTest::newRow("ConnectTimeoutSec 0: no limit") << 0;
+}
+
+void TestSession::asyncCancelKeepsSession()
+{
+    QFETCH(int, timeoutSec);
+    TestInstance live;
+    live.on("1+1", kj(2));
+    QVERIFY(live.start());
+    TestInstance silent;
+    silent.setSilent(true);
+    QVERIFY(silent.start());
+    Env env;
+    env.store->writeInt("ConnectTimeoutSec", timeoutSec);
+    CQHelper session(env.context(false));
+    const int h = openThrough(session, symbolFor(live), true);
+    QVERIFY(h > 0);
+    QList<int> results;
+    QObject context;
+    QSignalSpy login(silent.events(), &InstanceEvents::handshakeReceived);
+    session.openAsync(symbolFor(silent), &context, [&](int r) { results << r; });
+    QVERIFY(session.isConnecting());
+    QVERIFY(login.wait(10000));
+    session.cancelConnect();
+    QCOMPARE(results, QList<int>({CQHelper::Cancelled})); // at once, not when the attempt gives up
+    QVERIFY(!session.isConnecting());
+    QCOMPARE(session.handle(), h);
+    QVERIFY(QTest::qWaitFor([&] { return !session.worker().isBusy(); }, 10000));
+    QCOMPARE(results.size(), 1);
+    KPtr reply(k(h, "1+1", static_cast<K>(nullptr)));
+    QVERIFY(reply);
+    QCOMPARE(reply->j, 2);
+    QVERIFY(openThrough(session, symbolFor(live), true) > 0);
 }
 
 void TestSession::tlsQuestions_data()
@@ -356,16 +426,22 @@ void TestSession::tlsQuestions_data()
     QTest::addColumn<QString>("credentials");  // of the symbol
     QTest::addColumn<int>("answer");
     QTest::addColumn<int>("expected"); // 1: connected
+    QTest::addColumn<bool>("async");
     const QStringList up {"u:p"};
-    QTest::newRow("TLS on, plain instance, Yes") << true << false << true << up << "u:p" << int(A::Yes) << 1;
-    QTest::newRow("TLS on, plain instance, No") << true << false << true << up << "u:p" << int(A::No) << -1;
-    QTest::newRow("TLS off, TLS instance, Yes") << false << true << true << up << "u:p" << int(A::Yes) << 1;
-    QTest::newRow("TLS off, TLS instance, no credentials, Yes")
-        << false << true << true << QStringList() << ":" << int(A::Yes) << 1;
-    QTest::newRow("TLS off, TLS instance, No") << false << true << true << up << "u:p" << int(A::No) << -1;
-    // The flipped setting is kept even when the retry fails.
-    QTest::newRow("TLS on, retry refused") << true << false << true << up << "u:x" << int(A::Yes) << 0;
-    QTest::newRow("TLS off, retry fails verification") << false << true << false << up << "u:p" << int(A::Yes) << -3;
+    for (bool async : {false, true}) {
+        const char* mode = async ? " (async)" : "";
+        auto row = [&](const char* name) { return &QTest::newRow(qPrintable(QString(name) + mode)); };
+        *row("TLS on, plain instance, Yes") << true << false << true << up << "u:p" << int(A::Yes) << 1 << async;
+        *row("TLS on, plain instance, No") << true << false << true << up << "u:p" << int(A::No) << -1 << async;
+        *row("TLS off, TLS instance, Yes") << false << true << true << up << "u:p" << int(A::Yes) << 1 << async;
+        *row("TLS off, TLS instance, no credentials, Yes")
+            << false << true << true << QStringList() << ":" << int(A::Yes) << 1 << async;
+        *row("TLS off, TLS instance, No") << false << true << true << up << "u:p" << int(A::No) << -1 << async;
+        // The flipped setting is kept even when the retry fails.
+        *row("TLS on, retry refused") << true << false << true << up << "u:x" << int(A::Yes) << 0 << async;
+        *row("TLS off, retry fails verification")
+            << false << true << false << up << "u:p" << int(A::Yes) << -3 << async;
+    }
 }
 
 // Against real instances through the library: a TLS mismatch comes back as
@@ -379,6 +455,7 @@ void TestSession::tlsQuestions()
     QFETCH(QString, credentials);
     QFETCH(int, answer);
     QFETCH(int, expected);
+    QFETCH(bool, async);
     TestInstance inst;
     if (instanceTls)
         QVERIFY2(inst.enableTls(), qPrintable(inst.tlsError()));
@@ -396,7 +473,7 @@ void TestSession::tlsQuestions()
         env.prompter.expectInform(text, Ic::Warning);
     }
     CQHelper session(env.context(false));
-    const int result = session.open(symbolFor(inst, credentials));
+    const int result = openThrough(session, symbolFor(inst, credentials), async);
     QCOMPARE(env.prompter.pending(), 0);
     QCOMPARE(env.prompter.asked().count(tlsBefore ? notSupportingTls : onlyTls), 1); // not asked again after the retry
     if (answer == int(A::No)) {

@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <QString>
 
+#include <functional>
+
 struct InstanceRule {
     // Matching: the exact query text or a pattern. A query sent as a general
     // list (text; args...) is matched by its text and by its whole rendering
@@ -17,14 +19,18 @@ struct InstanceRule {
     QRegularExpression pattern;
     bool usesPattern = false;
 
-    // The answer to a sync query: reply, else error, else raw (a whole
+    // The answer to a sync query: computed, else reply, else error, else raw (a whole
     // message sent byte for byte), else the generic null.
     KPtr reply;
     QString error;
     QByteArray raw;
     bool hasError = false;
 
+    // A reply computed from the query text (null: the default error).
+    std::function<KPtr(const QString& text)> compute;
+
     int delayMs = 0;
+    bool neverAnswer = false;    // hold the query unanswered until the client goes
     bool dropConnection = false; // close after the answer, or instead of one when there is none
     bool compress = false;       // send the reply compressed
     QList<KPtr> publish;         // async messages pushed to the client after the answer

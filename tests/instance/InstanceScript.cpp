@@ -1,6 +1,7 @@
 #include "InstanceScript.h"
 
 #include "GeneratedTable.h"
+#include "InstanceNamespaces.h"
 #include "TestInstance.h"
 #include "ValueNotation.h"
 
@@ -52,10 +53,14 @@ QString InstanceScript::formatHelp()
         "    raw: 0x0100000009000000ff     reply with these message bytes as they are\n"
         "    delay: 500                    wait this many ms first\n"
         "    drop                          close the connection (after the answer, if any)\n"
+        "    never                         never answer (the client waits until it gives up)\n"
         "    compress                      send the reply compressed\n"
         "    publish: (`upd;`t;([] a:1 2))  then push this async message (repeatable)\n"
         "  A query sent as (text; args...) matches its text or its whole notation,\n"
         "  e.g. query: (\"{x+y}\";1;2)\n"
+        "\n")
+        + InstanceNamespaces::formatHelp() + QStringLiteral(
+        "\n"
         "Value notation (q-like):\n"
         "  42 42i 42h 0x2a 1b 1.5 1.5e \"a\" `sym :: 0N 0n 2024.01.31 2024.01m\n"
         "  2024.01.31D10:00:00.000000000 10:00 10:00:00 10:00:00.000 0D01:00:00.000000000\n"
@@ -108,6 +113,10 @@ bool InstanceScript::apply(const QString& script, TestInstance& instance, Settin
             instance.setCompressReplies(colon < 0 || onOff(value));
         } else if (key == QLatin1String("default-error")) {
             instance.setDefaultError(value);
+        } else if (key.startsWith(QLatin1String("ns-"))) {
+            QString why;
+            if (!instance.namespaces().applyLine(key.mid(3), value, &why))
+                return fail(n, why);
         } else if (!rule) {
             return fail(n, QStringLiteral("unknown setting %1 (rules start with query: or pattern:)").arg(key));
         } else if (key == QLatin1String("reply") || key == QLatin1String("publish")) {
@@ -138,6 +147,8 @@ bool InstanceScript::apply(const QString& script, TestInstance& instance, Settin
             rule->delayMs = value.toInt(&ok);
         } else if (key == QLatin1String("drop")) {
             rule->dropConnection = true;
+        } else if (key == QLatin1String("never")) {
+            rule->neverAnswer = true;
         } else if (key == QLatin1String("compress")) {
             rule->compress = true;
         } else {

@@ -58,7 +58,7 @@ void ServedClient::join()
 bool ServedClient::pause(int ms) const
 {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < until) {
+    while (ms < 0 || std::chrono::steady_clock::now() < until) {
         if (m_owner->stopping || !m_open)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -152,18 +152,25 @@ void ServedClient::answer(const ReceivedMessage& message)
         compressAll = m_owner->compressAll;
         defaultError = m_owner->defaultError;
     }
+    if (rule && rule->neverAnswer) {
+        pause(-1);
+        return;
+    }
     if (rule && rule->delayMs > 0 && !pause(rule->delayMs))
         return;
-    const bool answers = rule && (rule->reply || rule->hasError || !rule->raw.isEmpty());
+    const bool answers = rule && (rule->compute || rule->reply || rule->hasError || !rule->raw.isEmpty());
     if (rule && rule->dropConnection && !answers) {
         close();
         return;
     }
     if (message.type == kdb::MsgSync) {
         bool sent = false;
-        if (!rule) {
+        KPtr computed = rule && rule->compute ? rule->compute(message.text) : KPtr();
+        if (!rule || (rule->compute && !computed)) {
             KPtr error(krr(defaultError.toUtf8().constData()));
             sent = sendValue(error.get(), kdb::MsgResponse, false);
+        } else if (computed) {
+            sent = sendValue(computed.get(), kdb::MsgResponse, compressAll || rule->compress);
         } else if (rule->reply) {
             sent = sendValue(rule->reply.get(), kdb::MsgResponse, compressAll || rule->compress);
         } else if (rule->hasError) {
@@ -177,6 +184,8 @@ void ServedClient::answer(const ReceivedMessage& message)
         }
         if (!sent)
             return;
+        if (rule && rule->delayMs > 0)
+            m_owner->report([text = message.text](InstanceEvents* e) { emit e->delayedReplyWritten(text); });
     }
     if (rule)
         for (const KPtr& update : rule->publish)

@@ -1,5 +1,7 @@
 #include "TestInstance.h"
 
+#include "InstanceNamespaces.h"
+
 #include "ServedClient.h"
 #include "TestInstancePrivate.h"
 
@@ -36,6 +38,7 @@ std::shared_ptr<InstanceRule> TestInstance::Private::findRule(const QString& tex
 
 void TestInstance::Private::record(ReceivedMessage message)
 {
+    report([text = message.text](InstanceEvents* e) { emit e->messageReceived(text); });
     {
         std::lock_guard lock(mutex);
         received.append(std::move(message));
@@ -45,8 +48,11 @@ void TestInstance::Private::record(ReceivedMessage message)
 
 void TestInstance::Private::recordHandshake(ReceivedHandshake handshake)
 {
-    std::lock_guard lock(mutex);
-    handshakes.append(std::move(handshake));
+    {
+        std::lock_guard lock(mutex);
+        handshakes.append(std::move(handshake));
+    }
+    report([](InstanceEvents* e) { emit e->handshakeReceived(); });
 }
 
 // ---- RuleBuilder ----
@@ -55,6 +61,13 @@ RuleBuilder& RuleBuilder::delay(int ms)
 {
     std::lock_guard lock(m_instance->d->mutex);
     m_rule->delayMs = ms;
+    return *this;
+}
+
+RuleBuilder& RuleBuilder::neverAnswer()
+{
+    std::lock_guard lock(m_instance->d->mutex);
+    m_rule->neverAnswer = true;
     return *this;
 }
 
@@ -129,6 +142,20 @@ QString TestInstance::certificateFile() const
 {
     std::lock_guard lock(d->mutex);
     return d->certificate ? d->certificate->certificateFile() : QString();
+}
+
+InstanceNamespaces& TestInstance::namespaces()
+{
+    std::lock_guard lock(d->mutex);
+    if (!d->namespaces) {
+        d->namespaces = std::make_shared<InstanceNamespaces>();
+        auto rule = std::make_shared<InstanceRule>();
+        rule->pattern = QRegularExpression(QStringLiteral(R"(\.z\.tovo\.ns\.r[1-5]:)"));
+        rule->usesPattern = true;
+        rule->compute = [model = d->namespaces](const QString& text) { return model->answer(text); };
+        d->rules.append(std::move(rule));
+    }
+    return *d->namespaces;
 }
 
 void TestInstance::addRule(std::shared_ptr<InstanceRule> rule)
@@ -319,3 +346,5 @@ QList<ReceivedHandshake> TestInstance::handshakes() const
     std::lock_guard lock(d->mutex);
     return d->handshakes;
 }
+
+InstanceEvents* TestInstance::events() const { return d->events.get(); }

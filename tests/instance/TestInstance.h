@@ -6,7 +6,8 @@
 //   inst.setCredentials({"u:p"});
 //   inst.on("1+1", kj(2));
 //   inst.onError("bad", "type");
-//   inst.on("slow", kj(1)).delay(5000);
+//   inst.on("slow", kj(1)).delay(5000);      // events()->delayedReplyWritten once sent
+//   inst.on("hang", kj(1)).neverAnswer();
 //   inst.start();
 //   ... khpunc("127.0.0.1", inst.port(), "u:p", 1000, 0) ...
 //   inst.received();
@@ -15,6 +16,7 @@
 // stops (closing every client) when stopped or destroyed.
 #pragma once
 
+#include "InstanceEvents.h"
 #include "InstanceRule.h"
 
 #include "kdb/KPtr.h"
@@ -41,6 +43,7 @@ struct ReceivedHandshake {
     bool tlsHello = false;  // the "login" was a TLS ClientHello (a TLS client, or a client probing for TLS)
 };
 
+class InstanceNamespaces;
 class TestInstance;
 
 // Refines the rule just added: inst.on("q", kj(1)).delay(100).compressed();
@@ -48,6 +51,7 @@ class RuleBuilder {
 public:
     RuleBuilder(TestInstance* instance, std::shared_ptr<InstanceRule> rule) : m_instance(instance), m_rule(std::move(rule)) {}
     RuleBuilder& delay(int ms);
+    RuleBuilder& neverAnswer(); // keeps the query unanswered while the client stays
     RuleBuilder& dropConnection();
     RuleBuilder& compressed();
     RuleBuilder& thenPublish(K message); // takes the reference
@@ -88,6 +92,9 @@ public:
     // The error text for sync queries that no rule matches (default "unscripted").
     void setDefaultError(const QString& text);
     void setCompressReplies(bool on); // compress every reply that shrinks by half
+    // The namespace model that answers the explorer's service queries; made
+    // (with its rule) on first use. Change it before start().
+    InstanceNamespaces& namespaces();
 
     // --- running ---
     bool start(int port = 0); // false when the port cannot be bound
@@ -107,6 +114,8 @@ public:
     // Waits until at least count messages were received; false on time-out.
     bool waitForReceived(int count, int timeoutMs) const;
     QList<ReceivedHandshake> handshakes() const;
+    // Signals of what happens, on the thread that created the instance.
+    InstanceEvents* events() const;
 
     struct Private;
 

@@ -6,6 +6,8 @@
 
 #include "kdb/Socket.h"
 
+#include <QMetaObject>
+
 #include <atomic>
 #include <condition_variable>
 #include <list>
@@ -27,6 +29,7 @@ struct TestInstance::Private {
     QString defaultError = QStringLiteral("unscripted");
     std::unique_ptr<TestCertificate> certificate;
     QList<std::shared_ptr<InstanceRule>> rules;
+    std::shared_ptr<InstanceNamespaces> namespaces;
 
     // running
     kdb::Socket listener;
@@ -36,6 +39,7 @@ struct TestInstance::Private {
     std::list<std::shared_ptr<ServedClient>> clients;
 
     // records
+    std::unique_ptr<InstanceEvents> events = std::make_unique<InstanceEvents>();
     QList<ReceivedMessage> received;
     QList<ReceivedHandshake> handshakes;
 
@@ -43,4 +47,10 @@ struct TestInstance::Private {
     std::shared_ptr<InstanceRule> findRule(const QString& text, const QString& rendered) const;
     void record(ReceivedMessage message);
     void recordHandshake(ReceivedHandshake handshake);
+    // Emits an event on the events object's thread.
+    template <class F>
+    void report(F emitter)
+    {
+        QMetaObject::invokeMethod(events.get(), [e = events.get(), emitter] { emitter(e); }, Qt::QueuedConnection);
+    }
 };

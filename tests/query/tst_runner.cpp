@@ -4,10 +4,13 @@
 #include "connect/CQHelper.h"
 #include "connect/ConnectionController.h"
 #include "connect/ReplyRegistry.h"
+#include "connect/SessionWorker.h"
 #include "core/settings/CDlgQSettings.h"
 #include "query/QueryComposer.h"
 #include "query/QueryRunner.h"
 
+#include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -59,7 +62,20 @@ struct Rig {
         QObject::connect(runner.get(), &QueryRunner::taskbarError, [this] { ++taskbarErrors; });
     }
     ~Rig() { runner.reset(); }
-    bool connectNow() { return controller.connectTo(QStringLiteral("`:127.0.0.1:%1::").arg(inst.port())) > 0; }
+    QString symbol() const { return QStringLiteral("`:127.0.0.1:%1::").arg(inst.port()); }
+    bool connectNow()
+    {
+        int result = 0;
+        bool done = false;
+        const auto c = QObject::connect(&controller, &ConnectionController::connectFinished, [&](int r) {
+            result = r;
+            done = true;
+        });
+        controller.connectTo(symbol());
+        (void)QTest::qWaitFor([&] { return done; }, 30000);
+        QObject::disconnect(c);
+        return result > 0;
+    }
     bool waitReplies(int n, int ms = 10000)
     {
         return QTest::qWaitFor([&] { return replies.size() >= n; }, ms);
@@ -81,6 +97,10 @@ private slots:
     void abortedReplyIsNeverShown();
     void lostConnectionReconnectsAndReruns();
     void secondLossReportsConnectionError();
+    void lostTwiceThenQueryReconnects();
+    void runWithoutSession();
+    void stopEndsQueryAndLeavesSessionReady();
+    void stopEndsConnect();
     void noReconnectAfterUserDisconnect();
     void asyncSuccess();
     void wrapLambdaSentExactly_data();
@@ -115,7 +135,8 @@ void TestRunner::repliesAndErrors()
     QVERIFY(!rig.runner->refreshAfter());
 }
 
-// The worker of a shown reply lives until the reply's last holder lets go.
+// A shown reply is freed by the session's worker once its last holder lets
+// go; no thread waits meanwhile, and one worker serves every run.
 void TestRunner::releaseRule()
 {
     TestInstance inst;
@@ -123,24 +144,28 @@ void TestRunner::releaseRule()
     inst.on("b", kj(2));
     inst.on("c", kj(3));
     QVERIFY(inst.start());
+    const int threadsBefore = SessionWorker::liveThreads();
     Rig rig(inst);
     QVERIFY(rig.connectNow());
     rig.runner->run("a", true, false);
     QVERIFY(rig.waitReplies(1));
-    QCOMPARE(rig.runner->liveWorkers(), 1); // holds "a" while shown
+    K a = rig.session.lastReply();
+    QVERIFY(ReplyRegistry::instance().contains(a)); // held for its worker while shown
     rig.runner->run("b", true, false);
     QVERIFY(rig.waitReplies(2));
-    QVERIFY(QTest::qWaitFor([&] { return rig.runner->liveWorkers() == 1; }));
+    QVERIFY(!ReplyRegistry::instance().contains(a)); // released by the next run
+    QCOMPARE(SessionWorker::liveThreads(), threadsBefore + 1);
 
-    // A second holder (the result history) keeps "b" and its worker alive.
+    // A second holder (the result history) keeps "b" after the next run.
     K held = r1(rig.session.lastReply());
     rig.runner->run("c", true, false);
     QVERIFY(rig.waitReplies(3));
-    QTest::qWait(100);
-    QCOMPARE(rig.runner->liveWorkers(), 2);
+    QVERIFY(ReplyRegistry::instance().contains(held));
     QCOMPARE(held->j, 2);
+    QCOMPARE(held->r, 0);
     ReplyRegistry::release(held);
-    QVERIFY(QTest::qWaitFor([&] { return rig.runner->liveWorkers() == 1; }));
+    QVERIFY(!ReplyRegistry::instance().contains(held));
+    QCOMPARE(SessionWorker::liveThreads(), threadsBefore + 1);
 }
 
 void TestRunner::secondRunNoLeavesFirstRunning()
@@ -179,7 +204,6 @@ void TestRunner::abortedReplyIsNeverShown()
     QCOMPARE(rig.replies, QList<int>({0}));
     QCOMPARE(rig.lastLong(), 4);
     QCOMPARE(inst.handshakes().size(), 2); // the abort reconnected
-    QVERIFY(QTest::qWaitFor([&] { return rig.runner->liveWorkers() == 1; }));
 }
 
 void TestRunner::lostConnectionReconnectsAndReruns()
@@ -225,6 +249,125 @@ void TestRunner::secondLossReportsConnectionError()
     QCOMPARE(rig.controller.reconnectCounter(), 0);
     QVERIFY(rig.replies.isEmpty());
     QCOMPARE(rig.session.handle(), -1);
+}
+
+// After any lost connection the window shows what a Disconnect shows, and
+// the next query connects again to the lost server.
+void TestRunner::lostTwiceThenQueryReconnects()
+{
+    TestInstance inst;
+    QVERIFY(inst.start());
+    Rig rig(inst);
+    QVERIFY(rig.connectNow());
+    QStringList servers;
+    QList<bool> running;
+    QObject::connect(&rig.controller, &ConnectionController::serverChanged, [&](const QString& t) { servers << t; });
+    QObject::connect(rig.runner.get(), &QueryRunner::runningChanged, [&](bool r) { running << r; });
+    for (int round = 0; round < 2; ++round) {
+        inst.clearRules();
+        inst.drop("q1");
+        rig.status.clear();
+        servers.clear();
+        running.clear();
+        rig.runner->run("q1", false, false);
+        QVERIFY(QTest::qWaitFor([&] { return rig.status.contains("1 Connection error (red)"); }, 10000));
+        QVERIFY(!rig.runner->isRunning());
+        QVERIFY(!rig.runner->canStop());
+        QCOMPARE(running.last(), false);
+        QCOMPARE(rig.controller.serverText(), QString());
+        QCOMPARE(servers.last(), QString()); // title, toolbar and connect box follow
+        QCOMPARE(rig.controller.lostServer(), rig.symbol());
+        QCOMPARE(rig.status.last(), QStringLiteral("1 Connection error (red)"));
+        QVERIFY(rig.status.contains("1 Disconnected (red)"));
+        QVERIFY(rig.status.contains("0 ")); // "Running query: ..." is gone
+        QCOMPARE(rig.session.handle(), -1);
+
+        // The instance is back: the next query reconnects and runs.
+        inst.clearRules();
+        inst.on("q2", kj(8 + round));
+        const int replies = rig.replies.size();
+        rig.runner->run("q2", true, false);
+        QVERIFY(rig.waitReplies(replies + 1));
+        QCOMPARE(rig.lastLong(), 8 + round);
+        QCOMPARE(rig.controller.serverText(), rig.symbol());
+        QVERIFY(rig.controller.lostServer().isEmpty());
+    }
+}
+
+void TestRunner::runWithoutSession()
+{
+    TestInstance inst;
+    QVERIFY(inst.start());
+    Rig rig(inst);
+    QSignalSpy notConnected(rig.runner.get(), &QueryRunner::notConnected);
+    rig.runner->run("1+1", true, false);
+    QCOMPARE(notConnected.size(), 1);
+    QCOMPARE(rig.status, QStringList({"0 Not connected: connect to a server first"}));
+    QVERIFY(!rig.runner->isRunning());
+    QVERIFY(inst.handshakes().isEmpty());
+    // A user's Disconnect forgets the server: no reconnect either.
+    QVERIFY(rig.connectNow());
+    rig.controller.disconnectServer();
+    rig.runner->run("1+1", true, false);
+    QCOMPARE(notConnected.size(), 2);
+    QCOMPARE(inst.handshakes().size(), 1);
+}
+
+void TestRunner::stopEndsQueryAndLeavesSessionReady()
+{
+    TestInstance inst;
+    inst.on("hang", kj(1)).neverAnswer();
+    inst.on("1+1", kj(2));
+    QVERIFY(inst.start());
+    Rig rig(inst);
+    QVERIFY(rig.connectNow());
+    QVERIFY(!rig.runner->canStop());
+    QSignalSpy received(inst.events(), &InstanceEvents::messageReceived);
+    rig.runner->run("hang", true, false);
+    QVERIFY(rig.runner->canStop());
+    QVERIFY(received.wait(10000));
+    QVERIFY(QTest::qWaitFor([&] { return rig.console.contains("q) hang"); }));
+    QElapsedTimer timer;
+    timer.start();
+    rig.runner->stop();
+    const qint64 stopMs = timer.elapsed();
+    QVERIFY(!rig.runner->isRunning()); // at once: nothing waits for the worker
+    qInfo("Stop returned after %lld ms", static_cast<long long>(stopMs));
+    QCOMPARE(rig.console.mid(rig.console.indexOf("q) hang")), QStringList({"q) hang", "Stopped"}));
+    QVERIFY(rig.prompter.asked().isEmpty()); // no abort question
+    // The session opens again and takes the next query.
+    QVERIFY(QTest::qWaitFor([&] { return rig.session.isOpen() && !rig.controller.isConnecting(); }, 10000));
+    QCOMPARE(inst.handshakes().size(), 2);
+    rig.runner->run("1+1", true, false);
+    QVERIFY(rig.waitReplies(1));
+    QCOMPARE(rig.replies, QList<int>({0}));
+    QCOMPARE(rig.lastLong(), 2);
+}
+
+void TestRunner::stopEndsConnect()
+{
+    TestInstance live;
+    QVERIFY(live.start());
+    TestInstance silent;
+    silent.setSilent(true);
+    QVERIFY(silent.start());
+    Rig rig(live);
+    QVERIFY(rig.connectNow());
+    const int handle = rig.session.handle();
+    QSignalSpy login(silent.events(), &InstanceEvents::handshakeReceived);
+    QSignalSpy finished(&rig.controller, &ConnectionController::connectFinished);
+    rig.controller.connectTo(QStringLiteral("`:127.0.0.1:%1::").arg(silent.port()));
+    QVERIFY(rig.controller.isConnecting());
+    QVERIFY(rig.runner->canStop());
+    QVERIFY(login.wait(10000));
+    rig.runner->stop();
+    QVERIFY(!rig.controller.isConnecting());
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(finished[0][0].toInt(), CQHelper::Cancelled);
+    // The previous connection is untouched.
+    QCOMPARE(rig.session.handle(), handle);
+    QCOMPARE(rig.controller.serverText(), rig.symbol());
+    QCOMPARE(rig.status.last(), "1 Connected to " + rig.symbol());
 }
 
 void TestRunner::noReconnectAfterUserDisconnect()
@@ -339,13 +482,13 @@ void TestRunner::emptyQueryPostsNothing()
     QVERIFY(rig.replies.isEmpty());
     QVERIFY(rig.console.isEmpty());
     QVERIFY(inst.received().isEmpty());
-    QCOMPARE(rig.runner->liveWorkers(), 0);
 }
 
 void TestRunner::killAndReconnect()
 {
     TestInstance inst;
     inst.on("slow", kj(1)).delay(800);
+    inst.on("after", kj(5));
     QVERIFY(inst.start());
     Rig rig(inst);
     QVERIFY(rig.connectNow());
@@ -354,11 +497,13 @@ void TestRunner::killAndReconnect()
     rig.runner->killAndReconnect();
     QVERIFY(!rig.runner->isRunning());
     QVERIFY(rig.runner->pendingQuery().isEmpty());
-    QVERIFY(rig.session.handle() > 0);
+    QVERIFY(QTest::qWaitFor([&] { return rig.session.handle() > 0; }, 10000));
     QCOMPARE(inst.handshakes().size(), 2);
-    QTest::qWait(1000);
-    QVERIFY(rig.replies.isEmpty());
-    QCOMPARE(rig.runner->liveWorkers(), 0);
+    // The next run on the new connection is the only reply shown.
+    rig.runner->run("after", true, false);
+    QVERIFY(rig.waitReplies(1));
+    QCOMPARE(rig.replies.size(), 1);
+    QCOMPARE(rig.lastLong(), 5);
 }
 
 QTEST_GUILESS_MAIN(TestRunner)

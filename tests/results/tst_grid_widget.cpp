@@ -272,7 +272,8 @@ void TestGridWidget::contextMenuTextsAndStates()
     QCOMPARE(actionTexts(menu),
              (QStringList{"Copy Ce&ll (\"abcdefghijklmn...)", "Copy Col&umn (a longer column...)", "&Copy Row(s)",
                           "Copy Row(s) with Headers", "Export &Selection to CSV...", "&Export All to CSV...",
-                          "Select &All", "Open in browser", "Open in Excel", "Auto si&ze columns",
+                          "Select &All", "Open in browser", "Open in Excel", "Export to .xlsx...",
+                          "Auto si&ze columns",
                           "Show Result Properties", "Send to Instance...", "Send to Stash...",
                           "Send Table to Grid View", "Send Cell to Grid View", "Show Underlying Object",
                           "Save to binary...", "Load from binary...", "Plot result..."}));
@@ -281,6 +282,7 @@ void TestGridWidget::contextMenuTextsAndStates()
     QVERIFY(!findAction(menu, "Plot result...")->isEnabled());
     QVERIFY(findAction(menu, "Show Underlying Object")->isEnabled());
     QVERIFY(findAction(menu, "Save to binary...")->isEnabled());
+    QVERIFY(findAction(menu, "Export to .xlsx...")->isEnabled());
     delete menu;
 
     // A cell's own "&" is no mnemonic; states follow the hooks and the record.

@@ -17,6 +17,7 @@ inline constexpr int ExecuteLine = 32771, ExecuteSelection = 32772, QuickWatch =
 inline constexpr int Settings = 32787, Connected = 32804, Tls = 32977, Async = 32893, ConnectPrevious = 32902;
 inline constexpr int ConnectNext = 32901, TestSubscription = 32917, Debugger = 32927, VariablesInventory = 32939;
 inline constexpr int FunctionsInventory = 32940, RemoteFilesInventory = 32980, ResultsStash = 32956;
+inline constexpr int Stop = 32995;
 // View
 inline constexpr int ViewStatusBar = 59393, FullScreen = 32777, LineWrapping = 32778, ChartGrid = 32879, SyntaxHighlight = 32899;
 // Window

@@ -388,6 +388,8 @@ QMenu* COutputTable::createContextMenu(const QPoint& viewportPos)
     a->setShortcut(QKeySequence::SelectAll);
     menu->addAction(QStringLiteral("Open in browser"), this, &COutputTable::openInBrowser);
     menu->addAction(QStringLiteral("Open in Excel"), this, &COutputTable::openInExcel);
+    a = menu->addAction(QStringLiteral("Export to .xlsx..."), this, &COutputTable::exportToXlsx);
+    a->setEnabled(holdsValue);
     a = menu->addAction(QStringLiteral("Auto si&ze columns"), this, &COutputTable::autoSizeColumns);
     a->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_J));
     a = menu->addAction(QStringLiteral("Show Result Properties"), this,

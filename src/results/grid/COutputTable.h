@@ -88,6 +88,7 @@ signals:
     void exportAllToCsv();
     void openInBrowser();
     void openInExcel();
+    void exportToXlsx();
     void showResultProperties(const CResultInfo& record);
     void saveToBinary(K value);
     void loadFromBinary();

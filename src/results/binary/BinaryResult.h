@@ -1,0 +1,41 @@
+// Values as binary result files, in kdb+'s own on-disk layouts:
+//  - a simple vector (types 1..19 but symbols): FE 20, type, attribute, four
+//    zero bytes, the 32-bit count, four zero bytes, then the items;
+//  - anything else: FF 01 and the value serialised as for IPC, no header.
+// No Qt here: the fuzz target and tovo-cli use it as it is. Every byte read is
+// untrusted: sizes and counts are checked before use.
+#pragma once
+
+#include "kdb/k.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+class BinaryResult {
+public:
+    // A file's bytes as a head and a body; the body points into the value
+    // itself (vector layout) or into storage, so a large vector is never copied.
+    struct Encoded {
+        std::vector<char> head;
+        const char* body = nullptr;
+        std::size_t bodySize = 0;
+        std::vector<char> storage;
+
+        std::size_t size() const { return head.size() + bodySize; }
+        std::vector<char> bytes() const;
+    };
+
+    // True when x is written in the simple-vector layout.
+    static bool isVectorLayout(K x);
+    // The item width of a simple type in the vector layout; 0 for other types.
+    static int itemWidth(int type);
+
+    // False with error when x cannot be written (a null value, a vector of
+    // more than 2^31-1 items, a value the serialiser refuses).
+    static bool encode(K x, Encoded& out, std::string& error);
+
+    // The value of a file's bytes, or null with error when they are not a
+    // binary result file.
+    static K decode(const char* data, std::size_t size, std::string& error);
+};

@@ -1,0 +1,8 @@
+tovo_test(test_explorer_queries SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_queries.cpp LIBS tovo_explorer_core)
+tovo_test(test_explorer_load SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_load.cpp LIBS tovo_explorer_core tovo_testinstance)
+tovo_test(test_explorer_entities SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_entities.cpp LIBS tovo_explorer_core)
+if(TARGET tovo-cli)
+  tovo_test(test_explorer_cli SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_cli.cpp LIBS tovo_testinstance Qt6::Core)
+  target_compile_definitions(test_explorer_cli PRIVATE TOVO_CLI="$<TARGET_FILE:tovo-cli>")
+  add_dependencies(test_explorer_cli tovo-cli)
+endif()

@@ -1,0 +1,297 @@
+// Entities made from service query replies: derived texts, size estimates,
+// the properties shown, the query text and the navigation history.
+#include "explorer/CQFunction.h"
+#include "explorer/CQTable.h"
+#include "explorer/CQVariable.h"
+#include "explorer/EntityProperties.h"
+#include "explorer/NavigationHistory.h"
+#include "explorer/ReservedNames.h"
+
+#include "kdb/KPtr.h"
+
+#include <QTest>
+
+namespace {
+
+K symbols(const QStringList& names)
+{
+    K list = ktn(KS, 0);
+    for (const QString& name : names)
+        js(&list, ss(name.toUtf8().constData()));
+    return list;
+}
+
+K text(const char* s) { return kp(s); }
+
+// A lambda's definition list as the functions query sends it.
+K lambdaDefinition(const QStringList& params, const QStringList& locals, const QStringList& globals, const char* body,
+                   const char* origin = nullptr, const char* file = nullptr, J line = -1)
+{
+    K d = knk(5, ktn(0, 0), symbols(params), symbols(locals), symbols(globals), text(body));
+    if (origin) {
+        jk(&d, text(origin));
+        jk(&d, text(file));
+        jk(&d, kj(line));
+    }
+    return d;
+}
+
+QString propertyOf(const QList<EntityPropertyGroup>& groups, const QString& name)
+{
+    for (const auto& group : groups)
+        for (const auto& p : group.properties)
+            if (p.name == name)
+                return p.value;
+    return QStringLiteral("<none>");
+}
+
+// meta of a table: keys ([] c), values ([] t f a).
+K meta(const QStringList& columns, const QByteArray& types, const QStringList& keys, const QStringList& attributes)
+{
+    K c = xT(xD(symbols({QStringLiteral("c")}), knk(1, symbols(columns))));
+    K v = xT(xD(symbols({QStringLiteral("t"), QStringLiteral("f"), QStringLiteral("a")}),
+                knk(3, kpn(types.constData(), types.size()), symbols(keys), symbols(attributes))));
+    return xD(c, v);
+}
+
+} // namespace
+
+class TestEntities : public QObject {
+    Q_OBJECT
+private slots:
+    void variables_data();
+    void variables();
+    void tables();
+    void tableMetaFailed();
+    void lambda();
+    void lambdaInRoot();
+    void projection();
+    void placeholder();
+    void hidePureIndirects();
+    void descriptions();
+    void navigation();
+};
+
+void TestEntities::variables_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<qint64>("count");
+    QTest::addColumn<QString>("typeText");
+    QTest::addColumn<QString>("countText");
+    QTest::addColumn<QString>("size");
+    QTest::newRow("long atom") << -7 << qint64(1) << QStringLiteral("long (Scalar)") << QStringLiteral("<none>")
+                               << QStringLiteral("8 bytes");
+    QTest::newRow("1000 longs") << 7 << qint64(1000) << QStringLiteral("long") << QStringLiteral("1000")
+                                << QStringLiteral("~7.8125KB");
+    QTest::newRow("nested list") << 0 << qint64(3) << QStringLiteral("mixed") << QStringLiteral("3")
+                                 << QStringLiteral("Unknown");
+    QTest::newRow("short vector") << 5 << qint64(10) << QStringLiteral("short") << QStringLiteral("10")
+                                  << QStringLiteral("20 bytes");
+    QTest::newRow("count failed") << 9 << qint64(-13) << QStringLiteral("float") << QStringLiteral("Unknown")
+                                  << QStringLiteral("Unknown");
+    QTest::newRow("nested longs") << 84 << qint64(2) << QStringLiteral("long (Nested)") << QStringLiteral("2")
+                                  << QStringLiteral("Unknown");
+}
+
+void TestEntities::variables()
+{
+    QFETCH(int, type);
+    QFETCH(qint64, count);
+    QFETCH(QString, typeText);
+    QFETCH(QString, countText);
+    QFETCH(QString, size);
+    CQVariable v(QStringLiteral(".feed"), QStringLiteral("v"), type, count, 100);
+    QCOMPARE(v.fullName(), QStringLiteral(".feed.v"));
+    QCOMPARE(v.kind(), 5);
+    const auto groups = EntityProperties::of(v, nullptr, nullptr);
+    QCOMPARE(groups.front().name, QStringLiteral("Variable"));
+    QCOMPARE(propertyOf(groups, QStringLiteral("Type")), typeText);
+    QCOMPARE(propertyOf(groups, QStringLiteral("Count")), countText);
+    QCOMPARE(propertyOf(groups, QStringLiteral("Size")), size);
+    QCOMPARE(propertyOf(groups, QStringLiteral("IPC Size")), QStringLiteral("100 bytes"));
+    QCOMPARE(EntityProperties::queryText(v), QStringLiteral(".feed.v"));
+}
+
+void TestEntities::tables()
+{
+    KPtr m(meta({QStringLiteral("date"), QStringLiteral("sym"), QStringLiteral("price"), QStringLiteral("tags"),
+                 QStringLiteral("acct")},
+                "dsfCj", {QString(), QString(), QString(), QString(), QStringLiteral("accounts")},
+                {QString(), QStringLiteral("g"), QString(), QString(), QString()}));
+    CQTable keyed(QString(), QStringLiteral("k"), m.get(), CQTable::storageOf(99, 1), 10, 400);
+    QCOMPARE(keyed.type(), 99);
+    auto groups = EntityProperties::of(keyed, nullptr, nullptr);
+    QCOMPARE(propertyOf(groups, QStringLiteral("Type")), QStringLiteral("Keyed (in-memory)"));
+    QCOMPARE(propertyOf(groups, QStringLiteral("Row count")), QStringLiteral("10"));
+    QCOMPARE(propertyOf(groups, QStringLiteral("date")), QStringLiteral("date (4 bytes)"));
+    QCOMPARE(propertyOf(groups, QStringLiteral("tags")), QStringLiteral("char list"));
+    QCOMPARE(propertyOf(groups, QStringLiteral("grouped")), QStringLiteral("sym"));
+    // A nested column has no size: the estimate stays unknown.
+    QCOMPARE(propertyOf(groups, QStringLiteral("Size")), QStringLiteral("Unknown"));
+    QCOMPARE(groups.last().name, QStringLiteral("Foreign keys"));
+    QCOMPARE(groups.last().properties.size(), 1);
+    QCOMPARE(groups.last().properties.front().name, QStringLiteral("acct"));
+    QCOMPARE(groups.last().properties.front().value, QStringLiteral("accounts"));
+    QCOMPARE(EntityProperties::queryText(keyed), QStringLiteral("k"));
+
+    KPtr flat(meta({QStringLiteral("date"), QStringLiteral("price")}, "df", {QString(), QString()}, {QString(), QString()}));
+    CQTable partitioned(QString(), QStringLiteral("p"), flat.get(), CQTable::storageOf(98, 3), 10000, -1);
+    groups = EntityProperties::of(partitioned, nullptr, nullptr);
+    QCOMPARE(propertyOf(groups, QStringLiteral("Type")), QStringLiteral("Partitioned (on disk)"));
+    QCOMPARE(propertyOf(groups, QStringLiteral("date")), QStringLiteral("Physical partitioning"));
+    QCOMPARE(partitioned.sizeEstimate(), 10000 * 12);
+    QCOMPARE(propertyOf(groups, QStringLiteral("IPC Size")), QStringLiteral("Unknown"));
+    // 10000 rows or more: the Query command has no text.
+    QCOMPARE(EntityProperties::queryText(partitioned), QString());
+    CQTable damaged(QString(), QStringLiteral("d"), flat.get(), CQTable::storageOf(98, 2), -13, -13);
+    groups = EntityProperties::of(damaged, nullptr, nullptr);
+    QCOMPARE(propertyOf(groups, QStringLiteral("Type")), QStringLiteral("Splayed (on disk)"));
+    QCOMPARE(propertyOf(groups, QStringLiteral("Status")), QStringLiteral("Damaged (?)"));
+    QCOMPARE(propertyOf(groups, QStringLiteral("Row count")), QStringLiteral("<none>"));
+    QCOMPARE(damaged.sizeEstimate(), -13);
+    QCOMPARE(EntityProperties::queryText(damaged), QString());
+    QCOMPARE(CQTable::storageOf(98, 7), int(CQTable::OnDisk));
+    QCOMPARE(CQTable::storageOf(5, 1), int(CQTable::OnDisk));
+}
+
+void TestEntities::tableMetaFailed()
+{
+    KPtr failure(ks("nyi"));
+    CQTable t(QString(), QStringLiteral("t"), failure.get(), CQTable::InMemory, 5, 50);
+    const auto groups = EntityProperties::of(t, nullptr, nullptr);
+    QCOMPARE(propertyOf(groups, QStringLiteral("Error")), QStringLiteral("`nyi"));
+    QCOMPARE(groups.size(), 1);
+    QVERIFY(t.columns().isEmpty());
+}
+
+void TestEntities::lambda()
+{
+    KPtr d(lambdaDefinition({QStringLiteral("x"), QStringLiteral("y")}, {QStringLiteral("r")},
+                            {QStringLiteral("feed"), QStringLiteral("limit"), QStringLiteral(".u.pub")}, "{x+y}",
+                            "..f", "/q/feed.q", 12));
+    CQFunction f(QStringLiteral(".feed"), QStringLiteral("f"), 100, d.get(), QStringLiteral("`"),
+                 QStringLiteral("enlist `.feed.g"), QStringLiteral("`symbol$()"));
+    QCOMPARE(f.parameters(), QStringLiteral("[x;y]"));
+    QCOMPARE(f.displayName(), QStringLiteral("f[x;y]"));
+    QCOMPARE(f.functionNamespace(), QStringLiteral("feed"));
+    QCOMPARE(f.globals(), QStringLiteral("limit, .u.pub"));
+    QCOMPARE(f.locals(), QStringLiteral("r"));
+    QCOMPARE(f.nestedGlobals(), QStringLiteral(".feed.g"));
+    QCOMPARE(f.symbolReferences(), QString());
+    QCOMPARE(f.body(), QStringLiteral("{x+y}"));
+    QCOMPARE(f.fileName(), QStringLiteral("/q/feed.q"));
+    QCOMPARE(f.fileLine(), 12);
+    const auto groups = EntityProperties::of(f, nullptr, nullptr);
+    QCOMPARE(propertyOf(groups, QStringLiteral("Type")), QStringLiteral("Lambda"));
+    QCOMPARE(propertyOf(groups, QStringLiteral("Original name")), QStringLiteral("f"));
+    QCOMPARE(propertyOf(groups, QStringLiteral("File line")), QStringLiteral("12"));
+    // References are qualified with the function's namespace.
+    QCOMPARE(propertyOf(groups, QStringLiteral(".feed.limit")), QStringLiteral("Not found"));
+    QCOMPARE(propertyOf(groups, QStringLiteral(".u.pub")), QStringLiteral("Not found"));
+    QCOMPARE(groups.at(1).name, QStringLiteral("Referenced Globals"));
+    QCOMPARE(groups.at(2).name, QStringLiteral("Globals ref'd from nested"));
+}
+
+void TestEntities::lambdaInRoot()
+{
+    // Two leading backticks: the root namespace.
+    KPtr d(lambdaDefinition({QStringLiteral("x")}, {}, {QString(), QStringLiteral("t")}, "{x}", "..g@", "", -1));
+    CQFunction f(QString(), QStringLiteral("g"), 100, d.get(), QStringLiteral("`"), QStringLiteral("`symbol$()"),
+                 QStringLiteral("`a`b"));
+    QCOMPARE(f.functionNamespace(), QString());
+    QCOMPARE(f.globals(), QStringLiteral("t"));
+    QCOMPARE(f.parameters(), QStringLiteral("[x]"));
+    QCOMPARE(f.locals(), QString());
+    QCOMPARE(f.symbolReferences(), QStringLiteral("a, b"));
+    const auto groups = EntityProperties::of(f, nullptr, nullptr);
+    QCOMPARE(propertyOf(groups, QStringLiteral("Defined in")), QStringLiteral("g"));
+    QCOMPARE(propertyOf(groups, QStringLiteral("File line")), QStringLiteral("<none>"));
+}
+
+void TestEntities::projection()
+{
+    K base = ktn(KLAMBDA, 2);
+    kK(base)[0] = ks("");
+    kK(base)[1] = kp("{x+y}");
+    K elided = ka(KUNARY);
+    elided->g = 0;
+    K value = knk(3, base, ks("a"), elided);
+    KPtr d(knk(5, value, symbols({QStringLiteral("x"), QStringLiteral("y")}), symbols({}), symbols({QString()}),
+               text("{x+y}")));
+    CQFunction p(QString(), QStringLiteral("p"), 104, d.get(), QStringLiteral("enlist `y"), QStringLiteral("`symbol$()"),
+                 QStringLiteral("`symbol$()"));
+    QCOMPARE(p.displayName(), QStringLiteral("p[y]"));
+    QCOMPARE(p.projectionArguments(), QStringLiteral("[`a;]"));
+    QVERIFY(p.body().endsWith(QStringLiteral("[`a;]")));
+    QCOMPARE(p.baseBody(), QStringLiteral("{x+y}"));
+    CQFunction closed(QString(), QStringLiteral("c"), 104, d.get(), QStringLiteral("`"), QString(), QString());
+    QCOMPARE(closed.displayName(), QStringLiteral("c"));
+}
+
+void TestEntities::placeholder()
+{
+    CQFunction f(QStringLiteral(".z"), QStringLiteral("pg"), CQFunction::kUndefined, nullptr, {}, {}, {});
+    f.setDescription(ReservedNames::describe(f.fullName()));
+    QCOMPARE(f.displayName(), QString());
+    const auto groups = EntityProperties::of(f, nullptr, nullptr);
+    QCOMPARE(propertyOf(groups, QStringLiteral("Type")), QStringLiteral("Undefined"));
+    QCOMPARE(propertyOf(groups, QStringLiteral("Description")), QStringLiteral("Handler: get"));
+    QCOMPARE(propertyOf(groups, QStringLiteral("Body")), QStringLiteral("<none>"));
+}
+
+void TestEntities::hidePureIndirects()
+{
+    KPtr d(lambdaDefinition({QStringLiteral("x")}, {}, {QStringLiteral("feed")}, "{g x; each[h] x}"));
+    CQFunction f(QStringLiteral(".feed"), QStringLiteral("f"), 100, d.get(), QStringLiteral("`"),
+                 QStringLiteral("`.feed.g`.q.each`.feed.other"), QString(), true);
+    QCOMPARE(f.nestedGlobals(), QStringLiteral(".feed.g, .q.each"));
+}
+
+void TestEntities::descriptions()
+{
+    QCOMPARE(ReservedNames::size(), 52 + 42 + 59);
+    QCOMPARE(ReservedNames::describe(QStringLiteral(".z.pg")), QStringLiteral("Handler: get"));
+    QCOMPARE(ReservedNames::describe(QStringLiteral(".z.W")), QStringLiteral("handles"));
+    QCOMPARE(ReservedNames::describe(QStringLiteral(".z.w")), QStringLiteral("handle"));
+    QCOMPARE(ReservedNames::describe(QStringLiteral(".h.c1")), QStringLiteral("webcolor"));
+    QCOMPARE(ReservedNames::describe(QStringLiteral(".Q.fsn")), QStringLiteral("streaming algorithm"));
+    QCOMPARE(ReservedNames::describe(QStringLiteral(".Q.addmonths")), QString());
+    QVERIFY(ReservedNames::isKnown(QStringLiteral(".Q.addmonths")));
+    QVERIFY(!ReservedNames::isKnown(QStringLiteral("pg")));
+    QVERIFY(!ReservedNames::isKnown(QStringLiteral(".Z.pg")));
+}
+
+void TestEntities::navigation()
+{
+    QStringList known{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
+    NavigationHistory* self = nullptr;
+    NavigationHistory history([&](const QString& name) {
+        if (!known.contains(name))
+            return false;
+        self->setCurrent(name);
+        return true;
+    });
+    self = &history;
+    history.setCurrent(QStringLiteral("a"));
+    QVERIFY(!history.canGoBack());
+    QVERIFY(!history.jump(QStringLiteral("nowhere")));
+    QVERIFY(!history.canGoBack());
+    QVERIFY(history.jump(QStringLiteral("b")));
+    QVERIFY(history.jump(QStringLiteral("c")));
+    QCOMPARE(history.backList(), QStringList({QStringLiteral("a"), QStringLiteral("b")}));
+    QVERIFY(history.back());
+    QCOMPARE(history.current(), QStringLiteral("b"));
+    QCOMPARE(history.forwardList(), QStringList({QStringLiteral("c")}));
+    QVERIFY(history.back());
+    QCOMPARE(history.current(), QStringLiteral("a"));
+    QVERIFY(!history.canGoBack());
+    QVERIFY(history.forward());
+    QCOMPARE(history.current(), QStringLiteral("b"));
+    // A new jump empties the forward list.
+    QVERIFY(history.jump(QStringLiteral("a")));
+    QVERIFY(!history.canGoForward());
+    QCOMPARE(history.backList(), QStringList({QStringLiteral("a"), QStringLiteral("b")}));
+}
+
+QTEST_APPLESS_MAIN(TestEntities)
+#include "tst_entities.moc"
