@@ -10,6 +10,7 @@
 #include "app/CServerLink.h"
 #include "app/CTovoApp.h"
 #include "app/CommandIds.h"
+#include "chart/ChartLauncher.h"
 #include "core/colors/CDialogFontsColors.h"
 #include "editor/CFindReplace.h"
 #include "editor/CSyntaxHighlighting.h"
@@ -126,6 +127,12 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     };
     applyGridScheme();
     QObject::connect(&frame, &CMainFrame::settingsChanged, table, applyGridScheme);
+    // "Plot result..." of both grids: one chart dialog per grid.
+    auto* charts = new ChartLauncher(ChartContext{&prompter, &app.fileChooser(), &app.store(), &frame.qSettings(),
+                                                  app.home().filePath(QStringLiteral("graph.cfg")), {}},
+                                     &frame);
+    charts->attach(table);
+    charts->attach(gridView->grid());
     QObject::connect(table, &COutputTable::sendToGridView, gridView->grid(), &COutputTable::receiveValue);
     QObject::connect(table, &COutputTable::loaded, frame.outputWnd(), [&frame] { frame.outputWnd()->rememberAndShowTable(); });
     // Commands that act on the active source view or on the focused text control.
