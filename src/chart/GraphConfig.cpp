@@ -1,6 +1,6 @@
 #include "chart/GraphConfig.h"
 
-#include "connect/FileReplace.h"
+#include "core/files/SafeFile.h"
 
 #include <QFile>
 
@@ -100,5 +100,5 @@ QByteArray GraphConfig::format(const std::vector<QRgb>& colours)
 bool GraphConfig::save(const QString& path, const std::vector<QRgb>& colours, QString* error)
 {
     QString ignored;
-    return FileReplace::write(path, QString(), format(colours), error ? error : &ignored);
+    return SafeFile::replace(path, format(colours), SafeFile::Access::Default, error ? error : &ignored);
 }
