@@ -410,8 +410,10 @@ void CMainFrame::setServer(const QString& serverText, const QString& serverTitle
         m_syncBoxWithNextServer = false;
         m_connectBoxSync = true;
     }
-    // The box and the title show a new connection at once; the timer keeps them in step too.
-    updateServerState(false);
+    // The box and the title show a new connection at once (once every listener
+    // of the change has given its part, the server's name among them); the
+    // timer keeps them in step too.
+    QMetaObject::invokeMethod(this, [this] { updateServerState(false); }, Qt::QueuedConnection);
 }
 
 void CMainFrame::syncConnectBoxWithNextServer() { m_syncBoxWithNextServer = true; }

@@ -68,6 +68,11 @@ CQueryLink::CQueryLink(CMainFrame& frame, SettingsStore& store, Prompter& prompt
     });
     connect(m_controller, &ConnectionController::historiesChanged, &frame, [&frame] { frame.commands().updateCommands(); });
     m_frame.action(cmd::Connected)->setText(QStringLiteral("Connect"));
+    // The box shows the server being connected to (and the current one after).
+    connect(m_controller, &ConnectionController::connectBoxText, this, [this](const QString& text) {
+        if (CConnectComboButton* box = m_frame.connectBox())
+            box->setEditText(text);
+    });
     connect(m_controller, &ConnectionController::openUrlRequested, this,
             [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); });
     wireStatus();

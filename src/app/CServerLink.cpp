@@ -18,6 +18,7 @@
 #include "results/grid/COutputTable.h"
 
 #include <QDockWidget>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QProcess>
 
@@ -29,7 +30,8 @@ CServerLink::CServerLink(CTovoApp& app, CMainFrame& frame, CQueryLink& link, Pro
 {
     m_explorer = new ServerExplorer(*m_list, prompter, &app.fileChooser(), this);
     m_explorer->setShowServersAs(frame.qSettings().QShowServersAs);
-    if (!m_list->loadOrReport())
+    // Without a home folder the status bar has said so; the tree stays empty.
+    if (QFileInfo(app.home().path()).isDir() && !m_list->loadOrReport())
         std::exit(-2); // the user has been told: "Tovo - Fatal startup error"
 
     ConnectionController& controller = link.controller();

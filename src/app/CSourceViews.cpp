@@ -109,6 +109,7 @@ void CSourceViews::registerCommands(std::shared_ptr<CViewPrinter> printer)
     handlers.addHandler(cmd::EditReplace, this, Scope::Window, onView([](CTovoView& v) { v.showFindDialog(true); }),
                         hasView);
     handlers.addHandler(cmd::EditFindNext, this, Scope::Window, onView([](CTovoView& v) { v.findNext(); }), hasView);
+    handlers.addHandler(cmd::QHelp, this, Scope::Window, onView([](CTovoView& v) { v.help(); }), hasView);
     handlers.addHandler(cmd::FilePrint, this, Scope::Window, onView([this, printer](CTovoView& v) {
         printer->printDialog(v, m_frame.activeDocument()->title(), &m_frame);
     }), hasView);

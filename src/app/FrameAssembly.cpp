@@ -2,6 +2,7 @@
 
 #include "app/CDocumentArea.h"
 #include "app/CDocumentCommands.h"
+#include "app/CExplorerLink.h"
 #include "app/CMainFrame.h"
 #include "app/CQueryLink.h"
 #include "app/CSourceViews.h"
@@ -9,6 +10,7 @@
 #include "app/CServerLink.h"
 #include "app/CTovoApp.h"
 #include "app/CommandIds.h"
+#include "chart/ChartLauncher.h"
 #include "core/colors/CDialogFontsColors.h"
 #include "editor/CFindReplace.h"
 #include "editor/CSyntaxHighlighting.h"
@@ -125,6 +127,12 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     };
     applyGridScheme();
     QObject::connect(&frame, &CMainFrame::settingsChanged, table, applyGridScheme);
+    // "Plot result..." of both grids: one chart dialog per grid.
+    auto* charts = new ChartLauncher(ChartContext{&prompter, &app.fileChooser(), &app.store(), &frame.qSettings(),
+                                                  app.home().filePath(QStringLiteral("graph.cfg")), {}},
+                                     &frame);
+    charts->attach(table);
+    charts->attach(gridView->grid());
     QObject::connect(table, &COutputTable::sendToGridView, gridView->grid(), &COutputTable::receiveValue);
     QObject::connect(table, &COutputTable::loaded, frame.outputWnd(), [&frame] { frame.outputWnd()->rememberAndShowTable(); });
     // Copy and Select All in either grid while it has the focus.
@@ -140,6 +148,8 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
         auto* focused = qobject_cast<COutputTable*>(QApplication::focusWidget());
         (focused ? focused : table)->autoSizeColumns();
     });
+
+    new CExplorerLink(frame, *link, prompter);
 
     auto* sourceViews = new CSourceViews(frame, *link, app.home(), prompter, &frame);
     QObject::connect(&frame, &CMainFrame::documentAdded, sourceViews, &CSourceViews::attach);

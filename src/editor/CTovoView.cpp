@@ -2,6 +2,10 @@
 
 #include "core/commands/CommandHandlers.h"
 #include "core/commands/CommandIds.h"
+#include "editor/HelpLookup.h"
+
+#include <QDesktopServices>
+#include <QUrl>
 
 #include "core/colors/CDialogFontsColors.h"
 #include "editor/CDlgGoToLine.h"
@@ -499,6 +503,14 @@ QString CTovoView::wordAtCaret() const
 }
 
 QString CTovoView::identifierAtCaret() const { return EditorText::identifierOf(wordAtCaret()); }
+
+QString CTovoView::helpAddress() const
+{
+    return HelpLookup::address(wordAtCaret(), hasSelectedText(), identifierAtCaret(), m_settings.HelpURL,
+                               m_settings.AltHelpURL);
+}
+
+void CTovoView::help() { QDesktopServices::openUrl(QUrl(helpAddress())); }
 
 void CTovoView::copyAsString()
 {

@@ -100,6 +100,9 @@ public:
     QString markedWord() const { return m_markedWord; }
     QString wordAtCaret() const;
     QString identifierAtCaret() const;
+    // F1: the q reference page (or the search page) for the word at the caret.
+    QString helpAddress() const;
+    void help();
     void copyAsString();
     void copyAsUrl(const QString& serverText);
     // Copy as URL with the view's server text.

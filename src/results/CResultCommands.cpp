@@ -6,6 +6,7 @@
 #include "results/export/CsvExport.h"
 #include "results/export/HtmlExport.h"
 #include "results/export/ResultTempFile.h"
+#include "core/files/PrivateTempFolder.h"
 #include "results/export/SpreadsheetXmlExport.h"
 #include "results/export/XlsxExport.h"
 #include "results/grid/COutputTable.h"
@@ -39,6 +40,10 @@ CResultCommands::CResultCommands(Context context, QObject* parent)
 {
     if (!m_context.openFile)
         m_context.openFile = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    if (!m_context.tempFolder) {
+        m_ownTempFolder = std::make_unique<PrivateTempFolder>();
+        m_context.tempFolder = m_ownTempFolder.get();
+    }
 }
 
 CResultCommands::~CResultCommands() { m_threads->waitAll(); }
@@ -215,8 +220,6 @@ void CResultCommands::saveResultAs(K value)
 
 void CResultCommands::saveAndOpenInShell(K value)
 {
-    if (!m_context.tempFolder)
-        return;
     const QString path = ReplyDisplay::writeShellFile(value, *m_context.tempFolder);
     if (!path.isEmpty())
         m_context.openFile(path);

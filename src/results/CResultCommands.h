@@ -12,6 +12,7 @@
 #include <QObject>
 
 #include <functional>
+#include <memory>
 
 class CDlgQSettings;
 class COutputTable;
@@ -29,7 +30,8 @@ public:
         const CDlgQSettings* settings = nullptr;
         // Opens a file with the desktop's default application.
         std::function<void(const QString& path)> openFile;
-        // The session's private folder for the files opened in the shell.
+        // The session's private folder for files handed to the shell; null:
+        // a folder of these commands' own, removed with them.
         PrivateTempFolder* tempFolder = nullptr;
     };
 
@@ -70,5 +72,6 @@ private:
     QChar separator() const;
 
     Context m_context;
+    std::unique_ptr<PrivateTempFolder> m_ownTempFolder;
     OffThread* m_threads;
 };

@@ -134,7 +134,7 @@ void TestCommands::deadCommandsAreDisabled()
     for (int id : {cmd::ConnectToServer, cmd::Debugger, cmd::VariablesInventory,
                    cmd::FunctionsInventory, cmd::RemoteFilesInventory, cmd::ResultsStash, cmd::QuickWatch,
                    cmd::AutoComplete, cmd::ExportToExcel, cmd::ChartGrid, cmd::ViewSearchLogs, cmd::RecoverTempFiles,
-                   cmd::QHelp, cmd::Refresh, cmd::ShowInFileView}) {
+                   cmd::ShowInFileView}) {
         QVERIFY2(!registry().hasHandler(id) || !registry().target(id), qPrintable(QString::number(id)));
         QVERIFY2(!frame()->action(id)->isEnabled(), qPrintable(frame()->action(id)->text()));
         QVERIFY(!registry().run(id));

@@ -77,6 +77,7 @@ struct Fixture {
 class TestView : public QObject {
     Q_OBJECT
 private slots:
+    void helpAddress();
     void lexerAgreesWithColouriser();
     void editsMatchFullColouring_data();
     void editsMatchFullColouring();
@@ -679,6 +680,23 @@ void TestView::diskReload()
     QCOMPARE(index, 0);
     QVERIFY(!f.v().isModified());
     QCOMPARE(int(f.v().SendScintilla(Sci::SCI_GETSTYLEAT, 2UL, 0L)), int(E::String));
+}
+
+void TestView::helpAddress()
+{
+    Fixture f;
+    f.settings.HelpURL = QStringLiteral("https://ref/");
+    f.settings.AltHelpURL = QStringLiteral("https://search?q=");
+    f.load(QStringLiteral("select myTab_ from t\n\n"));
+    f.v().setCursorPosition(0, 2);
+    QCOMPARE(f.v().helpAddress(), QStringLiteral("https://ref/select"));
+    f.v().setCursorPosition(0, 9);
+    QCOMPARE(f.v().helpAddress(), QStringLiteral("https://search?q=myTab_")); // the identifier at the caret
+    f.v().setCursorPosition(1, 0);
+    QCOMPARE(f.v().helpAddress(), QStringLiteral("https://search?q="));
+    f.settings.AltHelpURL.clear();
+    f.v().setCursorPosition(0, 9);
+    QCOMPARE(f.v().helpAddress(), QStringLiteral("https://ref/myTab"));
 }
 
 QTEST_MAIN(TestView)
