@@ -5,6 +5,7 @@
 #include "connect/CQHelper.h"
 #include "connect/ConnectionController.h"
 #include "connect/SessionWorker.h"
+#include "core/commands/CommandHandlers.h"
 #include "core/commands/CommandIds.h"
 #include "core/settings/CDlgQSettings.h"
 #include "explorer/HandleChannel.h"
@@ -77,12 +78,10 @@ CExplorerLink::CExplorerLink(CMainFrame& frame, CQueryLink& link, Prompter& prom
     });
     connect(&frame, &CMainFrame::lookupRequested, m_view, [this](const QString& name) { m_view->selectByName(name, true); });
     // The Refresh button of the main frame's toolbar.
-    connect(&frame, &CMainFrame::commandTriggered, m_view, [this](int id) {
-        if (id == cmd::Refresh) {
-            m_properties->clear();
-            requestLoad();
-        }
-    });
+    frame.commands().addHandler(cmd::Refresh, m_view, CommandHandlers::Scope::Window, [this] {
+        m_properties->clear();
+        requestLoad();
+    }, [this] { return m_link.session().isOpen(); });
 }
 
 void CExplorerLink::requestLoad()

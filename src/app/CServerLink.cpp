@@ -1,6 +1,7 @@
 #include "app/CServerLink.h"
 
-#include "app/CActionCommandHandlers.h"
+#include "core/commands/CommandHandlers.h"
+
 #include "app/CConnectComboButton.h"
 #include "app/CMainFrame.h"
 #include "app/CQueryLink.h"
@@ -87,8 +88,7 @@ CServerLink::CServerLink(CTovoApp& app, CMainFrame& frame, CQueryLink& link, Pro
         if (serversViewChanged)
             m_explorer->setShowServersAs(m_frame.qSettings().QShowServersAs);
     });
-    auto* handlers = new CActionCommandHandlers(frame, this);
-    handlers->addHandler(cmd::TestSubscription, this, CommandHandlers::Scope::Window, [this] { showSubscription(); });
+    frame.commands().addHandler(cmd::TestSubscription, this, CommandHandlers::Scope::Window, [this] { showSubscription(); });
     link.setQuickConnect([this](const QString& text) { quickConnect(text); });
 }
 

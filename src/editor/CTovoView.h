@@ -20,6 +20,7 @@
 #include <memory>
 
 class CDialogFontsColors;
+class CommandHandlers;
 class CFindReplace;
 class CQLexer;
 class Prompter;
@@ -79,6 +80,9 @@ public:
     void processChange();
 
     // Commands.
+    // The window's editing commands this view answers while it has the focus
+    // (Undo, Redo, Cut, Copy, Paste, Paste Special, Select All).
+    void registerCommands(CommandHandlers& handlers);
     // Execute Line and Execute Selection: hand the text to queryRequested.
     void executeLine(bool asIs);
     void executeSelection(bool asIs);

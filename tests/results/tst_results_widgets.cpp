@@ -1,3 +1,4 @@
+#include "core/files/PrivateTempFolder.h"
 // The result widgets driven through their real windows: the history pane and
 // its menu, the stash dialog, the properties and Set Results dialogs, and the
 // file commands of a grid with scripted file dialogs and messages.
@@ -353,7 +354,8 @@ void TestResultWidgets::saveResultAs()
     ScriptedFileChooser files;
     ScriptedPrompter prompter;
     QStringList opened;
-    CResultCommands commands({&files, &prompter, nullptr, [&opened](const QString& p) { opened << p; }});
+    PrivateTempFolder folder;
+    CResultCommands commands({&files, &prompter, nullptr, [&opened](const QString& p) { opened << p; }, &folder});
     files.plan(dir.filePath(QStringLiteral("r.xml")));
     commands.saveResultAs(text.get());
     QFile file(dir.filePath(QStringLiteral("r.xml")));
