@@ -65,8 +65,11 @@ K buildTable()
     K longs = ktn(KJ, kRows), floats = ktn(KF, kRows), symbols = ktn(KS, kRows), stamps = ktn(KP, kRows);
     K strings = ktn(0, kRows);
     std::vector<S> names;
-    for (int i = 0; i < 1000; ++i)
-        names.push_back(ss(("sym" + std::to_string(i * 7919 % 1000)).c_str()));
+    for (int i = 0; i < 1000; ++i) {
+        std::string name = "sym"; // appended, not literal + string: GCC 12 -O3 -Wrestrict
+        name += std::to_string(i * 7919 % 1000);
+        names.push_back(ss(name.c_str()));
+    }
     std::uniform_real_distribution<double> real(-1e6, 1e6);
     J stamp = 0;
     for (J i = 0; i < kRows; ++i) {
@@ -75,7 +78,8 @@ K buildTable()
         kS(symbols)[i] = names[random() % names.size()];
         stamp += static_cast<J>(random() % 1'000'000'000);
         kJ(stamps)[i] = stamp;
-        const std::string text = "s" + std::to_string(random() % 100000);
+        std::string text = "s";
+        text += std::to_string(random() % 100000);
         kK(strings)[i] = kp(text.c_str());
     }
     K columnNames = ktn(KS, 5);

@@ -41,8 +41,13 @@ K d9(K x)
     if (!x || x->t != KG)
         return krr("type");
     std::string error;
-    K value = kdb::Deserializer::decodeMessage(reinterpret_cast<const char*>(kG(x)),
-                                               static_cast<std::size_t>(x->n), error);
+    K value = nullptr;
+    try {
+        value = kdb::Deserializer::decodeMessage(reinterpret_cast<const char*>(kG(x)),
+                                                 static_cast<std::size_t>(x->n), error);
+    } catch (const std::bad_alloc&) {
+        error = kdb::Deserializer::kOutOfMemory; // memory ran out outside the decoder's own checks
+    }
     if (!value && error == kdb::Deserializer::kOutOfMemory)
         return kdb::localError(kdb::tooLargeText(static_cast<unsigned long long>(x->n)).c_str());
     return value ? value : kdb::localError(error.c_str());

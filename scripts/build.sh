@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Configures and builds Tovo. Usage: scripts/build.sh [--sanitize] [cmake --build args...]
-# The plain build goes to build/, the sanitizer build to build-san/.
+# Configures and builds Tovo. Usage: scripts/build.sh [--sanitize|--release] [cmake --build args...]
+# The plain build goes to build/, the sanitizer build to build-san/, the
+# optimised Release build to build-release/. TOVO_WERROR=ON in the environment
+# makes warnings errors (CI sets it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,10 +12,17 @@ if [ "${1:-}" = "--sanitize" ]; then
   shift
   dir=build-san
   opts=(-DCMAKE_BUILD_TYPE=Debug -DTOVO_SANITIZE=ON -DTOVO_BUILD_BENCH=OFF)
+elif [ "${1:-}" = "--release" ]; then
+  shift
+  dir=build-release
+  opts=(-DCMAKE_BUILD_TYPE=Release)
 fi
 generator=()
 if command -v ninja >/dev/null 2>&1; then generator=(-G Ninja); fi
-if [ ! -f "$dir/CMakeCache.txt" ]; then
+if [ -n "${TOVO_WERROR:-}" ]; then
+  opts+=(-DTOVO_WERROR="$TOVO_WERROR")
+fi
+if [ ! -f "$dir/CMakeCache.txt" ] || [ -n "${TOVO_WERROR:-}" ]; then
   cmake -S . -B "$dir" "${generator[@]}" "${opts[@]}"
 fi
 cmake --build "$dir" -j "${TOVO_JOBS:-2}" "$@"

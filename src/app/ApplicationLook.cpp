@@ -22,6 +22,10 @@ QPalette tinted(const QColor& window, const QColor& base, const QColor& text, co
     p.setColor(QPalette::HighlightedText, Qt::white);
     p.setColor(QPalette::ToolTipBase, base);
     p.setColor(QPalette::ToolTipText, text);
+    // Disabled fields look disabled: the window's colour, grey text.
+    p.setColor(QPalette::Disabled, QPalette::Base, window);
+    p.setColor(QPalette::Disabled, QPalette::Button, window);
+    p.setColor(QPalette::Disabled, QPalette::PlaceholderText, QColor(128, 128, 128));
     p.setColor(QPalette::Disabled, QPalette::Text, text.lighter(250));
     p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(128, 128, 128));
     p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(128, 128, 128));

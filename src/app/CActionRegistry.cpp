@@ -3,7 +3,10 @@
 #include "app/CommandIds.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QKeySequence>
+#include <QWidget>
 
 namespace {
 struct CommandDef {
@@ -94,6 +97,36 @@ const CommandDef kCommands[] = {
 CActionRegistry::CActionRegistry(QObject* parent)
     : QObject(parent)
 {
+    // A command's owner changes with the focus. While a widget is being
+    // destroyed the focus leaves it for none: then the states are brought up
+    // to date once control is back in the event loop.
+    m_focusUpdate.setSingleShot(true);
+    m_focusUpdate.setInterval(0);
+    connect(&m_focusUpdate, &QTimer::timeout, this, &CActionRegistry::updateCommands);
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        connect(app, &QApplication::focusChanged, &m_focusUpdate, [this](QWidget*, QWidget* now) {
+            if (now)
+                updateCommands();
+            else
+                m_focusUpdate.start(); // perhaps a widget going away
+        });
+        // A key that may be a shortcut finds the states of this moment (Undo right after typing).
+        app->installEventFilter(this);
+    }
+}
+
+CActionRegistry::~CActionRegistry() = default;
+
+bool CActionRegistry::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        // Every accelerator of the table holds Ctrl or Alt, or is a function key.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+            || (key->key() >= Qt::Key_F1 && key->key() <= Qt::Key_F35))
+            updateCommands();
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 QAction* CActionRegistry::action(int id)
@@ -116,6 +149,8 @@ QAction* CActionRegistry::action(int id)
         break;
     }
     m_actions.insert(id, a);
+    connect(a, &QAction::triggered, this, [this, id] { run(id); });
+    updateAction(id);
     return a;
 }
 
@@ -133,4 +168,125 @@ QList<int> CActionRegistry::allCommands()
     for (const CommandDef& def : kCommands)
         ids.append(def.id);
     return ids;
+}
+
+void CActionRegistry::addHandler(int id, QObject* owner, Scope scope, Run run, Rule enabled, Rule checked)
+{
+    if (!owner || !run)
+        return;
+    QList<Handler>& list = m_handlers[id];
+    list.removeIf([owner](const Handler& h) { return h.owner == owner; });
+    list.append(Handler{owner, scope, std::move(run), std::move(enabled), std::move(checked)});
+    if (!m_watchedOwners.contains(owner)) {
+        m_watchedOwners.append(owner);
+        connect(owner, &QObject::destroyed, this, [this, owner] { ownerDestroyed(owner); });
+    }
+    if (m_actions.contains(id))
+        updateAction(id);
+}
+
+void CActionRegistry::removeHandler(int id, QObject* owner)
+{
+    auto it = m_handlers.find(id);
+    if (it == m_handlers.end())
+        return;
+    it->removeIf([owner](const Handler& h) { return h.owner == owner || h.owner.isNull(); });
+    if (it->isEmpty())
+        m_handlers.erase(it);
+    if (m_actions.contains(id))
+        updateAction(id);
+}
+
+void CActionRegistry::ownerDestroyed(QObject* owner)
+{
+    // The owner's pointers are already cleared: drop every handler whose owner is gone.
+    m_watchedOwners.removeAll(owner);
+    QList<int> changed;
+    for (auto it = m_handlers.begin(); it != m_handlers.end();) {
+        if (it->removeIf([](const Handler& h) { return h.owner.isNull(); }) > 0)
+            changed.append(it.key());
+        if (it->isEmpty())
+            it = m_handlers.erase(it);
+        else
+            ++it;
+    }
+    for (int id : changed)
+        if (m_actions.contains(id))
+            updateAction(id);
+}
+
+bool CActionRegistry::hasHandler(int id) const
+{
+    for (const Handler& h : m_handlers.value(id))
+        if (!h.owner.isNull())
+            return true;
+    return false;
+}
+
+int CActionRegistry::handlerCount() const
+{
+    int n = 0;
+    for (const QList<Handler>& list : m_handlers)
+        for (const Handler& h : list)
+            n += h.owner.isNull() ? 0 : 1;
+    return n;
+}
+
+const CActionRegistry::Handler* CActionRegistry::route(int id) const
+{
+    auto it = m_handlers.constFind(id);
+    if (it == m_handlers.cend())
+        return nullptr;
+    // The nearest owner around the focus widget...
+    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
+        for (const Handler& h : *it)
+            if (h.scope == Scope::Focus && h.owner == w)
+                return &h;
+    // ...else the window-wide one (the latest registered).
+    for (auto h = it->crbegin(); h != it->crend(); ++h)
+        if (h->scope == Scope::Window && !h->owner.isNull())
+            return &*h;
+    return nullptr;
+}
+
+QObject* CActionRegistry::target(int id) const
+{
+    const Handler* h = route(id);
+    return h ? h->owner.data() : nullptr;
+}
+
+bool CActionRegistry::run(int id)
+{
+    const Handler* h = route(id);
+    if (!h || (h->enabled && !h->enabled())) {
+        if (m_actions.contains(id))
+            updateAction(id); // the checked mark a click may have flipped goes back
+        return false;
+    }
+    // The handler may remove handlers, or close and delete the window.
+    const Run run = h->run;
+    QPointer<CActionRegistry> self(this);
+    run();
+    if (self)
+        updateCommands();
+    return true;
+}
+
+void CActionRegistry::updateCommands()
+{
+    for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it)
+        updateAction(it.key());
+}
+
+void CActionRegistry::updateAction(int id)
+{
+    QAction* a = m_actions.value(id);
+    if (!a)
+        return;
+    const Handler* h = route(id);
+    a->setEnabled(h && (!h->enabled || h->enabled()));
+    if (h && h->checked) {
+        a->setCheckable(true);
+        a->setChecked(h->checked());
+    }
 }

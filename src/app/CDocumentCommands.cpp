@@ -3,6 +3,8 @@
 #include "app/CChildFrame.h"
 #include "app/CDocumentArea.h"
 #include "app/CMainFrame.h"
+#include "app/CommandIds.h"
+#include "core/commands/CommandHandlers.h"
 #include "core/FileChooser.h"
 #include "core/Prompter.h"
 #include "core/settings/CDlgQSettings.h"
@@ -11,7 +13,7 @@
 #include <QFileInfo>
 
 namespace {
-const QString kFilter = QStringLiteral("Q Files (*.q;*.k);;All Files (*)");
+const QString kFilter = QStringLiteral("Q Files (*.q *.k);;All Files (*)");
 const QString kCaption = QStringLiteral("Tovo");
 } // namespace
 
@@ -26,6 +28,15 @@ CDocumentCommands::CDocumentCommands(CMainFrame& frame, SettingsStore& store, co
     , m_recent(recentLength)
 {
     m_recent.load(m_store);
+    using Scope = CommandHandlers::Scope;
+    CommandHandlers& handlers = frame.commands();
+    const auto hasDocument = [this] { return viewOf(m_frame.activeDocument()) != nullptr; };
+    handlers.addHandler(cmd::FileOpen, this, Scope::Window, [this] { open(); });
+    handlers.addHandler(cmd::FileSave, this, Scope::Window, [this] { save(m_frame.activeDocument()); }, hasDocument);
+    handlers.addHandler(cmd::FileSaveAs, this, Scope::Window, [this] { saveAs(m_frame.activeDocument()); },
+                        hasDocument);
+    handlers.addHandler(cmd::WindowNew, this, Scope::Window, [this] { newWindow(m_frame.activeDocument()); },
+                        hasDocument);
 }
 
 CTovoView* CDocumentCommands::viewOf(CChildFrame* child)

@@ -16,6 +16,7 @@
 #include "app/CommandIcons.h"
 #include "app/CommandIds.h"
 #include "app/FrameTitle.h"
+#include "app/TextControlCommands.h"
 #include "core/Prompter.h"
 #include "core/WindowGeometry.h"
 #include "core/files/SafeFile.h"
@@ -75,6 +76,7 @@ CMainFrame::CMainFrame(CTovoApp& app, Prompter& prompter)
     connect(m_documents, &CDocumentArea::activeDocumentChanged, this, [this] {
         updateDocumentCommands();
         updateCaption();
+        m_actions->updateCommands();
     });
     connect(m_documents, &CDocumentArea::documentTitleChanged, this, [this](CChildFrame* child) {
         if (child == activeDocument())
@@ -96,55 +98,66 @@ CMainFrame::CMainFrame(CTovoApp& app, Prompter& prompter)
     m_timer.start();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame()
+{
+    // The document windows go first, while the tab area and the panes that
+    // follow their titles are whole: a closing window retitles the document's
+    // other windows.
+    m_timer.stop();
+    for (CChildFrame* child : m_documents->documents())
+        m_documents->closeDocument(child);
+}
 
 QAction* CMainFrame::action(int id) { return m_actions->action(id); }
 
+CommandHandlers& CMainFrame::commands() { return *m_actions; }
+
 void CMainFrame::createActions()
 {
-    const std::pair<int, std::function<void()>> handlers[] = {
-        {cmd::FileNew, [this] { newDocument(); }},
-        {cmd::FileClose, [this] { if (CChildFrame* c = activeDocument()) closeDocument(c); }},
-        {cmd::AppExit, [this] { close(); }},
-        {cmd::Settings, [this] { showSettings(); }},
-        {cmd::Async, [this] { toggleAsync(); }},
-        {cmd::FullScreen, [this] { toggleFullScreen(); }},
-        {cmd::OpenHomeFolder, [this] { openHomeFolder(); }},
-        {cmd::ViewStatusBar, [this] { m_statusBar->setVisible(!m_statusBar->isVisible()); }},
-        {cmd::NewHorizontalTabGroup, [this] { m_documents->newGroup(Qt::Vertical); }},
-        {cmd::NewVerticalTabGroup, [this] { m_documents->newGroup(Qt::Horizontal); }},
-        {cmd::MoveToNextTabGroup, [this] { m_documents->moveToGroup(1); }},
-        {cmd::MoveToPreviousTabGroup, [this] { m_documents->moveToGroup(-1); }},
-        {cmd::Windows, [this] {
-             CDlgWindows dialog(*m_documents, this);
-             connect(&dialog, &CDlgWindows::closeRequested, m_documents, &CDocumentArea::closeRequested);
-             dialog.exec();
-         }},
-        {cmd::AppAbout, [this] {
-             m_prompter.inform(QStringLiteral("Tovo version %1\nA development environment for q and kdb+.")
-                                   .arg(QCoreApplication::applicationVersion()),
-                               QStringLiteral("About Tovo"));
-         }},
-    };
-    for (const auto& [id, handler] : handlers)
-        connect(action(id), &QAction::triggered, this, handler);
+    using Scope = CommandHandlers::Scope;
+    CommandHandlers& handlers = commands();
+    const auto always = CommandHandlers::Rule();
+    handlers.addHandler(cmd::FileNew, this, Scope::Window, [this] { newDocument(); });
+    handlers.addHandler(cmd::FileClose, this, Scope::Window,
+                        [this] { if (CChildFrame* c = activeDocument()) closeDocument(c); },
+                        [this] { return activeDocument() != nullptr; });
+    handlers.addHandler(cmd::AppExit, this, Scope::Window, [this] { close(); });
+    handlers.addHandler(cmd::Settings, this, Scope::Window, [this] { showSettings(); });
+    handlers.addHandler(cmd::Async, this, Scope::Window, [this] { toggleAsync(); },
+                        [this] { return m_qSettings.asyncAllowed; }, [this] { return bool(m_qSettings.AsyncQuerying); });
+    handlers.addHandler(cmd::FullScreen, this, Scope::Window, [this] { toggleFullScreen(); }, always,
+                        [this] { return isFullScreen(); });
+    handlers.addHandler(cmd::OpenHomeFolder, this, Scope::Window, [this] { openHomeFolder(); });
+    handlers.addHandler(cmd::ViewStatusBar, this, Scope::Window,
+                        [this] { m_statusBar->setVisible(m_statusBar->isHidden()); }, always,
+                        [this] { return !m_statusBar->isHidden(); });
+    handlers.addHandler(cmd::NewHorizontalTabGroup, this, Scope::Window, [this] { m_documents->newGroup(Qt::Vertical); },
+                        [this] { return m_documents->canNewGroup(Qt::Vertical); });
+    handlers.addHandler(cmd::NewVerticalTabGroup, this, Scope::Window, [this] { m_documents->newGroup(Qt::Horizontal); },
+                        [this] { return m_documents->canNewGroup(Qt::Horizontal); });
+    handlers.addHandler(cmd::MoveToNextTabGroup, this, Scope::Window, [this] { m_documents->moveToGroup(1); },
+                        [this] { return m_documents->canMoveToGroup(1); });
+    handlers.addHandler(cmd::MoveToPreviousTabGroup, this, Scope::Window, [this] { m_documents->moveToGroup(-1); },
+                        [this] { return m_documents->canMoveToGroup(-1); });
+    handlers.addHandler(cmd::Windows, this, Scope::Window, [this] {
+        CDlgWindows dialog(*m_documents, this);
+        connect(&dialog, &CDlgWindows::closeRequested, m_documents, &CDocumentArea::closeRequested);
+        dialog.exec();
+    }, [this] { return activeDocument() != nullptr; });
+    handlers.addHandler(cmd::AppAbout, this, Scope::Window, [this] {
+        m_prompter.inform(QStringLiteral("Tovo version %1\nA development environment for q and kdb+.")
+                              .arg(QCoreApplication::applicationVersion()),
+                          QStringLiteral("About Tovo"));
+    });
+    handlers.addHandler(cmd::Customize, this, Scope::Window, [this] { customizeToolBars(); });
+    TextControlCommands::add(handlers, this);
 
     for (int id : {cmd::Async, cmd::Tls, cmd::FullScreen, cmd::ViewStatusBar, cmd::Connected, cmd::LineWrapping,
                    cmd::SyntaxHighlight})
         action(id)->setCheckable(true);
-    action(cmd::ViewStatusBar)->setChecked(true);
-
-    // Commands whose owners come with their panes are announced to whoever handles them.
-    for (int id : {cmd::FileOpen, cmd::FileSave, cmd::FileSaveAs, cmd::ExportToExcel, cmd::ViewSearchLogs,
-                   cmd::RecoverTempFiles, cmd::FilePrint, cmd::FilePrintPreview, cmd::FilePrintSetup,
-                   cmd::ExecuteLine, cmd::ExecuteSelection, cmd::QuickWatch, cmd::ConnectToServer, cmd::Connected, cmd::Tls,
-                   cmd::ConnectPrevious, cmd::ConnectNext, cmd::TestSubscription, cmd::Debugger,
-                   cmd::VariablesInventory, cmd::FunctionsInventory, cmd::RemoteFilesInventory, cmd::ResultsStash,
-                   cmd::LineWrapping, cmd::ChartGrid, cmd::SyntaxHighlight, cmd::GoToLine, cmd::GoToMatchingBracket,
-                   cmd::AutoComplete, cmd::QHelp, cmd::Refresh, cmd::ShowInFileView, cmd::WindowNew,
-                   cmd::EditUndo, cmd::EditRedo, cmd::EditCut, cmd::EditCopy, cmd::EditPaste, cmd::EditPasteSpecial,
-                   cmd::EditSelectAll, cmd::EditFind, cmd::EditFindNext, cmd::EditReplace})
-        connect(action(id), &QAction::triggered, this, [this, id] { emit commandTriggered(id); });
+    // Every command of the table has its action from the start: those nobody handles show disabled.
+    for (int id : CActionRegistry::allCommands())
+        action(id);
 }
 
 void CMainFrame::createMenus()
@@ -197,7 +210,8 @@ void CMainFrame::createMenus()
         a->setChecked(ApplicationLook::resolve(m_look) == id);
         lookGroup->addAction(a);
         menu->addAction(a);
-        connect(a, &QAction::triggered, this, [this, id] { setApplicationLook(id); });
+        commands().addHandler(id, this, CommandHandlers::Scope::Window, [this, id] { setApplicationLook(id); }, {},
+                              [this, id] { return ApplicationLook::resolve(m_look) == id; });
     };
     for (int id : {cmd::LookWindows2000, cmd::LookOfficeXP, cmd::LookWindowsXP, cmd::LookOffice2003, cmd::LookVS2005,
                    cmd::LookVS2008})
@@ -211,6 +225,9 @@ void CMainFrame::createMenus()
     m_windowMenu = bar->addMenu(QStringLiteral("&Window"));
     fill(m_windowMenu, {cmd::WindowNew, 0, cmd::Windows});
     fill(bar->addMenu(QStringLiteral("&Help")), {cmd::AppAbout, 0, cmd::QHelp});
+    // A menu shows the states of the moment it opens.
+    for (QMenu* menu : bar->findChildren<QMenu*>())
+        connect(menu, &QMenu::aboutToShow, m_actions, &CActionRegistry::updateCommands);
 }
 
 void CMainFrame::createToolBars()
@@ -249,13 +266,13 @@ void CMainFrame::createToolBars()
     m_standardLayout->load(m_app.store(), isCommand);
     m_searchLayout->load(m_app.store(), isCommand);
     fillToolBars();
-    connect(action(cmd::Customize), &QAction::triggered, this, &CMainFrame::customizeToolBars);
 }
 
 QWidget* CMainFrame::makeToolBarBox(int id, QToolBar* bar)
 {
     if (id == cmd::ConnectToServer) {
         auto* box = new CConnectComboButton(bar);
+        m_connectBox = box;
         connect(box, &CConnectComboButton::connectRequested, this, &CMainFrame::connectRequested);
         connect(box, &CConnectComboButton::cancelRequested, this, &CMainFrame::connectCancelRequested);
         m_connectBoxSync = true;
@@ -267,7 +284,8 @@ QWidget* CMainFrame::makeToolBarBox(int id, QToolBar* bar)
         search->setEditable(true);
         search->setFixedWidth(300);
         search->lineEdit()->setPlaceholderText(QStringLiteral("Enter substring to search codebase for..."));
-        search->setEnabled(false);
+        m_searchBox = search;
+        updateSearchBox();
         connect(search->lineEdit(), &QLineEdit::returnPressed, this,
                 [this, search] { emit contentSearchRequested(search->currentText()); });
         return search;
@@ -375,15 +393,30 @@ void CMainFrame::showOutputPane()
 
 CConnectComboButton* CMainFrame::connectBox() const
 {
+    if (m_connectBox)
+        return m_connectBox;
     const auto boxes = findChildren<CConnectComboButton*>();
     return boxes.isEmpty() ? nullptr : boxes.first();
 }
 
 void CMainFrame::setServer(const QString& serverText, const QString& serverTitle)
 {
+    const bool changed = serverText != m_serverText || serverTitle != m_serverTitle;
     m_serverText = serverText;
     m_serverTitle = serverTitle;
+    if (!changed)
+        return;
+    if (m_syncBoxWithNextServer && !serverText.isEmpty()) {
+        m_syncBoxWithNextServer = false;
+        m_connectBoxSync = true;
+    }
+    // The box and the title show a new connection at once (once every listener
+    // of the change has given its part, the server's name among them); the
+    // timer keeps them in step too.
+    QMetaObject::invokeMethod(this, [this] { updateServerState(false); }, Qt::QueuedConnection);
 }
+
+void CMainFrame::syncConnectBoxWithNextServer() { m_syncBoxWithNextServer = true; }
 
 CChildFrame* CMainFrame::newDocument()
 {
@@ -427,6 +460,7 @@ CChildFrame* CMainFrame::addChild(QWidget* view, const QString& title, const QSt
     child->setFilePath(path);
     m_documents->addDocument(child);
     emit documentAdded(child);
+    m_actions->updateCommands();
     return child;
 }
 
@@ -487,6 +521,8 @@ void CMainFrame::updateCaption()
 
 void CMainFrame::onTimer()
 {
+    m_actions->updateCommands();
+
     // Busy animation while a query runs or a connect is made.
     if (m_runningQuery.isEmpty() && !m_connecting) {
         if (m_statusBar->isBusy())
@@ -506,6 +542,25 @@ void CMainFrame::onTimer()
         m_statusBar->setPaneText(CFrameStatusBar::Position, QString());
     }
 
+    updateSearchBox();
+    updateServerState(true);
+}
+
+void CMainFrame::updateSearchBox()
+{
+    if (!m_searchBox)
+        return;
+    const bool allowed = m_contentSearchAllowed && m_contentSearchAllowed();
+    if (m_searchBox->isEnabled() == allowed && m_searchBox->focusPolicy() == (allowed ? Qt::StrongFocus : Qt::NoFocus))
+        return;
+    // A disabled box takes no focus, so typing stays where it was.
+    m_searchBox->setEnabled(allowed);
+    m_searchBox->setFocusPolicy(allowed ? Qt::StrongFocus : Qt::NoFocus);
+    m_searchBox->lineEdit()->setFocusPolicy(allowed ? Qt::StrongFocus : Qt::NoFocus);
+}
+
+void CMainFrame::updateServerState(bool tick)
+{
     // Quick-connect box.
     CConnectComboButton* box = connectBox();
     if (box) {
@@ -513,7 +568,8 @@ void CMainFrame::onTimer()
             box->setEditText(m_serverText);
         box->updateState(m_serverText, m_serverTitle);
     }
-    m_connectBoxSync = box == nullptr;
+    if (tick || (box && !m_serverText.isEmpty()))
+        m_connectBoxSync = box == nullptr;
 
     // Window title, only when the server changed.
     if (m_serverText != m_lastTitleSource) {
@@ -607,11 +663,8 @@ bool CMainFrame::showSettings()
 
 void CMainFrame::updateToggleActions()
 {
-    QAction* async = action(cmd::Async);
-    async->setEnabled(m_qSettings.asyncAllowed);
-    async->setChecked(m_qSettings.AsyncQuerying);
-    async->setText(m_qSettings.AsyncQuerying ? QStringLiteral("Async") : QStringLiteral("Sync"));
-    action(cmd::Tls)->setChecked(m_qSettings.EnableTLS);
+    action(cmd::Async)->setText(m_qSettings.AsyncQuerying ? QStringLiteral("Async") : QStringLiteral("Sync"));
+    m_actions->updateCommands();
 }
 
 void CMainFrame::toggleAsync()
@@ -628,8 +681,7 @@ void CMainFrame::setApplicationLook(int id)
     m_look = id;
     if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance()))
         ApplicationLook::apply(*application, id);
-    if (ApplicationLook::isKnown(id))
-        action(id)->setChecked(true);
+    m_actions->updateCommands();
     m_app.store().writeInt(QString::fromLatin1(kept::ApplicationLook.name), id);
     update();
 }
@@ -640,7 +692,6 @@ void CMainFrame::toggleFullScreen()
         showNormal();
     else
         showFullScreen();
-    action(cmd::FullScreen)->setChecked(isFullScreen());
 }
 
 void CMainFrame::openHomeFolder()

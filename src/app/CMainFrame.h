@@ -7,12 +7,14 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
 #include <functional>
 #include <memory>
 
 class CActionRegistry;
+class CommandHandlers;
 class CDialogFontsColors;
 class CChildFrame;
 class CConnectComboButton;
@@ -24,7 +26,7 @@ class CToolBarLayout;
 class CTovoApp;
 class Prompter;
 class QAction;
-class QComboBox;
+#include <QComboBox>
 class QDockWidget;
 class QMenu;
 class QToolBar;
@@ -49,6 +51,8 @@ public:
     // The live fonts and colours, shown as the third page of the settings dialog.
     void setFontsColors(CDialogFontsColors* scheme) { m_scheme = scheme; }
     CActionRegistry& actions() { return *m_actions; }
+    // Where panes, views and the session register the handlers of their commands.
+    CommandHandlers& commands();
     QAction* action(int id);
     CFrameStatusBar* frameStatusBar() const { return m_statusBar; }
     COutputWnd* outputWnd() const { return m_output; }
@@ -60,11 +64,22 @@ public:
     void showOutputPane();
     QToolBar* standardToolBar() const { return m_standard; }
     QToolBar* searchToolBar() const { return m_search; }
+    // The content-search box is enabled while this says so (the file view's
+    // codebase is loaded); disabled without it.
+    void setContentSearchAllowed(std::function<bool()> allowed)
+    {
+        m_contentSearchAllowed = std::move(allowed);
+        updateSearchBox();
+    }
+    QComboBox* contentSearchBox() const { return m_searchBox; }
 
     // Connection state, written by the session and read by the timer.
     void setServer(const QString& serverText, const QString& serverTitle);
     QString serverText() const { return m_serverText; }
     QString serverTitle() const { return m_serverTitle; }
+    // The next connection made shows in the quick-connect box in place of
+    // what it holds (Connect to previous/next choose a server themselves).
+    void syncConnectBoxWithNextServer();
     // The running query text; empty while no query runs.
     void setRunningQuery(const QString& query) { m_runningQuery = query; }
     // A connect is in progress (busy animation as for a query).
@@ -124,8 +139,6 @@ signals:
     void connectCancelRequested();
     // Enter in the content-search box.
     void contentSearchRequested(const QString& text);
-    // A command the frame does not handle itself; its owner acts on it.
-    void commandTriggered(int id);
     // A document window was added (new or opened).
     void documentAdded(CChildFrame* child);
     // Identifier commands of the source views, for the panes that act on them.
@@ -151,6 +164,10 @@ private:
     QDockWidget* addPane(int id, const QString& title, QWidget* content, Qt::DockWidgetArea area);
     void updateDocumentCommands();
     void updateCaption();
+    // The quick-connect box and the window title after the server text;
+    // tick: from the timer, which ends the box's step-with-server mode.
+    void updateServerState(bool tick);
+    void updateSearchBox();
     void openHomeFolder();
 
     CTovoApp& m_app;
@@ -169,6 +186,9 @@ private:
     std::unique_ptr<CToolBarLayout> m_standardLayout;
     std::unique_ptr<CToolBarLayout> m_searchLayout;
     QHash<int, QDockWidget*> m_panes;
+    mutable QPointer<CConnectComboButton> m_connectBox; // the latest box made
+    QPointer<QComboBox> m_searchBox;
+    std::function<bool()> m_contentSearchAllowed;
     QTimer m_timer;
     DocumentFactory m_documentFactory;
     CaretSource m_caretSource;
@@ -187,6 +207,7 @@ private:
     QString m_runningQuery;
     bool m_connecting = false;
     bool m_connectBoxSync = true;
+    bool m_syncBoxWithNextServer = false;
     int m_look = 210;
     int m_untitled = 0;
     bool m_stateStored = false;

@@ -1,11 +1,11 @@
 #include "app/CQueryLink.h"
 
-#include "app/CActionCommandHandlers.h"
 #include "app/CConnectComboButton.h"
 #include "app/CFrameStatusBar.h"
 #include "app/CMainFrame.h"
 #include "app/CReplyPresenter.h"
 #include "app/CommandIds.h"
+#include "core/commands/CommandHandlers.h"
 #include "connect/AuthPlugins.h"
 #include "connect/CQHelper.h"
 #include "connect/ConnectionController.h"
@@ -38,34 +38,41 @@ CQueryLink::CQueryLink(CMainFrame& frame, SettingsStore& store, Prompter& prompt
 
     m_quickConnect = [this](const QString& text) { m_controller->connectTo(text); };
     connect(&frame, &CMainFrame::connectRequested, m_controller, [this](const QString& text) { m_quickConnect(text); });
-    connect(&frame, &CMainFrame::commandTriggered, this, [this](int id) {
-        if (id == cmd::Connected) {
-            if (m_session->isOpen())
-                m_controller->disconnectServer();
-            else
-                m_quickConnect(m_frame.connectBoxText());
-            m_frame.action(cmd::Connected)->setChecked(m_session->isOpen());
-        } else if (id == cmd::ConnectPrevious) {
-            m_controller->connectPrevious();
-        } else if (id == cmd::ConnectNext) {
-            m_controller->connectNext();
-        } else if (id == cmd::Tls) {
-            m_controller->toggleTls();
-            m_frame.updateToggleActions();
-        }
-    });
+    using Scope = CommandHandlers::Scope;
+    CommandHandlers& handlers = frame.commands();
+    handlers.addHandler(cmd::Connected, this, Scope::Window, [this] {
+        if (m_session->isOpen())
+            m_controller->disconnectServer();
+        else
+            m_quickConnect(m_frame.connectBoxText());
+    }, [this] { return m_session->isOpen() || !m_frame.connectBoxText().isEmpty(); },
+       [this] { return m_session->isOpen(); });
+    handlers.addHandler(cmd::ConnectPrevious, this, Scope::Window, [this] {
+        m_frame.syncConnectBoxWithNextServer();
+        m_controller->connectPrevious();
+    },
+                        [this] { return !m_controller->backHistory().isEmpty(); });
+    handlers.addHandler(cmd::ConnectNext, this, Scope::Window, [this] {
+        m_frame.syncConnectBoxWithNextServer();
+        m_controller->connectNext();
+    },
+                        [this] { return !m_controller->forwardHistory().isEmpty(); });
+    handlers.addHandler(cmd::Tls, this, Scope::Window, [this] {
+        m_controller->toggleTls();
+        m_frame.updateToggleActions();
+    }, {}, [this] { return bool(m_frame.qSettings().EnableTLS); });
     connect(m_controller, &ConnectionController::serverChanged, this, [this](const QString& server) {
         m_frame.setServer(server, QString());
-        m_frame.action(cmd::Connected)->setChecked(!server.isEmpty());
         m_frame.action(cmd::Connected)->setText(server.isEmpty() ? QStringLiteral("Connect") : QStringLiteral("Disconnect"));
+        m_frame.commands().updateCommands();
     });
-    auto updateHistoryCommands = [this] {
-        m_frame.action(cmd::ConnectPrevious)->setEnabled(!m_controller->backHistory().isEmpty());
-        m_frame.action(cmd::ConnectNext)->setEnabled(!m_controller->forwardHistory().isEmpty());
-    };
-    connect(m_controller, &ConnectionController::historiesChanged, this, updateHistoryCommands);
-    updateHistoryCommands();
+    connect(m_controller, &ConnectionController::historiesChanged, &frame, [&frame] { frame.commands().updateCommands(); });
     m_frame.action(cmd::Connected)->setText(QStringLiteral("Connect"));
+    // The box shows the server being connected to (and the current one after).
+    connect(m_controller, &ConnectionController::connectBoxText, this, [this](const QString& text) {
+        if (CConnectComboButton* box = m_frame.connectBox())
+            box->setEditText(text);
+    });
     connect(m_controller, &ConnectionController::openUrlRequested, this,
             [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); });
     wireStatus();
@@ -75,7 +82,7 @@ CQueryLink::CQueryLink(CMainFrame& frame, SettingsStore& store, Prompter& prompt
         bool refresh = m_runner->refreshAfter();
         m_presenter->show(m_session->lastReply(), m_session->elapsedMs, refresh);
     });
-    registerCommands(*new CActionCommandHandlers(frame, this));
+    registerCommands(frame.commands());
 }
 
 void CQueryLink::wireRunState()

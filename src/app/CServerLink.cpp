@@ -1,6 +1,7 @@
 #include "app/CServerLink.h"
 
-#include "app/CActionCommandHandlers.h"
+#include "core/commands/CommandHandlers.h"
+
 #include "app/CConnectComboButton.h"
 #include "app/CMainFrame.h"
 #include "app/CQueryLink.h"
@@ -17,6 +18,7 @@
 #include "results/grid/COutputTable.h"
 
 #include <QDockWidget>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QProcess>
 
@@ -28,7 +30,8 @@ CServerLink::CServerLink(CTovoApp& app, CMainFrame& frame, CQueryLink& link, Pro
 {
     m_explorer = new ServerExplorer(*m_list, prompter, &app.fileChooser(), this);
     m_explorer->setShowServersAs(frame.qSettings().QShowServersAs);
-    if (!m_list->loadOrReport())
+    // Without a home folder the status bar has said so; the tree stays empty.
+    if (QFileInfo(app.home().path()).isDir() && !m_list->loadOrReport())
         std::exit(-2); // the user has been told: "Tovo - Fatal startup error"
 
     ConnectionController& controller = link.controller();
@@ -85,8 +88,7 @@ CServerLink::CServerLink(CTovoApp& app, CMainFrame& frame, CQueryLink& link, Pro
         if (serversViewChanged)
             m_explorer->setShowServersAs(m_frame.qSettings().QShowServersAs);
     });
-    auto* handlers = new CActionCommandHandlers(frame, this);
-    handlers->addHandler(cmd::TestSubscription, this, CommandHandlers::Scope::Window, [this] { showSubscription(); });
+    frame.commands().addHandler(cmd::TestSubscription, this, CommandHandlers::Scope::Window, [this] { showSubscription(); });
     link.setQuickConnect([this](const QString& text) { quickConnect(text); });
 }
 

@@ -6,10 +6,14 @@
 #include "app/CQueryLink.h"
 #include "connect/CQHelper.h"
 #include "connect/ConnectionController.h"
+#include "app/CommandIds.h"
+#include "core/commands/CommandHandlers.h"
 #include "editor/CTovoView.h"
+#include "editor/CViewPrinter.h"
 #include "query/QueryLog.h"
 #include "query/QueryRunner.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 
 CSourceViews::CSourceViews(CMainFrame& frame, CQueryLink& link, const HomeFolder& home, Prompter& prompter,
@@ -46,6 +50,7 @@ void CSourceViews::attach(CChildFrame* child)
     auto* view = qobject_cast<CTovoView*>(child->view());
     if (!view)
         return;
+    view->registerCommands(m_frame.commands());
     connect(view, &CTovoView::queryRequested, this,
             [this, view](const QString& query, bool asIs) { run(view, query, asIs); });
     view->installEventFilter(this);
@@ -65,6 +70,53 @@ void CSourceViews::run(CTovoView* view, const QString& query, bool asIs)
     if (runs && m_frame.editorSettings().LogQueries)
         m_log->log(m_link.controller().serverText(), view->document().title(), query);
     m_link.run(query, asIs);
+}
+
+CTovoView* CSourceViews::activeView() const
+{
+    CChildFrame* child = m_frame.activeDocument();
+    return child ? qobject_cast<CTovoView*>(child->view()) : nullptr;
+}
+
+void CSourceViews::registerCommands(std::shared_ptr<CViewPrinter> printer)
+{
+    using Scope = CommandHandlers::Scope;
+    CommandHandlers& handlers = m_frame.commands();
+    const auto hasView = [this] { return activeView() != nullptr; };
+    // Runs f on the active view; the rule makes sure there is one.
+    const auto onView = [this](auto f) {
+        return [this, f] {
+            if (CTovoView* view = activeView())
+                f(*view);
+        };
+    };
+    // Shift held with the key or the click: the query runs as is.
+    const auto shift = [] { return bool(QGuiApplication::keyboardModifiers() & Qt::ShiftModifier); };
+    handlers.addHandler(cmd::ExecuteLine, this, Scope::Window, onView([shift](CTovoView& v) { v.executeLine(shift()); }),
+                        hasView);
+    handlers.addHandler(cmd::ExecuteSelection, this, Scope::Window,
+                        onView([shift](CTovoView& v) { v.executeSelection(shift()); }), hasView);
+    handlers.addHandler(cmd::GoToLine, this, Scope::Window, onView([](CTovoView& v) { v.goToLineDialog(); }), hasView);
+    handlers.addHandler(cmd::GoToMatchingBracket, this, Scope::Window,
+                        onView([](CTovoView& v) { v.goToMatchingBracket(); }), hasView);
+    handlers.addHandler(cmd::LineWrapping, this, Scope::Window,
+                        onView([](CTovoView& v) { v.setLineWrapping(!v.lineWrapping()); }), hasView,
+                        [this] { return activeView() && activeView()->lineWrapping(); });
+    handlers.addHandler(cmd::SyntaxHighlight, this, Scope::Window, onView([](CTovoView& v) { v.toggleHighlighting(); }),
+                        hasView, [this] { return activeView() && activeView()->highlighting(); });
+    handlers.addHandler(cmd::EditFind, this, Scope::Window, onView([](CTovoView& v) { v.showFindDialog(false); }),
+                        hasView);
+    handlers.addHandler(cmd::EditReplace, this, Scope::Window, onView([](CTovoView& v) { v.showFindDialog(true); }),
+                        hasView);
+    handlers.addHandler(cmd::EditFindNext, this, Scope::Window, onView([](CTovoView& v) { v.findNext(); }), hasView);
+    handlers.addHandler(cmd::QHelp, this, Scope::Window, onView([](CTovoView& v) { v.help(); }), hasView);
+    handlers.addHandler(cmd::FilePrint, this, Scope::Window, onView([this, printer](CTovoView& v) {
+        printer->printDialog(v, m_frame.activeDocument()->title(), &m_frame);
+    }), hasView);
+    handlers.addHandler(cmd::FilePrintPreview, this, Scope::Window, onView([this, printer](CTovoView& v) {
+        printer->printPreview(v, m_frame.activeDocument()->title(), &m_frame);
+    }), hasView);
+    handlers.addHandler(cmd::FilePrintSetup, this, Scope::Window, [this, printer] { printer->pageSetup(&m_frame); });
 }
 
 bool CSourceViews::eventFilter(QObject* watched, QEvent* event)

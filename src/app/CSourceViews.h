@@ -9,6 +9,7 @@
 #include <memory>
 
 class CChildFrame;
+class CViewPrinter;
 class CMainFrame;
 class CQueryLink;
 class CTovoView;
@@ -23,8 +24,11 @@ public:
                  QObject* parent = nullptr);
     ~CSourceViews() override;
 
-    // Wires a new document's view.
+    // Wires a new document's view; its editing commands join the window's.
     void attach(CChildFrame* child);
+    // The window's commands on the active source view, wherever the focus is:
+    // execute, find, go to, wrapping, highlighting, printing.
+    void registerCommands(std::shared_ptr<CViewPrinter> printer);
     // Execute Line / Execute Selection of a view: nothing without a session.
     void run(CTovoView* view, const QString& query, bool asIs);
 
@@ -32,6 +36,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    CTovoView* activeView() const;
     // A view becoming active takes the current server, or with SwitchConnections
     // on switches the connection to its own.
     void activated(CChildFrame* child);

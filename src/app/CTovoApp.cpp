@@ -77,6 +77,7 @@ bool CTovoApp::initInstance()
     if (!server.isEmpty()) {
         if (!server.startsWith(u'`'))
             server.prepend(u'`');
+        m_mainFrame->syncConnectBoxWithNextServer(); // the connect ends after the timer's first ticks
         m_link->controller().connectTo(server);
     }
     return true;

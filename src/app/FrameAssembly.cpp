@@ -2,6 +2,7 @@
 
 #include "app/CDocumentArea.h"
 #include "app/CDocumentCommands.h"
+#include "app/CExplorerLink.h"
 #include "app/CMainFrame.h"
 #include "app/CQueryLink.h"
 #include "app/CSourceViews.h"
@@ -9,6 +10,7 @@
 #include "app/CServerLink.h"
 #include "app/CTovoApp.h"
 #include "app/CommandIds.h"
+#include "chart/ChartLauncher.h"
 #include "core/colors/CDialogFontsColors.h"
 #include "editor/CFindReplace.h"
 #include "editor/CSyntaxHighlighting.h"
@@ -22,7 +24,6 @@
 #include "results/grid/CKTableView.h"
 #include "results/grid/COutputTable.h"
 
-#include "app/CActionCommandHandlers.h"
 #include "app/CChildFrame.h"
 #include "app/CResultsLink.h"
 
@@ -127,47 +128,17 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     };
     applyGridScheme();
     QObject::connect(&frame, &CMainFrame::settingsChanged, table, applyGridScheme);
+    // "Plot result..." of both grids: one chart dialog per grid.
+    auto* charts = new ChartLauncher(ChartContext{&prompter, &app.fileChooser(), &app.store(), &frame.qSettings(),
+                                                  app.home().filePath(QStringLiteral("graph.cfg")), {}},
+                                     &frame);
+    charts->attach(table);
+    charts->attach(gridView->grid());
     QObject::connect(table, &COutputTable::sendToGridView, gridView->grid(), &COutputTable::receiveValue);
     QObject::connect(table, &COutputTable::loaded, frame.outputWnd(), [&frame] { frame.outputWnd()->rememberAndShowTable(); });
-    // Commands that act on the active source view or on the focused text control.
-    QObject::connect(&frame, &CMainFrame::commandTriggered, &frame, [&frame, printer](int id) {
-        CChildFrame* child = frame.activeDocument();
-        auto* view = child ? qobject_cast<CTovoView*>(child->view()) : nullptr;
-        const bool shift = QGuiApplication::keyboardModifiers() & Qt::ShiftModifier;
-        const char* slot = nullptr;
-        switch (id) {
-        case cmd::EditUndo: slot = "undo"; break;
-        case cmd::EditRedo: slot = "redo"; break;
-        case cmd::EditCut: slot = "cut"; break;
-        case cmd::EditCopy: slot = "copy"; break;
-        case cmd::EditPaste:
-        case cmd::EditPasteSpecial: slot = "paste"; break; // source views paste plain text only
-        case cmd::EditSelectAll: slot = "selectAll"; break;
-        default: break;
-        }
-        if (slot) {
-            if (QWidget* focused = QApplication::focusWidget())
-                QMetaObject::invokeMethod(focused, slot);
-            return;
-        }
-        if (!view)
-            return;
-        switch (id) {
-        case cmd::ExecuteLine: view->executeLine(shift); break;
-        case cmd::ExecuteSelection: view->executeSelection(shift); break;
-        case cmd::GoToLine: view->goToLineDialog(); break;
-        case cmd::GoToMatchingBracket: view->goToMatchingBracket(); break;
-        case cmd::LineWrapping: view->setLineWrapping(!view->lineWrapping()); break;
-        case cmd::SyntaxHighlight: view->toggleHighlighting(); break;
-        case cmd::EditFind: view->showFindDialog(false); break;
-        case cmd::EditReplace: view->showFindDialog(true); break;
-        case cmd::EditFindNext: view->findNext(); break;
-        case cmd::FilePrint: printer->printDialog(*view, child->title(), &frame); break;
-        case cmd::FilePrintPreview: printer->printPreview(*view, child->title(), &frame); break;
-        case cmd::FilePrintSetup: printer->pageSetup(&frame); break;
-        default: break;
-        }
-    });
+    // Copy and Select All in either grid while it has the focus.
+    table->registerCommands(frame.commands());
+    gridView->grid()->registerCommands(frame.commands());
     frame.setGridRowSource([table] { return std::max(0, table->firstSelectedRow()); });
     // Ctrl+J sizes the columns of the grid that has the focus, else the output pane's, wherever the focus is.
     auto* autoSize = new QAction(QStringLiteral("Auto si&ze columns"), &frame);
@@ -179,8 +150,11 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
         (focused ? focused : table)->autoSizeColumns();
     });
 
+    new CExplorerLink(frame, *link, prompter);
+
     auto* sourceViews = new CSourceViews(frame, *link, app.home(), prompter, &frame);
     QObject::connect(&frame, &CMainFrame::documentAdded, sourceViews, &CSourceViews::attach);
+    sourceViews->registerCommands(printer);
 
     // File commands, recent files and the questions before closing.
     auto* documents = new CDocumentCommands(frame, app.store(), frame.editorSettings(), prompter, app.fileChooser(),
@@ -193,19 +167,10 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
                      [&frame, documents] { frame.setRecentFiles(documents->recentFiles().files()); });
     frame.setRecentFiles(documents->recentFiles().files());
     QObject::connect(frame.documentArea(), &CDocumentArea::saveRequested, documents, &CDocumentCommands::save);
-    QObject::connect(&frame, &CMainFrame::commandTriggered, documents, [&frame, documents](int id) {
-        switch (id) {
-        case cmd::FileOpen: documents->open(); break;
-        case cmd::FileSave: documents->save(frame.activeDocument()); break;
-        case cmd::FileSaveAs: documents->saveAs(frame.activeDocument()); break;
-        case cmd::WindowNew: documents->newWindow(frame.activeDocument()); break;
-        default: break;
-        }
-    });
 
     // Exports, binary files, the result history and stash, sending values.
     auto* results = new CResultsLink(frame, *link, prompter, app.fileChooser(), table, gridView->grid());
-    results->registerCommands(*new CActionCommandHandlers(frame, results));
+    results->registerCommands(frame.commands());
 
     CReplyPresenter::Hooks hooks;
     hooks.showInGrid = [table](K reply) { table->setValue(reply); };

@@ -1,55 +1,37 @@
-// One piece of blocking work (a connect, a service query) on a thread of its
-// own; its result comes back to this object's thread by a queued call. The
-// window's thread never waits for it, except that destroying a job whose work
-// has not finished joins it.
+// One piece of blocking work at a time (a connect, a service query) on a
+// session worker; its result comes back to this object's thread. The window's
+// thread never waits for it: cancel() makes the client library's waits give
+// up, and destroying the job cancels and joins the worker at once.
 #pragma once
 
-#include "kdb/k.h"
+#include "connect/SessionWorker.h"
 
 #include <QObject>
 
-#include <atomic>
 #include <functional>
-#include <memory>
-#include <optional>
-#include <thread>
 
 class BackgroundJob : public QObject {
     Q_OBJECT
 public:
-    explicit BackgroundJob(QObject* parent = nullptr) : QObject(parent) {}
-    ~BackgroundJob() override { join(); }
+    explicit BackgroundJob(QObject* parent = nullptr) : QObject(parent), m_worker(new SessionWorker(this)) {}
 
-    bool isRunning() const { return m_running.load(); }
+    bool isRunning() const { return m_running > 0; }
+    // The running work gives up its kdb waits; its done still follows.
+    void cancel() { m_worker->cancel(); }
 
-    // Runs work on a new thread; done(result) runs on this object's thread
-    // afterwards. A job runs one work at a time: start waits for the last one.
+    // Runs work on the worker thread; done(result) runs on this object's
+    // thread afterwards.
     template <class R>
     void start(std::function<R()> work, std::function<void(R)> done)
     {
-        join();
-        m_running = true;
-        m_thread = std::thread([this, work = std::move(work), done = std::move(done)] {
-            auto result = std::make_shared<std::optional<R>>(work());
-            m9(); // the library's memory of this thread
-            QMetaObject::invokeMethod(
-                this,
-                [this, result, done] {
-                    join();
-                    m_running = false;
-                    done(std::move(**result));
-                },
-                Qt::QueuedConnection);
+        ++m_running;
+        m_worker->post(this, std::move(work), [this, done = std::move(done)](R result) {
+            --m_running;
+            done(std::move(result));
         });
     }
 
 private:
-    void join()
-    {
-        if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id())
-            m_thread.join();
-    }
-
-    std::thread m_thread;
-    std::atomic<bool> m_running{false};
+    SessionWorker* m_worker;
+    int m_running = 0;
 };

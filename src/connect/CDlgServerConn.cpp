@@ -215,9 +215,10 @@ void CDlgServerConn::accept()
 
 void CDlgServerConn::reject()
 {
-    // A Test under way finishes first; the dialog closes when it reports.
+    // A Test under way gives up at once; the dialog closes when it reports.
     if (isTesting()) {
         m_closeAfterTest = true;
+        m_job->cancel();
         return;
     }
     QDialog::reject();

@@ -77,13 +77,13 @@ CServerView::CServerView(ServerExplorer& explorer, QWidget* parent)
     for (int id : {int(ServerExplorer::Connect), int(ServerExplorer::Add), int(ServerExplorer::Edit),
                    int(ServerExplorer::Delete), int(ServerExplorer::NewFolder)})
         m_toolBar->addAction(m_actions.value(id));
-    m_toolBar->addWidget(m_filter);
     m_toolBar->addAction(m_actions.value(ServerExplorer::ReloadTree));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_toolBar);
+    layout->addWidget(m_filter); // a row of its own: the pane is narrow
     layout->addWidget(m_tree);
 
     m_filterTimer.setInterval(1000);

@@ -6,6 +6,7 @@
 #include "connect/HeadlessPrompter.h"
 #include "core/HomeFolder.h"
 #include "core/settings/CDlgQSettings.h"
+#include "core/settings/KeptSettings.h"
 #include "core/settings/SettingsStore.h"
 
 #include <QCoreApplication>
@@ -77,7 +78,7 @@ int ServerTargets::open(const QString& home, const QString& namePath, const Opti
     CredentialCache cache;
     HeadlessPrompter prompter;
     SessionContext context{&q, nullptr, &prompter, &plugins, &cache, {}};
-    const int timeoutSec = store.readInt(QStringLiteral("ConnectTimeoutSec"), 5);
+    const int timeoutSec = store.readInt(QString::fromLatin1(kept::ConnectTimeoutSec.name), kept::ConnectTimeoutSec.def);
     context.connectCall = [&](const QByteArray& host, int port, const QByteArray& credentials, int timeoutMs,
                               int capability) {
         Q_UNUSED(timeoutMs);

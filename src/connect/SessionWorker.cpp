@@ -18,6 +18,8 @@ struct SessionWorker::Poster::Core {
     struct Task {
         std::function<void()> run;
         bool mustRun = false; // a release of memory: runs even while the worker stops
+        // Set by a cancel that comes before the task has started, too.
+        std::shared_ptr<std::atomic<bool>> flag = std::make_shared<std::atomic<bool>>(false);
     };
     std::mutex mutex;
     std::condition_variable wake;
@@ -32,7 +34,7 @@ struct SessionWorker::Poster::Core {
             std::lock_guard lock(mutex);
             if (stopping)
                 return false;
-            queue.push_back(Task{std::move(task), mustRun});
+            queue.push_back(Task{std::move(task), mustRun, std::make_shared<std::atomic<bool>>(false)});
         }
         wake.notify_one();
         return true;
@@ -51,7 +53,7 @@ struct SessionWorker::Poster::Core {
     {
         for (;;) {
             std::function<void()> task;
-            std::shared_ptr<std::atomic<bool>> flag = std::make_shared<std::atomic<bool>>(false);
+            std::shared_ptr<std::atomic<bool>> flag;
             std::deque<Task> dropped;
             {
                 std::unique_lock lock(mutex);
@@ -61,6 +63,7 @@ struct SessionWorker::Poster::Core {
                 if (queue.empty())
                     break;
                 task = std::move(queue.front().run);
+                flag = queue.front().flag;
                 queue.pop_front();
                 current = flag;
             }
@@ -128,9 +131,19 @@ void SessionWorker::deliver(std::function<void()> done)
 
 void SessionWorker::cancel()
 {
+    // A task posted but not yet picked up counts as running for its poster:
+    // it starts cancelled rather than missing the cancel.
     std::lock_guard lock(m_core->mutex);
-    if (m_core->current)
+    if (m_core->current) {
         m_core->current->store(true);
+        return;
+    }
+    for (const Poster::Core::Task& task : m_core->queue) {
+        if (!task.mustRun) {
+            task.flag->store(true);
+            return;
+        }
+    }
 }
 
 void SessionWorker::cancelAll()

@@ -78,7 +78,8 @@ public:
     // blocked on.
     void setInterrupt(std::function<void()> interrupt) { m_interrupt = std::move(interrupt); }
 
-    // The running task gives up its kdb waits (queued tasks still run).
+    // The running task (or, before it has started, the first one posted)
+    // gives up its kdb waits; the other queued tasks still run.
     void cancel();
     // Queued tasks are dropped, the running one is cancelled and interrupted.
     void cancelAll();

@@ -1,5 +1,12 @@
 #include "editor/CTovoView.h"
 
+#include "core/commands/CommandHandlers.h"
+#include "core/commands/CommandIds.h"
+#include "editor/HelpLookup.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
 #include "core/colors/CDialogFontsColors.h"
 #include "editor/CDlgGoToLine.h"
 #include "editor/CFindReplace.h"
@@ -36,15 +43,20 @@ CTovoView::CTovoView(const CDialogFontsColors& scheme, const CDlgEditorSettings&
     setLexer(m_lexer.get());
     SendScintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT
                                                                    | SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
-    // Keys the view's own commands use.
+    // Keys of the view's own commands, and keys of the window's commands
+    // (undo, clipboard, go to line, execute...), which reach the view through
+    // the window's actions and the handlers it registers.
     const QKeyCombination freed[] = {
         Qt::CTRL | Qt::Key_L, Qt::CTRL | Qt::Key_U, Qt::CTRL | Qt::Key_D, Qt::CTRL | Qt::Key_E,
         Qt::CTRL | Qt::Key_W, Qt::CTRL | Qt::Key_M, Qt::CTRL | Qt::Key_Q, Qt::CTRL | Qt::Key_G,
         Qt::CTRL | Qt::Key_BracketRight, Qt::CTRL | Qt::SHIFT | Qt::Key_BracketRight,
-        Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::SHIFT | Qt::Key_L, Qt::CTRL | Qt::Key_T};
+        Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::SHIFT | Qt::Key_L, Qt::CTRL | Qt::Key_T,
+        Qt::CTRL | Qt::Key_Z, Qt::ALT | Qt::Key_Backspace, Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::Key_X,
+        Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_V, Qt::CTRL | Qt::Key_A};
     for (QKeyCombination combination : freed) {
         const int key = combination.toCombined();
-        if (QsciCommand* cmd = standardCommands()->boundTo(key)) {
+        // A key may be some command's main key and another's alternate.
+        while (QsciCommand* cmd = standardCommands()->boundTo(key)) {
             if (cmd->key() == key)
                 cmd->setKey(0);
             else
@@ -328,6 +340,23 @@ void CTovoView::diskTimerTick()
     }
 }
 
+void CTovoView::registerCommands(CommandHandlers& handlers)
+{
+    using Scope = CommandHandlers::Scope;
+    handlers.addHandler(cmd::EditUndo, this, Scope::Focus, [this] { undo(); },
+                        [this] { return changePending() || isUndoAvailable(); });
+    handlers.addHandler(cmd::EditRedo, this, Scope::Focus, [this] { redo(); },
+                        [this] { return !changePending() && isRedoAvailable(); });
+    handlers.addHandler(cmd::EditCut, this, Scope::Focus, [this] { cut(); },
+                        [this] { return hasSelectedText() && !isReadOnly(); });
+    handlers.addHandler(cmd::EditCopy, this, Scope::Focus, [this] { copy(); }, [this] { return hasSelectedText(); });
+    // Both pastes bring the clipboard's plain text only.
+    handlers.addHandler(cmd::EditPaste, this, Scope::Focus, [this] { paste(); }, [this] { return !isReadOnly(); });
+    handlers.addHandler(cmd::EditPasteSpecial, this, Scope::Focus, [this] { paste(); },
+                        [this] { return !isReadOnly(); });
+    handlers.addHandler(cmd::EditSelectAll, this, Scope::Focus, [this] { selectAll(); });
+}
+
 void CTovoView::undo()
 {
     // The history belongs to the shared text; the caret moves in this window.
@@ -474,6 +503,14 @@ QString CTovoView::wordAtCaret() const
 }
 
 QString CTovoView::identifierAtCaret() const { return EditorText::identifierOf(wordAtCaret()); }
+
+QString CTovoView::helpAddress() const
+{
+    return HelpLookup::address(wordAtCaret(), hasSelectedText(), identifierAtCaret(), m_settings.HelpURL,
+                               m_settings.AltHelpURL);
+}
+
+void CTovoView::help() { QDesktopServices::openUrl(QUrl(helpAddress())); }
 
 void CTovoView::copyAsString()
 {
@@ -702,15 +739,6 @@ void CTovoView::keyPressEvent(QKeyEvent* event)
     const bool control = mods & Qt::ControlModifier;
     const bool shift = mods & Qt::ShiftModifier;
     const int key = event->key();
-    // Keys with Ctrl and any Shift: Shift is part of the command.
-    if (control && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
-        executeLine(shift); // Shift: run as is
-        return;
-    }
-    if (control && key == Qt::Key_E) {
-        executeSelection(shift);
-        return;
-    }
     if (control && (key == Qt::Key_Left || key == Qt::Key_Right)) {
         moveWordStoppingAtBackquote(key == Qt::Key_Right, shift);
         return;
@@ -720,7 +748,9 @@ void CTovoView::keyPressEvent(QKeyEvent* event)
         return;
     }
 
-    // Keys the view answers itself, taken before the editor's own key map.
+    // Keys the view answers itself, taken before the editor's own key map. The
+    // window's commands (Undo Ctrl+Z, Execute Line Ctrl+Enter, Go to line
+    // Ctrl+G...) come through its actions to the handlers of registerCommands.
     struct ViewKey {
         int key;
         Qt::KeyboardModifiers mods;
@@ -728,21 +758,11 @@ void CTovoView::keyPressEvent(QKeyEvent* event)
     };
     static const ViewKey keys[] = {
         {Qt::Key_Tab, Qt::NoModifier, [](CTovoView& v) { v.indentLines(false); }},
-        {Qt::Key_BracketRight, Qt::ControlModifier, [](CTovoView& v) { v.goToMatchingBracket(); }},
         {Qt::Key_BracketRight, Qt::ControlModifier | Qt::ShiftModifier,
          [](CTovoView& v) { v.selectToMatchingBracket(); }},
-        {Qt::Key_Z, Qt::ControlModifier, [](CTovoView& v) { v.undo(); }},
-        {Qt::Key_Backspace, Qt::AltModifier, [](CTovoView& v) { v.undo(); }},
-        {Qt::Key_Y, Qt::ControlModifier, [](CTovoView& v) { v.redo(); }},
-        {Qt::Key_U, Qt::ControlModifier, [](CTovoView& v) { v.toggleHighlighting(); }},
-        {Qt::Key_L, Qt::ControlModifier, [](CTovoView& v) { v.setLineWrapping(!v.lineWrapping()); }},
         {Qt::Key_M, Qt::ControlModifier, [](CTovoView& v) { v.markIdentifier(false); }},
         {Qt::Key_D, Qt::ControlModifier, [](CTovoView& v) { v.lookupInNamespaces(); }},
         {Qt::Key_W, Qt::ControlModifier, [](CTovoView& v) { v.addWatch(); }},
-        {Qt::Key_Q, Qt::ControlModifier, [](CTovoView& v) { v.quickWatch(); }},
-        {Qt::Key_F3, Qt::NoModifier, [](CTovoView& v) { v.findNext(); }},
-        {Qt::Key_G, Qt::ControlModifier, [](CTovoView& v) { v.goToLineDialog(); }},
-        {Qt::Key_V, Qt::ControlModifier, [](CTovoView& v) { v.paste(); }},
     };
     for (const ViewKey& k : keys) {
         if (k.key == key && k.mods == mods) {

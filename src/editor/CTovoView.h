@@ -20,6 +20,7 @@
 #include <memory>
 
 class CDialogFontsColors;
+class CommandHandlers;
 class CFindReplace;
 class CQLexer;
 class Prompter;
@@ -79,6 +80,9 @@ public:
     void processChange();
 
     // Commands.
+    // The window's editing commands this view answers while it has the focus
+    // (Undo, Redo, Cut, Copy, Paste, Paste Special, Select All).
+    void registerCommands(CommandHandlers& handlers);
     // Execute Line and Execute Selection: hand the text to queryRequested.
     void executeLine(bool asIs);
     void executeSelection(bool asIs);
@@ -96,6 +100,9 @@ public:
     QString markedWord() const { return m_markedWord; }
     QString wordAtCaret() const;
     QString identifierAtCaret() const;
+    // F1: the q reference page (or the search page) for the word at the caret.
+    QString helpAddress() const;
+    void help();
     void copyAsString();
     void copyAsUrl(const QString& serverText);
     // Copy as URL with the view's server text.

@@ -15,6 +15,12 @@ QString cssColour(std::uint32_t ref)
         .arg((ref >> 16) & 0xFF, 2, 16, QLatin1Char('0'));
 }
 
+// The class naming a span's colour element: its name in lower case, blanks as hyphens.
+QString elementClass(int element)
+{
+    return CDialogFontsColors::elementName(element).toLower().replace(u' ', u'-');
+}
+
 } // namespace
 
 QString highlightHtml(const QString& text, const CDialogFontsColors& scheme)
@@ -45,8 +51,8 @@ QString highlightHtml(const QString& text, const CDialogFontsColors& scheme)
         if (e == CDialogFontsColors::Default) {
             html += piece;
         } else {
-            html += QStringLiteral("<span style=\"color:%1%2\">%3</span>")
-                        .arg(cssColour(scheme.color(e)),
+            html += QStringLiteral("<span class=\"%1\" style=\"color:%2%3\">%4</span>")
+                        .arg(elementClass(e), cssColour(scheme.color(e)),
                              bold[static_cast<size_t>(i)] ? QStringLiteral(";font-weight:bold") : QString(), piece);
         }
         i = j;

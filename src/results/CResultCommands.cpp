@@ -6,6 +6,7 @@
 #include "results/export/CsvExport.h"
 #include "results/export/HtmlExport.h"
 #include "results/export/ResultTempFile.h"
+#include "core/files/PrivateTempFolder.h"
 #include "results/export/SpreadsheetXmlExport.h"
 #include "results/export/XlsxExport.h"
 #include "results/grid/COutputTable.h"

@@ -6,6 +6,7 @@ tovo_test(test_app_mainframe SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_mainframe.cpp
 tovo_test(test_app_replypresenter SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_replypresenter.cpp LIBS tovo_app)
 tovo_test(test_app_endtoend SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_endtoend.cpp LIBS tovo_app tovo_testinstance TIMEOUT 120)
 tovo_test(test_app_documents SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_documents.cpp LIBS tovo_app)
+tovo_test(test_app_commands SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_commands.cpp LIBS tovo_app)
 tovo_test(test_app_liveness SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_liveness.cpp LIBS tovo_app tovo_testinstance TIMEOUT 180)
 add_dependencies(test_app_liveness tovo)
 target_compile_definitions(test_app_liveness PRIVATE TOVO_EXE="$<TARGET_FILE:tovo>")

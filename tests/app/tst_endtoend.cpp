@@ -90,7 +90,10 @@ void TestEndToEnd::type(const QString& text)
     CChildFrame* child = m_app->mainFrame()->newDocument();
     auto* view = qobject_cast<QsciScintilla*>(child->view());
     QVERIFY(view);
+    m_app->mainFrame()->show();
     m_app->mainFrame()->activateWindow();
+    // Ctrl+Enter is the window's shortcut: it needs the window active.
+    QVERIFY(QTest::qWaitForWindowActive(m_app->mainFrame()));
     view->setFocus();
     QTest::keyClicks(view, text);
     QCOMPARE(view->text(), text);

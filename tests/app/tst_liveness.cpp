@@ -149,6 +149,7 @@ void TestLiveness::connectKeepsWindowLive()
     QVERIFY(controller().isConnecting());
     const QString status = frame()->frameStatusBar()->paneText(CFrameStatusBar::Connection);
     QCOMPARE(status, QStringLiteral("Connecting to `:%1...").arg(server));
+    QCOMPARE(frame()->connectBoxText(), QStringLiteral("`:") + server);
     QVERIFY(frame()->frameStatusBar()->isBusy());
     QVERIFY(frame()->action(cmd::Stop)->isEnabled());
     view()->setFocus();
@@ -268,6 +269,7 @@ void TestLiveness::fiftyQueriesThenCloseWithWorkInFlight()
             threadsAfterFirst = threads;
         mostThreads = std::max(mostThreads, threads);
     }
+    qInfo("threads: %d after the first query, %d at most over fifty", threadsAfterFirst, mostThreads);
     QCOMPARE(SessionWorker::liveThreads(), 1);
     QVERIFY2(mostThreads <= threadsAfterFirst + 1,
              qPrintable(QStringLiteral("%1 threads after the first query, %2 at most").arg(threadsAfterFirst).arg(mostThreads)));

@@ -8,6 +8,7 @@
 #include "app/CMainFrame.h"
 #include "app/CTovoApp.h"
 #include "app/CommandIds.h"
+#include "connect/CDlgServerConn.h"
 #include "connect/CServerView.h"
 #include "connect/ServerExplorer.h"
 #include "query/CDlgSubscription.h"
@@ -19,6 +20,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
 
@@ -30,6 +32,8 @@ private slots:
     void doubleClickConnectsAndMarks();
     void filterRebuildsOnce();
     void subscriptionFromMenu();
+    // With TOVO_SHOTS set to a folder: pictures of the pane, the dialog and the subscription.
+    void screenshots();
 
 private:
     QModelIndex find(const QString& text, const QModelIndex& at = {});
@@ -145,6 +149,51 @@ void TestServersEndToEnd::subscriptionFromMenu()
     QTRY_VERIFY_WITH_TIMEOUT(dialog->paints() >= 3, 5000);
     dialog->subscribeButton()->click();
     QVERIFY(!dialog->isSubscribed());
+}
+
+void TestServersEndToEnd::screenshots()
+{
+    const QString dir = qEnvironmentVariable("TOVO_SHOTS");
+    if (dir.isEmpty())
+        QSKIP("TOVO_SHOTS not set");
+    CMainFrame* frame = m_app->mainFrame();
+    frame->resize(1200, 800);
+    m_view->explorer().run(ServerExplorer::ReloadConfig, {});
+    m_view->tree()->expandAll();
+    const QModelIndex rdb = find(QStringLiteral("rdb"));
+    m_view->explorer().activate(rdb);
+    QTRY_VERIFY(frame->serverText().contains(QString::number(m_instance->port())));
+    frame->onTimer();
+    QTest::keyClicks(m_view->filterBox(), QStringLiteral("r"));
+    QTRY_VERIFY_WITH_TIMEOUT(!find(QStringLiteral("sandbox")).isValid(), 4000);
+    m_view->tree()->expandAll();
+    QVERIFY(frame->grab().save(dir + QStringLiteral("/servers-pane-filter.png")));
+
+    ScriptedPrompter prompter;
+    auto store = m_home->store();
+    const QString symbol = QStringLiteral("`:127.0.0.1:%1:alice:secret").arg(m_instance->port());
+    m_instance->addVersionService();
+    CDlgServerConn dialog(QStringLiteral("`Uat`rdb"), symbol, false, prompter, *store, frame->qSettings());
+    dialog.show();
+    prompter.expectInform(QStringLiteral("Successfully connected to ") + symbol, Prompter::Icon::Information,
+                          QStringLiteral("Success"));
+    QSignalSpy tested(&dialog, &CDlgServerConn::testFinished);
+    dialog.testButton()->click();
+    QVERIFY(tested.wait(10000));
+    QVERIFY(dialog.grab().save(dir + QStringLiteral("/connection-dialog-test.png")));
+
+    m_app->mainFrame()->action(cmd::TestSubscription)->trigger();
+    CDlgSubscription* subscription = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* found = qobject_cast<CDlgSubscription*>(w))
+            subscription = found;
+    QVERIFY(subscription);
+    subscription->tableBox()->setEditText(QStringLiteral("trade"));
+    subscription->subscribeButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(subscription->paints() >= 20, 5000);
+    subscription->updateState();
+    QVERIFY(subscription->grab().save(dir + QStringLiteral("/subscription-updates.png")));
+    subscription->stop();
 }
 
 QTEST_MAIN(TestServersEndToEnd)

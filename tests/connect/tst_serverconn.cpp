@@ -10,6 +10,7 @@
 #include "core/settings/CDlgQSettings.h"
 #include "core/values/KRender.h"
 
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -35,6 +36,7 @@ private slots:
     void testFailures();
     void testTlsFailureShowsLibraryText();
     void okRefusesAndAccepts();
+    void cancelDuringTestClosesAtOnce();
     void newFolderDialog();
 
 private:
@@ -252,6 +254,24 @@ void TestServerConn::okRefusesAndAccepts()
     QCOMPARE(d.dialog->symbol(), QStringLiteral("`:host:5001"));
     QCOMPARE(d.store->readInt(QStringLiteral("ConnectTimeoutSec"), 5), 7);
     QCOMPARE(d.store->readInt(QStringLiteral("ConnectAfterSaving"), 0), 1);
+}
+
+void TestServerConn::cancelDuringTestClosesAtOnce()
+{
+    TestInstance inst;
+    inst.setSilent(true); // the handshake is never answered
+    QVERIFY(inst.start());
+    Dialog d(QStringLiteral("`x"), QStringLiteral("`:127.0.0.1:%1::").arg(inst.port()));
+    d.dialog->timeoutBox()->setValue(60);
+    d.dialog->testButton()->click();
+    QVERIFY(d.dialog->isTesting());
+    QElapsedTimer clock;
+    clock.start();
+    d.dialog->reject();
+    QTRY_VERIFY_WITH_TIMEOUT(!d.dialog->isVisible(), 5000);
+    QVERIFY(clock.elapsed() < 5000);
+    QCOMPARE(d.dialog->result(), int(QDialog::Rejected));
+    QCOMPARE(d.prompter.asked().size(), 0);
 }
 
 void TestServerConn::newFolderDialog()

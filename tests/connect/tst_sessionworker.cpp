@@ -59,7 +59,7 @@ void TestSessionWorker::runsInOrderAndReportsOnOwnersThread()
     QCOMPARE(reported, QList<int>({0, 1, 2, 3, 4}));
     QCOMPARE(threads.size(), 1);
     QVERIFY(!threads.contains(QThread::currentThread()));
-    QVERIFY(!worker->isBusy());
+    QTRY_VERIFY(!worker->isBusy());
     worker.reset();
     QCOMPARE(SessionWorker::liveThreads(), before);
 }

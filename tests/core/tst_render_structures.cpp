@@ -97,6 +97,17 @@ void TestRenderStructures::composites()
 void TestRenderStructures::functions_data()
 {
     columns();
+    addRow("lambda in the root", parts(KLAMBDA, {ks(""), str("{x*x}")}), "{x*x}");
+    addRow("lambda in a namespace", parts(KLAMBDA, {ks("ns"), str("{[a;b] a+b / sum\n }")}),
+           "{[a;b] a+b / sum\n }");
+    addRow("k lambda", parts(KLAMBDA, {ks(""), str("k){x+y}")}), "k){x+y}");
+    addRow("lambda text kept whole", parts(KLAMBDA, {ks(""), str("{\"a\\b\"}")}), "{\"a\\b\"}");
+    addRow("projection of a lambda", parts(KPROJECTION, {parts(KLAMBDA, {ks(""), str("{x+y}")}), kj(1), prim(KUNARY, 0)}),
+           "{x+y}[1j;]");
+    addRow("lambda in a list", knk(2, parts(KLAMBDA, {ks(""), str("{x}")}), kj(2)), "({x};2j)");
+    addRow("composition with a lambda", parts(KCOMPOSITION, {prim(KUNARY, 2), parts(KLAMBDA, {ks(""), str("{x}")})}),
+           "-{x}");
+    addRow("each of a lambda", derived(KEACH, parts(KLAMBDA, {ks(""), str("{x}")})), "{x}'");
     addRow("generic null", prim(KUNARY, 0), "::");
     addRow("unary operator", prim(KUNARY, 2), "-:");
     addRow("unary last operator", prim(KUNARY, 19), ".:");
@@ -148,7 +159,8 @@ void TestRenderStructures::errorsAndUnknown_data()
     addRow("signalled sentence", krr("not ready"), "ERROR: 'not ready \n(user-defined signal)");
     addRow("reply the client could not decode", kdb::localError("reply could not be decoded: d9: truncated message"),
            "ERROR: reply could not be decoded: d9: truncated message");
-    addRow("lambda", parts(KLAMBDA, {ks(""), str("{x}")}), "!TYPE:100!n=2 ");
+    addRow("lambda without source text", parts(KLAMBDA, {ks(""), kj(1)}), "!TYPE:100!n=2 ");
+    addRow("lambda short of parts", parts(KLAMBDA, {ks("")}), "!TYPE:100!n=1 ");
     addRow("enumeration atom", atomJ(-20, 5), "!TYPE:-20!n=5 ");
     addRow("enumeration atom low bits", atomJ(-20, 0x100000007LL), "!TYPE:-20!n=7 ");
     addRow("enumeration list", ktn(20, 3), "!TYPE:20!n=3 ");

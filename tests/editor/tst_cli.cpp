@@ -7,6 +7,8 @@ class TestCli : public QObject {
     Q_OBJECT
 private slots:
     void highlight();
+    void spanClasses_data();
+    void spanClasses();
 };
 
 void TestCli::highlight()
@@ -23,9 +25,9 @@ void TestCli::highlight()
     QVERIFY(p.waitForFinished(30000));
     QCOMPARE(p.exitCode(), 0);
     const QString html = QString::fromUtf8(p.readAllStandardOutput());
-    QVERIFY2(html.contains(QStringLiteral("<span style=\"color:#0000ff;font-weight:bold\">select</span>")),
+    QVERIFY2(html.contains(QStringLiteral("<span class=\"keyword\" style=\"color:#0000ff;font-weight:bold\">select</span>")),
              qPrintable(html));
-    QVERIFY(html.contains(QStringLiteral("<span style=\"color:#808080\">/ &lt;all&gt;</span>")));
+    QVERIFY(html.contains(QStringLiteral("<span class=\"comment\" style=\"color:#808080\">/ &lt;all&gt;</span>")));
     QVERIFY(!html.contains(u'\r'));
 
     p.start(QStringLiteral(TOVO_CLI), {QStringLiteral("highlight")});
@@ -42,6 +44,42 @@ void TestCli::highlight()
     p.start(QStringLiteral(TOVO_CLI), {QStringLiteral("highlight"), path, path});
     QVERIFY(p.waitForFinished(30000));
     QCOMPARE(p.exitCode(), 2);
+}
+
+void TestCli::spanClasses_data()
+{
+    // The script, then a piece of it and the class of the span holding it.
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("piece");
+    QTest::addColumn<QString>("spanClass");
+    QTest::newRow("keyword") << "select x from t" << "select" << "keyword";
+    QTest::newRow("identifier") << "x:1" << "x" << "identifier";
+    QTest::newRow("operator") << "x:1" << ":" << "operator";
+    QTest::newRow("symbol") << "`abc" << "`abc" << "symbol";
+    QTest::newRow("string") << "\"ab\"" << "&quot;ab&quot;" << "string";
+    QTest::newRow("comment") << "1 / note" << "/ note" << "comment";
+    QTest::newRow("long") << "42j" << "42j" << "long";
+    QTest::newRow("timestamp") << "2020.01.01D12:00:00p" << "2020.01.01D12:00:00p" << "timestamp";
+    QTest::newRow("parse error") << "12a" << "12a" << "parse-error";
+}
+
+void TestCli::spanClasses()
+{
+    QFETCH(QString, script);
+    QFETCH(QString, piece);
+    QFETCH(QString, spanClass);
+    QProcess p;
+    p.start(QStringLiteral(TOVO_CLI), {QStringLiteral("highlight")});
+    p.write(script.toUtf8());
+    p.closeWriteChannel();
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitCode(), 0);
+    const QString html = QString::fromUtf8(p.readAllStandardOutput());
+    const QRegularExpression span(QStringLiteral("<span class=\"%1\" style=\"[^\"]*\">%2</span>")
+                                      .arg(QRegularExpression::escape(spanClass), QRegularExpression::escape(piece)));
+    QVERIFY2(span.match(html).hasMatch(), qPrintable(html));
+    // Every span names its element.
+    QCOMPARE(html.count(QStringLiteral("<span class=\"")), html.count(QStringLiteral("<span")));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -470,9 +470,9 @@ void TestTokenizer::html()
     CDialogFontsColors scheme;
     const QString html = highlightHtml(QStringLiteral("x:\"<a>\" / c"), scheme);
     QVERIFY(html.startsWith(QStringLiteral("<pre style=\"background-color:#ffffff;color:#000000\">")));
-    QVERIFY(html.contains(QStringLiteral("<span style=\"color:#b4a000\">x</span>")));
-    QVERIFY(html.contains(QStringLiteral("<span style=\"color:#14c800\">&quot;&lt;a&gt;&quot;</span>")));
-    QVERIFY(html.contains(QStringLiteral("<span style=\"color:#808080\">/ c</span>")));
+    QVERIFY(html.contains(QStringLiteral("<span class=\"identifier\" style=\"color:#b4a000\">x</span>")));
+    QVERIFY(html.contains(QStringLiteral("<span class=\"string\" style=\"color:#14c800\">&quot;&lt;a&gt;&quot;</span>")));
+    QVERIFY(html.contains(QStringLiteral("<span class=\"comment\" style=\"color:#808080\">/ c</span>")));
 }
 
 QTEST_GUILESS_MAIN(TestTokenizer)

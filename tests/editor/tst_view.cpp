@@ -77,6 +77,7 @@ struct Fixture {
 class TestView : public QObject {
     Q_OBJECT
 private slots:
+    void helpAddress();
     void lexerAgreesWithColouriser();
     void editsMatchFullColouring_data();
     void editsMatchFullColouring();
@@ -235,14 +236,14 @@ void TestView::highlightingOff()
     Fixture f;
     f.load(QStringLiteral("x:\"s\" / c"));
     QVERIFY(stylesOf(f.v()).count('\0') < f.v().text().size());
-    QTest::keyClick(&f.v(), Qt::Key_U, Qt::ControlModifier);
+    f.v().toggleHighlighting(); // Ctrl+U in the window
     QVERIFY(!f.v().highlighting());
     QCOMPARE(stylesOf(f.v()), QByteArray(f.v().text().size(), '\0'));
     // Typing while off colours nothing.
     QTest::keyClicks(&f.v(), QStringLiteral("`a"));
     QCoreApplication::processEvents();
     QCOMPARE(stylesOf(f.v()).count('\0'), f.v().text().size());
-    QTest::keyClick(&f.v(), Qt::Key_U, Qt::ControlModifier);
+    f.v().toggleHighlighting(); // Ctrl+U in the window
     QCOMPARE(int(f.v().SendScintilla(Sci::SCI_GETSTYLEAT, 2UL, 0L)), int(E::Symbol));
 }
 
@@ -292,7 +293,11 @@ void TestView::execute()
                                                "pane content in such cases,\nif you'll check corresponding setting "
                                                "in the Editor tab"),
                                 Prompter::Icon::Warning);
-    QTest::keyClick(&f.v(), Qt::Key(key), Qt::ControlModifier | (shift ? Qt::ShiftModifier : Qt::NoModifier));
+    // Ctrl+Enter and Ctrl+E come through the window's actions, Shift as the flag.
+    if (key == Qt::Key_Return)
+        f.v().executeLine(shift);
+    else
+        f.v().executeSelection(shift);
     QCOMPARE(sent, queries);
     QCOMPARE(f.prompter.pending(), 0);
     QCOMPARE(f.v().text(), text); // the keys type nothing
@@ -328,7 +333,10 @@ void TestView::identifierCommands()
     connect(&f.v(), &CTovoView::lookupRequested, this, [&](const QString& id) { asked << "lookup:" + id; });
     connect(&f.v(), &CTovoView::addWatchRequested, this, [&](const QString& id) { asked << "watch:" + id; });
     connect(&f.v(), &CTovoView::quickWatchRequested, this, [&](const QString& id) { asked << "quick:" + id; });
-    QTest::keyClick(&f.v(), Qt::Key(key), Qt::ControlModifier);
+    if (key == Qt::Key_Q)
+        f.v().quickWatch(); // the window's Quick Watch command (Ctrl+Q)
+    else
+        QTest::keyClick(&f.v(), Qt::Key(key), Qt::ControlModifier);
     QCOMPARE(asked, expected.isEmpty() ? QStringList() : QStringList{expected});
     QCOMPARE(f.v().text(), text);
 }
@@ -400,7 +408,7 @@ void TestView::autoSaveCopies()
     QCOMPARE(copy.readAll(), QByteArray("xa:1"));
     copy.close();
     // Undone back to the loaded text: the copy goes.
-    QTest::keyClick(&f->v(), Qt::Key_Z, Qt::ControlModifier);
+    f->v().undo();
     f->v().autoSaveTick();
     QVERIFY(CTovoDoc::recoverableFiles(dir.path()).isEmpty());
     QTest::keyClicks(&f->v(), QStringLiteral("y"));
@@ -479,11 +487,11 @@ void TestView::undoGroupsTyping()
     f.load(QStringLiteral("x"));
     f.v().setCursorPosition(0, 1);
     QTest::keyClicks(&f.v(), QStringLiteral("abc"));
-    QTest::keyClick(&f.v(), Qt::Key_Z, Qt::ControlModifier);
+    f.v().undo();
     QCOMPARE(f.v().text(), QStringLiteral("x"));
-    QTest::keyClick(&f.v(), Qt::Key_Y, Qt::ControlModifier);
+    f.v().redo();
     QCOMPARE(f.v().text(), QStringLiteral("xabc"));
-    QTest::keyClick(&f.v(), Qt::Key_Z, Qt::ControlModifier);
+    f.v().undo();
     QVERIFY(f.v().isRedoAvailable());
     QTest::keyClicks(&f.v(), QStringLiteral("d"));
     QVERIFY(!f.v().isRedoAvailable());
@@ -500,9 +508,9 @@ void TestView::undoStepIsOneBurstBetweenColouringRuns()
     QTest::keyClicks(&f.v(), QStringLiteral("z"));
     f.v().processChange();
     QCOMPARE(f.v().text(), QStringLiteral("zxabc"));
-    QTest::keyClick(&f.v(), Qt::Key_Z, Qt::ControlModifier);
+    f.v().undo();
     QCOMPARE(f.v().text(), QStringLiteral("x"));
-    QTest::keyClick(&f.v(), Qt::Key_Y, Qt::ControlModifier);
+    f.v().redo();
     QCOMPARE(f.v().text(), QStringLiteral("zxabc"));
 
     // ...and typing on at the same place after a colouring run is a step of its own.
@@ -511,11 +519,11 @@ void TestView::undoStepIsOneBurstBetweenColouringRuns()
     f.v().processChange();
     QTest::keyClicks(&f.v(), QStringLiteral("e"));
     f.v().processChange();
-    QTest::keyClick(&f.v(), Qt::Key_Z, Qt::ControlModifier);
+    f.v().undo();
     QCOMPARE(f.v().text(), QStringLiteral("zxabcd"));
     // A pending burst is closed by Undo itself.
     QTest::keyClicks(&f.v(), QStringLiteral("fg"));
-    QTest::keyClick(&f.v(), Qt::Key_Z, Qt::ControlModifier);
+    f.v().undo();
     QCOMPARE(f.v().text(), QStringLiteral("zxabcd"));
 }
 
@@ -535,7 +543,7 @@ void TestView::bracketHighlight()
     QCOMPARE(f.v().bracketOpen(), 2);
     QCOMPARE(f.v().bracketClose(), 4);
     QVERIFY(!f.v().hasIndicator(CTovoView::BracketIndicator, 0)); // the old pair is cleared
-    QTest::keyClick(&f.v(), Qt::Key_BracketRight, Qt::ControlModifier);
+    f.v().goToMatchingBracket(); // Ctrl+] in the window
     QCOMPARE(int(f.v().SendScintilla(Sci::SCI_GETCURRENTPOS, 0UL, 0L)), 4);
     QTest::keyClick(&f.v(), Qt::Key_BracketRight, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(f.v().selectedText(), QStringLiteral("[1]"));
@@ -580,7 +588,7 @@ void TestView::plainTextPaste()
     mime->setHtml(QStringLiteral("<b>formatted</b>"));
     QApplication::clipboard()->setMimeData(mime);
     f.v().setCursorPosition(0, 1);
-    QTest::keyClick(&f.v(), Qt::Key_V, Qt::ControlModifier);
+    f.v().paste(); // Ctrl+V in the window
     QCOMPARE(f.v().text(), QStringLiteral("ax\"yb"));
     QCoreApplication::processEvents();
     QCOMPARE(int(f.v().SendScintilla(Sci::SCI_GETSTYLEAT, 3UL, 0L)), int(E::String));
@@ -611,7 +619,7 @@ void TestView::goToLine()
             else
                 dialog->reject();
         });
-        QTest::keyClick(&f.v(), Qt::Key_G, Qt::ControlModifier);
+        f.v().goToLineDialog(); // Ctrl+G in the window
     };
     runBox(QStringLiteral("4"), false);
     runBox(QStringLiteral("0"), false);
@@ -672,6 +680,23 @@ void TestView::diskReload()
     QCOMPARE(index, 0);
     QVERIFY(!f.v().isModified());
     QCOMPARE(int(f.v().SendScintilla(Sci::SCI_GETSTYLEAT, 2UL, 0L)), int(E::String));
+}
+
+void TestView::helpAddress()
+{
+    Fixture f;
+    f.settings.HelpURL = QStringLiteral("https://ref/");
+    f.settings.AltHelpURL = QStringLiteral("https://search?q=");
+    f.load(QStringLiteral("select myTab_ from t\n\n"));
+    f.v().setCursorPosition(0, 2);
+    QCOMPARE(f.v().helpAddress(), QStringLiteral("https://ref/select"));
+    f.v().setCursorPosition(0, 9);
+    QCOMPARE(f.v().helpAddress(), QStringLiteral("https://search?q=myTab_")); // the identifier at the caret
+    f.v().setCursorPosition(1, 0);
+    QCOMPARE(f.v().helpAddress(), QStringLiteral("https://search?q="));
+    f.settings.AltHelpURL.clear();
+    f.v().setCursorPosition(0, 9);
+    QCOMPARE(f.v().helpAddress(), QStringLiteral("https://ref/myTab"));
 }
 
 QTEST_MAIN(TestView)

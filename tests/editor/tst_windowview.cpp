@@ -153,7 +153,7 @@ void TestWindowView::oneUndoStepFromEitherWindow()
     QFETCH(int, undoIn);
     Fixture f(100000);
     typeAtEnd(f.view(typedIn), QStringLiteral("abc"));
-    QTest::keyClick(&f.view(undoIn), Qt::Key_Z, Qt::ControlModifier);
+    f.view(undoIn).undo();
     QCOMPARE(f.first->text(), QStringLiteral("a:1\nb:2\n"));
     QCOMPARE(f.second->text(), QStringLiteral("a:1\nb:2\n"));
     // One burst is one step, recorded once.
@@ -161,7 +161,7 @@ void TestWindowView::oneUndoStepFromEitherWindow()
     QVERIFY(!f.second->isUndoAvailable());
     QVERIFY(!f.first->isModified());
     const int other = undoIn == 1 ? 2 : 1;
-    QTest::keyClick(&f.view(other), Qt::Key_Y, Qt::ControlModifier);
+    f.view(other).redo();
     QCOMPARE(f.first->text(), QStringLiteral("a:1\nb:2\nabc"));
     QVERIFY(!f.second->isRedoAvailable());
 }
@@ -199,7 +199,7 @@ void TestWindowView::highlightingAndWrapPerWindow()
     const QColor plain = FontConv::toQColor(f.scheme.color(E::Default));
     const QColor symbolColour = FontConv::toQColor(f.scheme.color(E::Symbol));
     QVERIFY(symbolColour != plain);
-    QTest::keyClick(f.second.get(), Qt::Key_U, Qt::ControlModifier);
+    f.second->toggleHighlighting();
     QVERIFY(!f.second->highlighting());
     QVERIFY(f.first->highlighting());
     // The text stays coloured for the first window; the second shows it plain.
@@ -207,17 +207,17 @@ void TestWindowView::highlightingAndWrapPerWindow()
     QCOMPARE(f.first->lexer().color(E::Symbol), symbolColour);
     QCOMPARE(f.second->lexer().color(E::Symbol), plain);
     // No window wants colours: nothing is coloured, even new typing.
-    QTest::keyClick(f.first.get(), Qt::Key_U, Qt::ControlModifier);
+    f.first->toggleHighlighting();
     QCOMPARE(stylesOf(*f.first), QByteArray(4, '\0'));
     typeAtEnd(*f.second, QStringLiteral(" `b"));
     QCoreApplication::processEvents();
     QCOMPARE(stylesOf(*f.first), QByteArray(7, '\0'));
     // Switched on in the second window only: coloured again, shown there only.
-    QTest::keyClick(f.second.get(), Qt::Key_U, Qt::ControlModifier);
+    f.second->toggleHighlighting();
     QCOMPARE(styleAt(*f.first, 5), int(E::Symbol));
     QCOMPARE(f.second->lexer().color(E::Symbol), symbolColour);
     QCOMPARE(f.first->lexer().color(E::Symbol), plain);
-    QTest::keyClick(f.second.get(), Qt::Key_L, Qt::ControlModifier);
+    f.second->setLineWrapping(!f.second->lineWrapping());
     QVERIFY(f.second->lineWrapping() != f.first->lineWrapping());
 }
 
@@ -283,7 +283,7 @@ void TestWindowView::closingFirstWindowKeepsDocument()
     v.colourTimerTick();
     QVERIFY(!v.changePending());
     QCOMPARE(styleAt(v, 0), int(E::Symbol));
-    QTest::keyClick(&v, Qt::Key_Z, Qt::ControlModifier);
+    v.undo();
     QCOMPARE(v.text(), QStringLiteral("a:1\nb:2"));
     typeAtEnd(v, QStringLiteral(";c:3"));
     QCOMPARE(v.document().save(path, 1, f.prompter), CTovoDoc::SaveResult::Saved);

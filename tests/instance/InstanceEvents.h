@@ -13,6 +13,7 @@ signals:
     void handshakeReceived();
     // A message arrived (its query text).
     void messageReceived(const QString& text);
-    // The reply to a delayed rule's query was written.
+    // The reply to a delayed rule's query was written (or was due when the
+    // client had gone).
     void delayedReplyWritten(const QString& text);
 };

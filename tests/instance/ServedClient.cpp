@@ -1,5 +1,7 @@
 #include "ServedClient.h"
 
+#include "InstanceNamespaces.h"
+
 #include "ValueNotation.h"
 
 #include "kdb/MessageCodec.h"
@@ -167,6 +169,16 @@ void ServedClient::answer(const ReceivedMessage& message)
     if (message.type == kdb::MsgSync) {
         bool sent = false;
         KPtr computed = rule && rule->compute ? rule->compute(message.text) : KPtr();
+        // Like any kdb+ instance, one without a namespace model still answers
+        // the explorer's service queries: with its empty namespaces.
+        if (!rule && InstanceNamespaces::queryNumber(message.text)) {
+            static const InstanceNamespaces empty;
+            computed = empty.answer(message.text);
+            if (computed) {
+                sent = sendValue(computed.get(), kdb::MsgResponse, compressAll);
+                return;
+            }
+        }
         if (!rule || (rule->compute && !computed)) {
             KPtr error(krr(defaultError.toUtf8().constData()));
             sent = sendValue(error.get(), kdb::MsgResponse, false);
@@ -183,10 +195,11 @@ void ServedClient::answer(const ReceivedMessage& message)
             KPtr null(ka(KUNARY));
             sent = sendValue(null.get(), kdb::MsgResponse, false);
         }
-        if (!sent)
-            return;
+        // Reported once the reply is due, also when the client was gone by then.
         if (rule && rule->delayMs > 0)
             m_owner->report([text = message.text](InstanceEvents* e) { emit e->delayedReplyWritten(text); });
+        if (!sent)
+            return;
     }
     if (rule)
         for (const KPtr& update : rule->publish)

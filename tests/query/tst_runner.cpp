@@ -194,13 +194,15 @@ void TestRunner::abortedReplyIsNeverShown()
     QVERIFY(inst.start());
     Rig rig(inst);
     QVERIFY(rig.connectNow());
+    QSignalSpy due(inst.events(), &InstanceEvents::delayedReplyWritten);
     rig.runner->run("slow", true, false);
     QVERIFY(inst.waitForReceived(1, 5000));
     rig.prompter.expect(abortQuestion, "Tovo", B::YesNo, Ic::Warning, A::Yes);
     rig.runner->run("2+2", true, false);
     QVERIFY(rig.waitReplies(1));
     QCOMPARE(rig.lastLong(), 4);
-    QTest::qWait(1200); // past the moment the slow reply was due
+    QTRY_VERIFY_WITH_TIMEOUT(due.size() == 1, 10000); // past the moment the slow reply was due
+    QCoreApplication::processEvents();
     QCOMPARE(rig.replies, QList<int>({0}));
     QCOMPARE(rig.lastLong(), 4);
     QCOMPARE(inst.handshakes().size(), 2); // the abort reconnected
@@ -241,7 +243,7 @@ void TestRunner::secondLossReportsConnectionError()
     rig.runner->run("q1", false, false);
     QVERIFY(QTest::qWaitFor([&] { return rig.status.contains("1 Connection error (red)"); }, 10000));
     QVERIFY(rig.waitIdle());
-    QTest::qWait(200);
+    QVERIFY(!rig.controller.isConnecting()); // no further reconnect under way
     QCOMPARE(inst.handshakes().size(), 2); // one reconnect only
     QCOMPARE(inst.receivedTexts(), QList<QString>({"q1", "q1"}));
     QCOMPARE(rig.console.count("Connection handle invalid, reconnecting..."), 1);
@@ -377,11 +379,13 @@ void TestRunner::noReconnectAfterUserDisconnect()
     QVERIFY(inst.start());
     Rig rig(inst);
     QVERIFY(rig.connectNow());
+    QSignalSpy due(inst.events(), &InstanceEvents::delayedReplyWritten);
     rig.runner->run("slow", true, false);
     QVERIFY(inst.waitForReceived(1, 5000));
     rig.controller.disconnectServer();
     QVERIFY(rig.waitIdle());
-    QTest::qWait(800);
+    QTRY_VERIFY_WITH_TIMEOUT(due.size() == 1, 10000); // the late reply was due
+    QCoreApplication::processEvents();
     QCOMPARE(inst.handshakes().size(), 1);
     QVERIFY(rig.replies.isEmpty());
     QVERIFY(!rig.console.contains("Connection handle invalid, reconnecting..."));
@@ -478,7 +482,7 @@ void TestRunner::emptyQueryPostsNothing()
     QVERIFY(rig.connectNow());
     rig.runner->run("", true, false);
     QVERIFY(rig.waitIdle());
-    QTest::qWait(100);
+    QTRY_VERIFY(!rig.session.worker().isBusy());
     QVERIFY(rig.replies.isEmpty());
     QVERIFY(rig.console.isEmpty());
     QVERIFY(inst.received().isEmpty());

@@ -90,6 +90,8 @@ private slots:
     void ctrlJSizesColumnsToTheirText();
     void longTablesSizedForTheirLastRows_data();
     void longTablesSizedForTheirLastRows();
+    void numericColumnsSizedForTheirWidestValue_data();
+    void numericColumnsSizedForTheirWidestValue();
     void copyRows_data();
     void copyRows();
     void copyInHeaderDragOrder();
@@ -200,6 +202,51 @@ void TestGridWidget::longTablesSizedForTheirLastRows()
     view.setValue(t.get());
     const QString last = QString::number(rows - 1);
     QVERIFY(view.columnWidth(0) > view.fontMetrics().horizontalAdvance(last));
+}
+
+void TestGridWidget::numericColumnsSizedForTheirWidestValue_data()
+{
+    // A long column whose widest value sits in the middle, far from the
+    // rows the view samples at the top and the last rows.
+    QTest::addColumn<int>("type");
+    QTest::addColumn<qlonglong>("widest");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("long, largest") << int(KJ) << 1234567890123LL << "1234567890123";
+    QTest::newRow("long, smallest") << int(KJ) << -987654321LL << "-987654321";
+    QTest::newRow("int") << int(KI) << -123456789LL << "-123456789";
+    QTest::newRow("timespan") << int(KN) << -3LL * 86400 * 1000000000LL << "-3D00:00:00.000000000";
+    QTest::newRow("date beyond 9999") << int(KD) << 3000000LL << "Invalid DateTime";
+}
+
+void TestGridWidget::numericColumnsSizedForTheirWidestValue()
+{
+    QFETCH(int, type);
+    QFETCH(qlonglong, widest);
+    QFETCH(QString, text);
+    const int rows = 200000;
+    K column = ktn(type, rows);
+    for (int i = 0; i < rows; ++i) {
+        if (type == KI || type == KD)
+            kI(column)[i] = i % 7;
+        else
+            kJ(column)[i] = i % 7;
+    }
+    if (type == KI || type == KD)
+        kI(column)[rows / 2] = static_cast<int>(widest);
+    else
+        kJ(column)[rows / 2] = widest;
+    COutputTable view;
+    view.resize(400, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    KPtr t(table({"v"}, {column}));
+    view.setValue(t.get());
+    const int section = view.renderer()->columnCount() - 1;
+    QCOMPARE(view.renderer()->valueCellText(rows / 2, section), text);
+    QVERIFY(view.columnWidth(section) > view.fontMetrics().horizontalAdvance(text));
+    view.setColumnWidth(section, 5);
+    view.autoSizeColumns();
+    QVERIFY(view.columnWidth(section) > view.fontMetrics().horizontalAdvance(text));
 }
 
 void TestGridWidget::copyRows_data()

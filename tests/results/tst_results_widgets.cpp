@@ -1,3 +1,4 @@
+#include "core/files/PrivateTempFolder.h"
 // The result widgets driven through their real windows: the history pane and
 // its menu, the stash dialog, the properties and Set Results dialogs, and the
 // file commands of a grid with scripted file dialogs and messages.

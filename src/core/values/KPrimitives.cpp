@@ -19,9 +19,16 @@ constexpr const char* kAdverbs[] = {"'", "/", "\\", "':", "/:", "\\:"};
 constexpr int kUnaryWordCount = sizeof kUnaryWords / sizeof kUnaryWords[0];
 constexpr int kBinaryWordCount = sizeof kBinaryWords / sizeof kBinaryWords[0];
 
+// Built by appending: GCC 12 at -O3 takes a literal + std::string for an
+// overlapping copy (-Wrestrict).
 std::string unknown(const char* kind, int code)
 {
-    return "!" + std::string(kind) + ":" + std::to_string(code) + "!";
+    std::string text(1, '!');
+    text += kind;
+    text += ':';
+    text += std::to_string(code);
+    text += '!';
+    return text;
 }
 
 } // namespace
@@ -31,8 +38,10 @@ std::string KPrimitives::unary(int code)
     if (code >= 20 && code < 20 + kUnaryWordCount)
         return kUnaryWords[code - 20];
     if (code >= 0 && code < 20)
-        return std::string(1, kOperators[code]) + ":";
-    return unknown("OPR", code) + ":";
+        return std::string{kOperators[code], ':'};
+    std::string text = unknown("OPR", code);
+    text += ':';
+    return text;
 }
 
 std::string KPrimitives::binary(int code)

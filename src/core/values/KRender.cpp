@@ -134,7 +134,7 @@ bool KRender::renderValue(K x, int depth, bool tableBody, long long element, lon
         truncated = renderTable(x, level, maxLength, start);
     } else if (t == XD || t == SD) {
         truncated = renderDictionary(x, level, tableBody, maxLength, start);
-    } else if (t >= KUNARY && t <= KEACHLEFT) {
+    } else if (t >= KLAMBDA && t <= KEACHLEFT) {
         renderFunction(x, level);
     } else {
         renderUnknown(x);
@@ -424,6 +424,21 @@ void KRender::renderFunction(K x, int level)
 {
     const int t = x->t;
     switch (t) {
+    case KLAMBDA: {
+        // The source text as the wire carries it, whatever the lambda's namespace.
+        K source = x->n == 2 ? kK(x)[1] : nullptr;
+        if (!source || source->t != KC) {
+            renderUnknown(x);
+            return;
+        }
+        const auto* bytes = reinterpret_cast<const char*>(kG(source));
+        const std::string_view text(bytes, static_cast<std::size_t>(std::max<J>(source->n, 0)));
+        std::string& out = m_out.bytes();
+        const std::size_t at = out.size();
+        m_out.appendUtf8(text);
+        std::replace(out.begin() + static_cast<std::ptrdiff_t>(at), out.end(), '\0', ' ');
+        return;
+    }
     case KUNARY: m_out.append(KPrimitives::unary(x->g)); return;
     case KBINARY: m_out.append(KPrimitives::binary(x->g)); return;
     case KTERNARY: m_out.append(KPrimitives::adverb(x->g)); return;

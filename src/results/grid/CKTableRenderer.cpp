@@ -390,6 +390,15 @@ QString CKTableRenderer::cellText(int row, int section, long long maxLength) con
     return m_render.render(column, -1, false, p, maxLength);
 }
 
+QString CKTableRenderer::valueCellText(long long valueRow, int section) const
+{
+    K column = columnVector(section);
+    if (!column || valueRow < 0 || valueRow >= TableColumns::length(column))
+        return {};
+    m_render.setOptions(RenderOptions::from(settings()));
+    return m_render.render(column, -1, false, valueRow, static_cast<long long>(settings().QCellCharsLimit));
+}
+
 std::uint32_t CKTableRenderer::cellColour(int row, int section) const
 {
     if (m_numberColumn && section == 0)

@@ -96,6 +96,8 @@ public:
     QString cellText(int row, int section) const;
     // maxLength as QCellCharsLimit: 0 unbounded.
     QString cellText(int row, int section, long long maxLength) const;
+    // The text of the cell of a value row (in the value's own order).
+    QString valueCellText(long long valueRow, int section) const;
     std::uint32_t cellColour(int row, int section) const;
     // The Shift tooltip of a cell; empty for the number column.
     QString tooltipText(int row, int section) const;

@@ -1,5 +1,9 @@
 #include "results/grid/COutputTable.h"
 
+#include "core/commands/CommandHandlers.h"
+#include "core/commands/CommandIds.h"
+
+#include "results/grid/ColumnExtremes.h"
 #include "results/grid/GridRowWindow.h"
 
 #include "core/settings/CDlgQSettings.h"
@@ -139,22 +143,27 @@ void COutputTable::autoSizeColumns()
 
 void COutputTable::widenForLastRows()
 {
-    // The view measures the rows it shows and a sample from the top; a long
-    // table's widest texts are often at its end (growing ids and times), so
-    // the last rows are measured as well.
+    // The view measures the rows it shows and a sample from the top. Integer
+    // and temporal columns are measured at their extremes over the whole
+    // column, where their widest texts are; other columns at the last rows
+    // too, since a long table's widest texts are often at its end.
     const int rows = m_renderer->rowCount();
     const int sampled = std::max(verticalHeader()->resizeContentsPrecision(), 0);
     const int window = isWindowed() ? 512 : sampled;
-    if (rows <= window)
-        return;
     const QFontMetrics metrics(font());
     const int padding = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1)
                         + (showGrid() ? 1 : 0);
     const int first = std::max(rows - 256, 0);
     for (int section = 0; section < m_renderer->columnCount(); ++section) {
         int widest = columnWidth(section);
-        for (int row = first; row < rows; ++row)
-            widest = std::max(widest, metrics.horizontalAdvance(m_renderer->cellText(row, section)) + padding);
+        K column = m_renderer->columnVector(section);
+        if (ColumnExtremes::applies(column)) {
+            for (long long row : ColumnExtremes::rows(column))
+                widest = std::max(widest, metrics.horizontalAdvance(m_renderer->valueCellText(row, section)) + padding);
+        } else if (rows > window) {
+            for (int row = first; row < rows; ++row)
+                widest = std::max(widest, metrics.horizontalAdvance(m_renderer->cellText(row, section)) + padding);
+        }
         if (widest > columnWidth(section))
             setColumnWidth(section, widest);
     }
@@ -269,6 +278,15 @@ void COutputTable::placeOnClipboard(const GridCopy::Forms& forms)
         mime->setHtml(forms.html);
     mime->setText(forms.text);
     QApplication::clipboard()->setMimeData(mime);
+}
+
+void COutputTable::registerCommands(CommandHandlers& handlers)
+{
+    using Scope = CommandHandlers::Scope;
+    handlers.addHandler(cmd::EditCopy, this, Scope::Focus, [this] { copyRows(false); },
+                        [this] { return firstSelectedRow() >= 0; });
+    handlers.addHandler(cmd::EditSelectAll, this, Scope::Focus, [this] { selectAll(); },
+                        [this] { return m_renderer->rowCount() > 0; });
 }
 
 void COutputTable::copyRows(bool invertHeaders)

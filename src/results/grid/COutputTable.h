@@ -13,6 +13,7 @@
 #include <functional>
 #include <vector>
 
+class CommandHandlers;
 class GridRowWindow;
 class QMenu;
 
@@ -42,6 +43,9 @@ public:
     void clear();
     // Every column as wide as its widest text, header included.
     void autoSizeColumns();
+
+    // The window's commands this grid answers while it has the focus (Copy, Select All).
+    void registerCommands(CommandHandlers& handlers);
 
     void copyRows(bool invertHeaders);
     void copyColumn();

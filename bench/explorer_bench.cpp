@@ -1,0 +1,168 @@
+// The namespace explorer with a large instance: 20,000 entities (100
+// namespaces, 5,000 functions with bodies of about 300 characters, 1,000
+// tables, the rest variables). Figures: the work after the last service
+// reply (entities, cross-reference, tree; off the window's thread), the
+// window thread's part (hand-over, expand, paint) and opening auto-complete
+// over those names.
+#include "explorer/CQFunction.h"
+#include "explorer/NamespaceLoad.h"
+#include "explorer/ServiceChannel.h"
+#include "explorer/panes/CClassView.h"
+#include "explorer/panes/NamespaceTreeModel.h"
+#include "editor/CompletionRules.h"
+
+#include "InstanceNamespaces.h"
+#include "core/Prompter.h"
+#include "kdb/KPtr.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTreeView>
+
+#include <map>
+
+namespace {
+
+// Replies computed once by the instance model and handed out again.
+class CachedChannel : public ServiceChannel {
+public:
+    explicit CachedChannel(const InstanceNamespaces& model) : m_model(model) {}
+    K call(const QString& text) override
+    {
+        const int number = InstanceNamespaces::queryNumber(text);
+        auto it = m_replies.find(number);
+        if (it == m_replies.end())
+            it = m_replies.emplace(number, m_model.answer(text)).first;
+        return r1(it->second.get());
+    }
+
+private:
+    const InstanceNamespaces& m_model;
+    std::map<int, KPtr> m_replies;
+};
+
+const InstanceNamespaces& model()
+{
+    static InstanceNamespaces m = [] {
+        InstanceNamespaces n;
+        n.generate(100, 5000, 1000, 14000, 300);
+        return n;
+    }();
+    return m;
+}
+
+CachedChannel& channel()
+{
+    static CachedChannel c(model());
+    return c;
+}
+
+NamespaceLoadSettings settings()
+{
+    NamespaceLoadSettings s;
+    s.serverName = QStringLiteral("`:localhost:5001");
+    return s;
+}
+
+QApplication& app()
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "explorer_bench";
+    static char* argv[] = {name, nullptr};
+    static QApplication a(argc, argv);
+    return a;
+}
+
+class NoPrompter : public Prompter {
+public:
+    Answer ask(const QString&, const QString&, Buttons, Icon) override { return Answer::Ok; }
+};
+
+void BM_LoadFromReplies(benchmark::State& state)
+{
+    NamespaceLoad::run(channel(), settings(), nullptr); // fill the cache
+    double afterLastReplyMs = 0;
+    qsizetype entities = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        qint64 lastReplyAt = 0;
+        NamespaceLoad::Observer observer;
+        // The functions reply is the last one this model has (no files).
+        observer.rootText = [&](const QString& text) {
+            if (text == QLatin1String("Building cross-reference..."))
+                lastReplyAt = timer.nsecsElapsed();
+        };
+        timer.start();
+        const auto result = NamespaceLoad::run(channel(), settings(), nullptr, observer);
+        afterLastReplyMs = double(timer.nsecsElapsed() - lastReplyAt) / 1e6;
+        entities = result.model->entityCount();
+        benchmark::DoNotOptimize(result.tree.get());
+    }
+    state.counters["after_last_reply_ms"] = afterLastReplyMs;
+    state.counters["entities"] = double(entities);
+}
+
+void BM_HandOverAndPaint(benchmark::State& state)
+{
+    app();
+    NoPrompter prompter;
+    CClassView view(prompter);
+    view.resize(300, 800);
+    view.show();
+    for (auto _ : state) {
+        state.PauseTiming();
+        const auto result = NamespaceLoad::run(channel(), settings(), nullptr);
+        state.ResumeTiming();
+        // What the window's thread does when a load finishes.
+        view.model()->setTree(result.tree, result.model);
+        view.tree()->expand(view.model()->index(0, 0));
+        benchmark::DoNotOptimize(view.grab());
+    }
+}
+
+QList<CompletionName> snapshot(const NamespaceModel& model)
+{
+    QList<CompletionName> names;
+    names.reserve(model.entityCount());
+    for (const auto& entity : model.entities()) {
+        CompletionName n{entity->fullName(), entity->kind(), {}, false};
+        if (entity->kind() == CQEntity::Function) {
+            n.parameters = static_cast<const CQFunction&>(*entity).parameters();
+            n.unresolved = !entity->noteText().isEmpty();
+        }
+        names.append(n);
+    }
+    return names;
+}
+
+// Once a load: the names auto-complete offers.
+void BM_AutoCompleteSnapshot(benchmark::State& state)
+{
+    const auto result = NamespaceLoad::run(channel(), settings(), nullptr);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(snapshot(*result.model));
+}
+
+// Each Ctrl+Space: the items for a namespace prefix and the best item.
+void BM_AutoCompleteOpen(benchmark::State& state)
+{
+    const auto result = NamespaceLoad::run(channel(), settings(), nullptr);
+    const QList<CompletionName> names = snapshot(*result.model);
+    const QString prefix = state.range(0) ? QStringLiteral(".ns42.") : QString();
+    for (auto _ : state) {
+        const auto items = CompletionRules::items(names, prefix);
+        benchmark::DoNotOptimize(CompletionRules::bestItem(items, QStringLiteral("fn4"), QString()));
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_LoadFromReplies)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_HandOverAndPaint)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_AutoCompleteSnapshot)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AutoCompleteOpen)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,100 @@
+#include "app/CExplorerLink.h"
+
+#include "app/CMainFrame.h"
+#include "app/CQueryLink.h"
+#include "connect/CQHelper.h"
+#include "connect/ConnectionController.h"
+#include "connect/SessionWorker.h"
+#include "core/commands/CommandHandlers.h"
+#include "core/commands/CommandIds.h"
+#include "core/settings/CDlgQSettings.h"
+#include "explorer/HandleChannel.h"
+#include "explorer/panes/CClassView.h"
+#include "explorer/panes/CPropertiesWnd.h"
+#include "explorer/panes/NamespaceTreeModel.h"
+#include "query/QueryRunner.h"
+
+#include <QDockWidget>
+
+CExplorerLink::CExplorerLink(CMainFrame& frame, CQueryLink& link, Prompter& prompter)
+    : QObject(&frame)
+    , m_frame(frame)
+    , m_link(link)
+{
+    m_view = new CClassView(prompter);
+    m_properties = new CPropertiesWnd;
+    if (QDockWidget* dock = frame.pane(CMainFrame::NamespaceExplorer)) {
+        m_view->setMinimumSize(100, 100);
+        dock->setWidget(m_view);
+    }
+    if (QDockWidget* dock = frame.pane(CMainFrame::Properties)) {
+        m_properties->setMinimumSize(100, 100);
+        dock->setWidget(m_properties);
+    }
+    CClassView::LoadContext context;
+    context.settings = [this] {
+        const CDlgQSettings& q = m_frame.qSettings();
+        NamespaceLoadSettings s;
+        s.timeLimit = q.NamespaceSQTimeout;
+        s.hidePureIndirects = q.HidePureIndirects;
+        s.tree.hideReserved = q.QNSHideReserved;
+        s.tree.flattenNested = q.QNSFlattenNested;
+        s.serverName = m_frame.serverText();
+        return s;
+    };
+    context.channel = [this] {
+        CQHelper* session = &m_link.session();
+        return std::make_unique<HandleChannel>([session] { return session->handle(); });
+    };
+    // Loads queue on the session's worker between the user's queries.
+    context.executor = [this](QObject* owner, std::function<NamespaceLoad::Result()> work,
+                              std::function<void(const NamespaceLoad::Result&)> done) {
+        m_link.session().worker().post(owner, std::move(work), std::move(done));
+    };
+    m_view->setLoadContext(context);
+
+    m_properties->setSelector([this](const QString& name) { return m_view->selectByName(name, false); });
+    m_properties->setQueryAllowed([this] { return m_link.session().isOpen() && !m_link.runner().isRunning(); });
+    connect(m_view, &CClassView::refreshing, m_properties, &CPropertiesWnd::clear);
+    connect(m_view, &CClassView::cleared, m_properties, &CPropertiesWnd::clear);
+    connect(m_view, &CClassView::entityShown, m_properties, [this](const CQEntity* entity) {
+        m_properties->showEntity(entity, m_view->entities().get(), m_view->namespaceTree().get());
+    });
+    connect(m_view, &CClassView::entityActivated, m_properties, [this](const CQEntity* entity) {
+        if (QDockWidget* dock = m_frame.pane(CMainFrame::Properties))
+            dock->show();
+        m_properties->showEntity(entity, m_view->entities().get(), m_view->namespaceTree().get());
+        m_properties->query();
+    });
+    connect(m_properties, &CPropertiesWnd::queryRequested, this, [this](const QString& text) { m_link.run(text, false); });
+
+    connect(&link.controller(), &ConnectionController::namespaceLoadRequested, this, &CExplorerLink::requestLoad);
+    connect(m_view, &CClassView::loadFinished, this, &CExplorerLink::startPending, Qt::QueuedConnection);
+    connect(&link.runner(), &QueryRunner::replyReady, this, [this](int) {
+        if (m_frame.qSettings().QRefreshNamespace)
+            m_pending = true;
+        // After the reply has been handled: the runner is done with the handle.
+        QMetaObject::invokeMethod(this, &CExplorerLink::startPending, Qt::QueuedConnection);
+    });
+    connect(&frame, &CMainFrame::lookupRequested, m_view, [this](const QString& name) { m_view->selectByName(name, true); });
+    // The Refresh button of the main frame's toolbar.
+    frame.commands().addHandler(cmd::Refresh, m_view, CommandHandlers::Scope::Window, [this] {
+        m_properties->clear();
+        requestLoad();
+    }, [this] { return m_link.session().isOpen(); });
+}
+
+void CExplorerLink::requestLoad()
+{
+    m_pending = true;
+    startPending();
+}
+
+void CExplorerLink::startPending()
+{
+    // The load queues on the session's worker behind a running query.
+    if (!m_pending || m_view->isLoading())
+        return;
+    m_pending = false;
+    m_view->refresh();
+}

@@ -1,0 +1,39 @@
+// Draws a prepared chart into an image: background, plot frame, axis grid with
+// labels, then each checked series in column order.
+//
+// Drawing cost is bounded by the pixels, not by the rows: rows are walked in X
+// order from the first one that can reach the plot and the walk stops after
+// the first row beyond xmax; within one pixel column the connected styles keep
+// only the segments that change the picture (the vertical run between the
+// column's lowest and highest point and the segments that enter and leave
+// it), bars keep the longest bar each way, and circles are stamped once per
+// pixel. The picture is the same as drawing every point (drawEveryPoint).
+#pragma once
+
+#include "chart/PlotRect.h"
+
+#include <QImage>
+#include <QRgb>
+
+class ChartModel;
+struct CColChart;
+class QPainter;
+
+struct ChartDrawOptions {
+    QRgb background = 0xffffffff;
+    // Draw each row's primitives one by one, as a reference and a baseline.
+    bool drawEveryPoint = false;
+};
+
+class ChartPainter {
+public:
+    static void draw(QImage& image, const ChartModel& model, const ChartDrawOptions& options = {});
+    // Any paint device of that size (an SVG generator): circles are drawn as
+    // shapes there, not stamped as pixels.
+    static void draw(QPaintDevice& device, QSize size, const ChartModel& model, const ChartDrawOptions& options = {});
+
+private:
+    static void drawGrid(QPainter& p, const ChartModel& model, const PlotRect& plot);
+    static void drawSeries(QPainter& p, const ChartModel& model, const CColChart& series, const PlotRect& plot,
+                           bool everyPoint, bool raster);
+};

@@ -1,0 +1,238 @@
+#include "explorer/panes/CClassView.h"
+
+#include "explorer/NamespaceLoader.h"
+#include "explorer/ServiceChannel.h"
+#include "explorer/panes/ExplorerIcons.h"
+#include "explorer/panes/NamespaceTreeModel.h"
+
+#include "core/Prompter.h"
+#include "core/commands/CommandHandlers.h"
+#include "core/commands/CommandIds.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kFindLargestSize = 32937, kFindLargestIpc = 32938, kCopyFullName = 32947;
+}
+
+CClassView::CClassView(Prompter& prompter, QWidget* parent)
+    : QWidget(parent)
+    , m_prompter(prompter)
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(1, 1, 1, 1);
+    layout->setSpacing(1);
+    m_toolBar = new QToolBar(this);
+    m_toolBar->setIconSize(QSize(16, 16));
+    auto* sort = new QToolButton(m_toolBar);
+    sort->setIcon(ExplorerIcons::icon(0));
+    sort->setPopupMode(QToolButton::InstantPopup);
+    sort->setEnabled(false);
+    m_toolBar->addWidget(sort);
+    QAction* refreshAction = m_toolBar->addAction(style()->standardIcon(QStyle::SP_BrowserReload),
+                                                  QStringLiteral("Refresh"), this, [this] { refresh(); });
+    refreshAction->setToolTip(QStringLiteral("Reload namespaces, functions, variables and files from the q instance"));
+    layout->addWidget(m_toolBar);
+    m_model = new NamespaceTreeModel(this);
+    m_tree = new QTreeView(this);
+    m_tree->setModel(m_model);
+    m_tree->setHeaderHidden(true);
+    m_tree->setUniformRowHeights(true);
+    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tree->installEventFilter(this);
+    layout->addWidget(m_tree, 1);
+    m_loader = new NamespaceLoader(this);
+    connect(m_loader, &NamespaceLoader::rootText, m_model, &NamespaceTreeModel::setRootText);
+    connect(m_loader, &NamespaceLoader::message, this,
+            [this](const QString& text) { m_prompter.ask(text, QString(), Prompter::Buttons::Ok, Prompter::Icon::None); });
+    connect(m_loader, &NamespaceLoader::finished, this, &CClassView::onFinished);
+    connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& index) { onCurrentChanged(index); });
+    connect(m_tree, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
+        NamespaceTreeNode* node = m_model->node(index);
+        if (node && node->children.empty() && node->entity)
+            emit entityActivated(node->entity);
+    });
+    connect(m_tree, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        const QModelIndex index = m_tree->indexAt(at);
+        if (!index.isValid())
+            return;
+        m_tree->setCurrentIndex(index);
+        QMenu* menu = createContextMenu(index, this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(m_tree->viewport()->mapToGlobal(at));
+    });
+}
+
+CClassView::~CClassView() = default;
+
+void CClassView::setLoadContext(LoadContext context)
+{
+    m_context = std::move(context);
+    m_loader->setExecutor(m_context.executor);
+}
+
+std::shared_ptr<NamespaceModel> CClassView::entities() const { return m_model->entities(); }
+
+std::shared_ptr<NamespaceTree> CClassView::namespaceTree() const { return m_model->tree(); }
+
+bool CClassView::isLoading() const { return m_loader->isBusy(); }
+
+bool CClassView::refresh()
+{
+    if (m_loader->isBusy() || !m_context.settings || !m_context.channel)
+        return false;
+    emit refreshing();
+    const NamespaceLoadSettings settings = m_context.settings();
+    // The tree is emptied to its root at once; the worker fills the rest.
+    m_model->setTree(std::make_shared<NamespaceTree>(), m_model->entities());
+    if (settings.serverName.isEmpty())
+        return true;
+    return m_loader->start(m_context.channel(), settings, m_model->entities());
+}
+
+void CClassView::onFinished(const NamespaceLoad::Result& result)
+{
+    m_model->setTree(result.tree, result.model);
+    m_tree->expand(m_model->index(0, 0));
+    // Reselect what was shown before the load, after the load's own work.
+    const QString name = m_selectedName;
+    QMetaObject::invokeMethod(this, [this, name] {
+        if (!name.isEmpty())
+            selectByName(name, false);
+    }, Qt::QueuedConnection);
+    emit loadFinished();
+}
+
+bool CClassView::selectByName(const QString& name, bool focus)
+{
+    const QModelIndex index = m_model->indexOf(name);
+    if (!index.isValid())
+        return false;
+    if (QWidget* dock = parentWidget())
+        dock->show();
+    m_tree->setCurrentIndex(index);
+    m_tree->scrollTo(index);
+    if (focus)
+        QMetaObject::invokeMethod(m_tree, qOverload<>(&QWidget::setFocus), Qt::QueuedConnection);
+    return true;
+}
+
+void CClassView::onCurrentChanged(const QModelIndex& index)
+{
+    NamespaceTreeNode* node = m_model->node(index);
+    if (!node || !node->children.empty()) {
+        emit cleared();
+        return;
+    }
+    if (node->entity) {
+        m_selectedName = node->entity->fullName();
+        emit entityShown(node->entity);
+    }
+}
+
+CQEntity* CClassView::selectedEntity() const
+{
+    NamespaceTreeNode* node = m_model->node(m_tree->currentIndex());
+    return node ? node->entity : nullptr;
+}
+
+bool CClassView::hasContent() const { return m_model->tree()->hasContent(); }
+
+bool CClassView::selectLargest(bool serialised)
+{
+    const auto model = m_model->entities();
+    if (!model)
+        return false;
+    const CQEntity* largest = nullptr;
+    for (const auto& entity : model->entities()) {
+        const qint64 size = serialised ? entity->serialisedSize() : entity->sizeEstimate();
+        if (size >= 0 && m_model->tree()->item(entity->fullName())
+            && (!largest || size > (serialised ? largest->serialisedSize() : largest->sizeEstimate())))
+            largest = entity.get();
+    }
+    return largest && selectByName(largest->fullName(), true);
+}
+
+void CClassView::copyFullName()
+{
+    if (const CQEntity* entity = selectedEntity())
+        QApplication::clipboard()->setText(entity->fullName());
+}
+
+QMenu* CClassView::createContextMenu(const QModelIndex& index, QWidget* parent)
+{
+    auto* menu = new QMenu(QStringLiteral("Namespace"), parent);
+    NamespaceTreeNode* node = m_model->node(index);
+    auto add = [menu](const QString& text, bool enabled, std::function<void()> run = {}) {
+        QAction* action = menu->addAction(text);
+        // Commands whose dialogs are not built yet have no handler: disabled.
+        action->setEnabled(enabled && bool(run));
+        if (run)
+            QObject::connect(action, &QAction::triggered, menu, run);
+    };
+    if (node && !node->parent && index.row() == 0) {
+        add(QStringLiteral("&Refresh"), true, [this] { refresh(); });
+        menu->addSeparator();
+        add(QStringLiteral("Find largest by &size"), hasContent(), [this] { selectLargest(false); });
+        add(QStringLiteral("Find Largest by &IPC size"), hasContent(), [this] { selectLargest(true); });
+        add(QStringLiteral("Variables Inventory..."), hasContent());
+        add(QStringLiteral("Functions Inventory..."), hasContent());
+        const auto entities = m_model->entities();
+        add(QStringLiteral("Remote Files Inventory..."), entities && !entities->files.isEmpty());
+        return menu;
+    }
+    const CQEntity* entity = node ? node->entity : nullptr;
+    const bool function = entity && entity->kind() == CQEntity::Function;
+    add(QStringLiteral("Add Watch"), entity && entity->kind() == CQEntity::Variable);
+    add(QStringLiteral("Show Dependencies"), function);
+    add(QStringLiteral("Show Callers"), entity != nullptr);
+    add(QStringLiteral("Get source"), function);
+    add(QStringLiteral("Get source (w/ all dependents)"), function);
+    add(QStringLiteral("Copy full name"), entity != nullptr, [this] { copyFullName(); });
+    add(QStringLiteral("Show containing file"), false);
+    add(QStringLiteral("Switch to in Debugger"), false);
+    menu->addSeparator();
+    add(QStringLiteral("Delete from namespace..."), node && node->children.empty() && entity);
+    return menu;
+}
+
+void CClassView::registerCommands(CommandHandlers& handlers)
+{
+    using Scope = CommandHandlers::Scope;
+    handlers.addHandler(cmd::Refresh, this, Scope::Window, [this] { refresh(); });
+    handlers.addHandler(kFindLargestSize, this, Scope::Window, [this] { selectLargest(false); },
+                        [this] { return hasContent(); });
+    handlers.addHandler(kFindLargestIpc, this, Scope::Window, [this] { selectLargest(true); },
+                        [this] { return hasContent(); });
+    handlers.addHandler(kCopyFullName, this, Scope::Focus, [this] { copyFullName(); },
+                        [this] { return selectedEntity() != nullptr; });
+}
+
+bool CClassView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_tree && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            const QModelIndex index = m_tree->currentIndex();
+            NamespaceTreeNode* node = m_model->node(index);
+            if (node && !node->children.empty())
+                m_tree->setExpanded(index, !m_tree->isExpanded(index));
+            else if (node && node->entity)
+                emit entityActivated(node->entity);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

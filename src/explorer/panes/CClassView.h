@@ -1,0 +1,87 @@
+// The namespace explorer pane: a toolbar (a sorting button that stays
+// disabled, Refresh) over the namespace tree of the last load. Selecting an
+// entity shows it in the properties pane; the pane's menus act on the
+// selected item.
+#pragma once
+
+#include "explorer/NamespaceLoad.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class CommandHandlers;
+class CQEntity;
+class NamespaceLoader;
+class NamespaceTreeModel;
+class Prompter;
+class QMenu;
+class QToolBar;
+class QTreeView;
+class ServiceChannel;
+
+class CClassView : public QWidget {
+    Q_OBJECT
+public:
+    // What a load needs from the window: its settings (server name, time
+    // limit, tree options) and a channel on the current connection.
+    struct LoadContext {
+        std::function<NamespaceLoadSettings()> settings;
+        std::function<std::unique_ptr<ServiceChannel>()> channel;
+        // Where loads run (see NamespaceLoader); none: a thread of their own.
+        std::function<void(QObject*, std::function<NamespaceLoad::Result()>,
+                           std::function<void(const NamespaceLoad::Result&)>)>
+            executor;
+    };
+
+    CClassView(Prompter& prompter, QWidget* parent = nullptr);
+    ~CClassView() override;
+
+    void setLoadContext(LoadContext context);
+    void registerCommands(CommandHandlers& handlers);
+
+    // Starts a load; false when one is running already.
+    bool refresh();
+    bool isLoading() const;
+    // Selects the item of a full name (or namespace); false when there is none.
+    bool selectByName(const QString& name, bool focus = false);
+    const QString& selectedName() const { return m_selectedName; }
+    CQEntity* selectedEntity() const;
+
+    NamespaceTreeModel* model() const { return m_model; }
+    QTreeView* tree() const { return m_tree; }
+    std::shared_ptr<NamespaceModel> entities() const;
+    std::shared_ptr<NamespaceTree> namespaceTree() const;
+
+    // Find largest: the entity with the largest size estimate (or serialised size).
+    bool selectLargest(bool serialised);
+    void copyFullName();
+    // The menu for the item at index (the tree-wide one for the root).
+    QMenu* createContextMenu(const QModelIndex& index, QWidget* parent);
+
+signals:
+    // Before a load started by Refresh: the properties pane is emptied.
+    void refreshing();
+    void entityShown(const CQEntity* entity);
+    void cleared();
+    // Double click or Enter on a leaf.
+    void entityActivated(const CQEntity* entity);
+    void loadFinished();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void onFinished(const NamespaceLoad::Result& result);
+    void onCurrentChanged(const QModelIndex& index);
+    bool hasContent() const;
+
+    Prompter& m_prompter;
+    LoadContext m_context;
+    QToolBar* m_toolBar = nullptr;
+    QTreeView* m_tree = nullptr;
+    NamespaceTreeModel* m_model = nullptr;
+    NamespaceLoader* m_loader = nullptr;
+    QString m_selectedName;
+};

@@ -1,0 +1,86 @@
+// The namespace explorer through the real window: connecting loads the
+// instance's namespaces, selecting a function shows its properties, and a
+// double click sends its name as a query.
+#include "ScriptedPrompter.h"
+#include "TempHome.h"
+#include "InstanceNamespaces.h"
+#include "TestInstance.h"
+#include "app/CMainFrame.h"
+#include "app/CTovoApp.h"
+#include "explorer/panes/CClassView.h"
+#include "explorer/panes/CPropertiesWnd.h"
+#include "explorer/panes/NamespaceTreeModel.h"
+
+#include <QDockWidget>
+#include <QTest>
+#include <QTreeView>
+#include <QTreeWidget>
+
+class TestExplorer : public QObject {
+    Q_OBJECT
+private slots:
+    void loadSelectAndQuery();
+};
+
+void TestExplorer::loadSelectAndQuery()
+{
+    TestInstance instance;
+    InstanceNamespaces::Function f;
+    f.params = {QStringLiteral("t"), QStringLiteral("x")};
+    f.body = QStringLiteral("{[t;x] t insert x}");
+    f.globals = {QStringLiteral("trades")};
+    instance.namespaces().addFunction(QStringLiteral(".feed.upd"), f);
+    instance.namespaces().addVariable(QStringLiteral(".feed.trades"), {98, 10, 400});
+    instance.on(QStringLiteral(".feed.upd"), kj(7));
+    QVERIFY(instance.start());
+    TempHome home;
+    ScriptedPrompter prompter;
+    auto app = std::make_unique<CTovoApp>(
+        CommandLine(QStringLiteral("--homedir:%1 --server:127.0.0.1:%2").arg(home.path()).arg(instance.port())),
+        prompter, home.store());
+    QVERIFY(app->initInstance());
+    CMainFrame* frame = app->mainFrame();
+    auto* view = qobject_cast<CClassView*>(frame->pane(CMainFrame::NamespaceExplorer)->widget());
+    auto* properties = qobject_cast<CPropertiesWnd*>(frame->pane(CMainFrame::Properties)->widget());
+    QVERIFY(view && properties);
+
+    // Connecting to the server loads its namespaces.
+    QTRY_VERIFY_WITH_TIMEOUT(view->model()->indexOf(QStringLiteral(".feed.upd")).isValid(), 10000);
+    QTRY_VERIFY(!view->isLoading());
+
+    // Selecting the function shows its properties.
+    QVERIFY(view->selectByName(QStringLiteral(".feed.upd")));
+    QTreeWidget* grid = properties->grid();
+    const auto found = grid->findItems(QStringLiteral("Parameters"), Qt::MatchExactly | Qt::MatchRecursive);
+    QCOMPARE(found.size(), 1);
+    QCOMPARE(found.front()->text(1), QStringLiteral("[t;x]"));
+    QCOMPARE(grid->topLevelItem(0)->text(0), QStringLiteral("Function"));
+    QCOMPARE(view->model()->indexOf(QStringLiteral(".feed.upd")).data().toString(), QStringLiteral("upd[t;x]"));
+
+    // A double click on it sends its name as a query.
+    frame->show();
+    frame->pane(CMainFrame::NamespaceExplorer)->raise();
+    QVERIFY(QTest::qWaitForWindowExposed(frame));
+    const QModelIndex index = view->model()->indexOf(QStringLiteral(".feed.upd"));
+    view->tree()->scrollTo(index);
+    const QRect rect = view->tree()->visualRect(index);
+    // Not a service query (those name it in their lists): the user's query.
+    auto userQuery = [&instance] {
+        for (const QString& text : instance.receivedTexts())
+            if (text.contains(QStringLiteral(".feed.upd")) && !text.contains(QStringLiteral(".z.tovo.ns")))
+                return true;
+        return false;
+    };
+    QVERIFY(!userQuery());
+    QVERIFY(!rect.isEmpty());
+    QTest::mouseClick(view->tree()->viewport(), Qt::LeftButton, {}, rect.center());
+    QTest::mouseDClick(view->tree()->viewport(), Qt::LeftButton, {}, rect.center());
+    QTRY_VERIFY_WITH_TIMEOUT(userQuery(), 10000);
+    QCOMPARE(properties->queryText(), QStringLiteral(".feed.upd"));
+    // The run has ended (the pane may query again) before the window closes.
+    QTRY_VERIFY_WITH_TIMEOUT(properties->canQuery(), 10000);
+    app.reset();
+}
+
+QTEST_MAIN(TestExplorer)
+#include "tst_explorer.moc"

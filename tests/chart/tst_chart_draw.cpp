@@ -1,0 +1,192 @@
+// Chart drawing: the reduced drawing gives the same picture as drawing every
+// point, for each style, zoomed or not, with nulls and thick pens; and the
+// axis grid appears where the step rules put it.
+#include "ChartValues.h"
+
+#include "chart/ChartPainter.h"
+
+#include <QtTest>
+
+#include <cmath>
+#include <numeric>
+#include <random>
+
+using namespace cv;
+
+namespace {
+
+// x: sorted longs with runs of equal values; two float series, random walks
+// with jumps and nulls, the second a narrow band.
+K randomTable(int rows, unsigned seed, bool nulls)
+{
+    std::mt19937 gen(seed);
+    std::uniform_real_distribution<double> unit(0, 1);
+    std::vector<long long> x(static_cast<std::size_t>(rows));
+    std::vector<double> a(static_cast<std::size_t>(rows)), b(static_cast<std::size_t>(rows));
+    long long xv = 0;
+    double av = 0;
+    for (int i = 0; i < rows; ++i) {
+        xv += unit(gen) < 0.3 ? 0 : 1 + long(unit(gen) * 5);
+        x[std::size_t(i)] = xv;
+        av += (unit(gen) - 0.5) * (unit(gen) < 0.02 ? 200 : 10);
+        a[std::size_t(i)] = av;
+        b[std::size_t(i)] = 20 * std::sin(i / 50.0) + unit(gen) * 3;
+        if (nulls && unit(gen) < 0.01)
+            a[std::size_t(i)] = std::nan("");
+    }
+    // Shuffle the rows: the chart orders them by X.
+    std::vector<int> perm(static_cast<std::size_t>(rows));
+    std::iota(perm.begin(), perm.end(), 0);
+    std::shuffle(perm.begin(), perm.end(), gen);
+    std::vector<long long> sx(static_cast<std::size_t>(rows));
+    std::vector<double> sa(static_cast<std::size_t>(rows)), sb(static_cast<std::size_t>(rows));
+    for (int i = 0; i < rows; ++i) {
+        sx[std::size_t(i)] = x[std::size_t(perm[std::size_t(i)])];
+        sa[std::size_t(i)] = a[std::size_t(perm[std::size_t(i)])];
+        sb[std::size_t(i)] = b[std::size_t(perm[std::size_t(i)])];
+    }
+    return cv::table({"x", "a", "b"}, {vec(KJ, sx), vec(KF, sa), vec(KF, sb)});
+}
+
+QImage drawn(const ChartModel& m, bool everyPoint, QSize size = QSize(640, 400))
+{
+    QImage img(size, QImage::Format_RGB32);
+    ChartDrawOptions o;
+    o.drawEveryPoint = everyPoint;
+    ChartPainter::draw(img, m, o);
+    return img;
+}
+
+int differences(const QImage& a, const QImage& b)
+{
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            n += a.pixel(x, y) != b.pixel(x, y);
+    return n;
+}
+
+int coloured(const QImage& img, QRgb colour)
+{
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            n += img.pixel(x, y) == (colour | 0xff000000u);
+    return n;
+}
+
+} // namespace
+
+class TestChartDraw : public QObject {
+    Q_OBJECT
+private slots:
+    void reducedEqualsEveryPoint_data();
+    void reducedEqualsEveryPoint();
+    void nothingBeyondRange();
+    void dateAxisLines();
+    void intNullDrawnAtRawValue();
+};
+
+void TestChartDraw::reducedEqualsEveryPoint_data()
+{
+    QTest::addColumn<int>("style");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("zoom"); // 0 none, 1 middle, 2 narrow band left of centre
+    QTest::addColumn<bool>("nulls");
+    for (int style = 0; style < ChartModel::StyleCount; ++style) {
+        const QByteArray name = ChartModel::styleNames()[style].toLatin1();
+        QTest::newRow(name + " thin") << style << 0 << 0 << false;
+        QTest::newRow(name + " thin nulls zoomed") << style << 0 << 1 << true;
+        QTest::newRow(name + " width 3 zoomed narrow") << style << 3 << 2 << false;
+        QTest::newRow(name + " width 2 nulls") << style << 2 << 0 << true;
+    }
+}
+
+void TestChartDraw::reducedEqualsEveryPoint()
+{
+    QFETCH(int, style);
+    QFETCH(int, width);
+    QFETCH(int, zoom);
+    QFETCH(bool, nulls);
+    for (unsigned seed : {1u, 2u}) {
+        ChartModel m;
+        load(m, randomTable(4000, seed + unsigned(style) * 7, nulls), "x");
+        m.setDefaultStyle(style);
+        m.setLineWidth(width);
+        QCOMPARE(m.prepare(nullptr, 0, false), ChartModel::Prepared::Drawn);
+        const PlotRect plot = PlotRect::inside(QSize(640, 400));
+        if (zoom == 1)
+            QVERIFY(m.zoomTo(QRect(QPoint(200, 100), QPoint(420, 300)), plot));
+        else if (zoom == 2)
+            QVERIFY(m.zoomTo(QRect(QPoint(250, 10), QPoint(262, 390)), plot));
+        const QImage every = drawn(m, true);
+        const QImage reduced = drawn(m, false);
+        // The series are there at all.
+        QVERIFY(coloured(every, m.series()[1].colour) + coloured(every, m.series()[2].colour) > 100);
+        QCOMPARE(differences(every, reduced), 0);
+    }
+}
+
+void TestChartDraw::nothingBeyondRange()
+{
+    // Zoomed into the middle: rows far left and far right of the range draw
+    // nothing outside the clip, the frame and the outer area stay as they were.
+    ChartModel m;
+    load(m, randomTable(3000, 9, false), "x");
+    m.prepare(nullptr, 0, false);
+    const PlotRect plot = PlotRect::inside(QSize(640, 400));
+    m.zoomTo(QRect(QPoint(300, 150), QPoint(340, 250)), plot);
+    const QImage img = drawn(m, false);
+    for (int x = 0; x < img.width(); ++x) {
+        QCOMPARE(img.pixel(x, 0), qRgb(0xF0, 0xF0, 0xF0));
+        QCOMPARE(img.pixel(x, plot.B + 2), qRgb(0xF0, 0xF0, 0xF0));
+    }
+    QCOMPARE(img.pixel(plot.L - 2, plot.T + 10), qRgb(255, 255, 255)); // the frame
+}
+
+void TestChartDraw::dateAxisLines()
+{
+    // Five days: a dotted blue line every day; ten days: every seven days.
+    for (int days : {5, 10}) {
+        ChartModel m;
+        const int from = 8766; // 2024.01.01
+        load(m, cv::table({"d", "v"}, {list<I>(KD, {from, from + days}), list<F>(KF, {0.0, 1.0})}), "d");
+        m.series()[1].checked = false; // no series in the way; the grid only
+        m.series()[1].checked = true;
+        m.prepare(nullptr, 0, false);
+        const QImage img = drawn(m, false);
+        const PlotRect plot = PlotRect::inside(img.size());
+        const PixelMap map(m.range(), plot);
+        QList<int> lineDays;
+        for (int d = from; d <= from + days; ++d) {
+            const int px = int(map.x(d));
+            int blue = 0;
+            for (int y = plot.T + 100; y < plot.T + 200; ++y)
+                blue += img.pixel(px, y) == qRgb(0, 0, 255);
+            if (blue > 20)
+                lineDays << d - from;
+        }
+        // 2024.01.01 is a Monday; weekly lines fall on multiples of 7 days from 2000.01.01 (Saturdays).
+        QCOMPARE(lineDays, days == 5 ? QList<int>({0, 1, 2, 3, 4}) : QList<int>({5}));
+    }
+}
+
+void TestChartDraw::intNullDrawnAtRawValue()
+{
+    // The null pulls the range down to -2147483648, and the line reaches the bottom.
+    ChartModel m;
+    load(m, cv::table({"x", "y"}, {list<J>(KJ, {0, 1, 2}), list<I>(KI, {100, INT32_MIN, 100})}), "x");
+    m.prepare(nullptr, 0, false);
+    const QImage img = drawn(m, false);
+    const PlotRect plot = PlotRect::inside(img.size());
+    const QRgb c = m.series()[1].colour | 0xff000000u;
+    QCOMPARE(img.pixel((plot.L + plot.R) / 2, plot.B), c);
+    // The two segments down to it and back cross the middle row.
+    int crossings = 0;
+    for (int x = plot.L; x < plot.R; ++x)
+        crossings += img.pixel(x, (plot.T + plot.B) / 2) == c;
+    QVERIFY(crossings >= 2);
+}
+
+QTEST_MAIN(TestChartDraw)
+#include "tst_chart_draw.moc"
