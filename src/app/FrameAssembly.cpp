@@ -25,6 +25,7 @@
 #include "results/grid/COutputTable.h"
 
 #include "app/CChildFrame.h"
+#include "app/CResultsLink.h"
 
 #include <QAction>
 #include <QApplication>
@@ -166,6 +167,10 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
                      [&frame, documents] { frame.setRecentFiles(documents->recentFiles().files()); });
     frame.setRecentFiles(documents->recentFiles().files());
     QObject::connect(frame.documentArea(), &CDocumentArea::saveRequested, documents, &CDocumentCommands::save);
+
+    // Exports, binary files, the result history and stash, sending values.
+    auto* results = new CResultsLink(frame, *link, prompter, app.fileChooser(), table, gridView->grid());
+    results->registerCommands(frame.commands());
 
     CReplyPresenter::Hooks hooks;
     hooks.showInGrid = [table](K reply) { table->setValue(reply); };

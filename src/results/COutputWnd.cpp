@@ -197,6 +197,11 @@ void COutputWnd::showContextMenu(QWidget* view, const QPoint& pos, bool resultsV
             a->setEnabled(m_results->textCursor().hasSelection());
             connect(a, &QAction::triggered, this, &COutputWnd::copyAsSymbolList);
         } else {
+            if (m_menuRule) {
+                QString shown = text;
+                a->setEnabled(m_menuRule(text, shown));
+                a->setText(shown);
+            }
             connect(a, &QAction::triggered, this, [this, text] { emit resultCommand(text); });
         }
     }

@@ -31,6 +31,10 @@ public:
     // Settings are read at each use.
     void setSettingsSource(std::function<Settings()> source) { m_settings = std::move(source); }
     void setColourer(Colourer colourer) { m_colourer = std::move(colourer); }
+    // The shown text and enabled state of a result command of the Results
+    // view's menu (given its menu text); without a rule every one is enabled.
+    using MenuRule = std::function<bool(const QString& menuText, QString& shownText)>;
+    void setMenuRule(MenuRule rule) { m_menuRule = std::move(rule); }
     // The grid of the "Table" tab; the pane takes ownership.
     void setTableWidget(QWidget* table);
 
@@ -70,6 +74,7 @@ private:
 
     std::function<Settings()> m_settings;
     Colourer m_colourer;
+    MenuRule m_menuRule;
     ConsoleTranscript m_transcript;
     QTabWidget* m_tabs;
     QPlainTextEdit* m_console;

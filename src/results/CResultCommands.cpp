@@ -12,6 +12,7 @@
 #include "results/grid/COutputTable.h"
 
 #include "core/FileChooser.h"
+#include "core/files/PrivateTempFolder.h"
 #include "core/Prompter.h"
 #include "core/settings/CDlgQSettings.h"
 #include "kdb/KPtr.h"
@@ -38,12 +39,12 @@ CResultCommands::CResultCommands(Context context, QObject* parent)
     , m_context(std::move(context))
     , m_threads(new OffThread(this))
 {
+    if (!m_context.tempFolder) {
+        m_ownFolder = std::make_unique<PrivateTempFolder>();
+        m_context.tempFolder = m_ownFolder.get();
+    }
     if (!m_context.openFile)
         m_context.openFile = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
-    if (!m_context.tempFolder) {
-        m_ownTempFolder = std::make_unique<PrivateTempFolder>();
-        m_context.tempFolder = m_ownTempFolder.get();
-    }
 }
 
 CResultCommands::~CResultCommands() { m_threads->waitAll(); }
@@ -97,7 +98,7 @@ void CResultCommands::openInBrowser(COutputTable* grid)
     QString path;
     {
         WaitCursor wait;
-        path = ResultTempFile::write(QStringLiteral("tovoGrid"), QStringLiteral("html"),
+        path = ResultTempFile::write(*m_context.tempFolder, QStringLiteral("tovoGrid"), QStringLiteral("html"),
                                      [grid](QIODevice& out) { return HtmlExport::writePage(*grid->renderer(), out); });
     }
     if (!path.isEmpty())
@@ -110,7 +111,7 @@ void CResultCommands::openInExcel(COutputTable* grid)
     QString path;
     {
         WaitCursor wait;
-        path = ResultTempFile::write(QStringLiteral("tovoGrid"), QStringLiteral("xml"), [grid](QIODevice& out) {
+        path = ResultTempFile::write(*m_context.tempFolder, QStringLiteral("tovoGrid"), QStringLiteral("xml"), [grid](QIODevice& out) {
             return SpreadsheetXmlExport::write(*grid->renderer(), out);
         });
     }

@@ -18,8 +18,8 @@ class CDlgQSettings;
 class COutputTable;
 class FileChooser;
 class OffThread;
-class Prompter;
 class PrivateTempFolder;
+class Prompter;
 
 class CResultCommands : public QObject {
     Q_OBJECT
@@ -28,11 +28,10 @@ public:
         FileChooser* files = nullptr;
         Prompter* prompter = nullptr;
         const CDlgQSettings* settings = nullptr;
+        // Where files for other applications go; null: a folder of this object's own.
+        PrivateTempFolder* tempFolder = nullptr;
         // Opens a file with the desktop's default application.
         std::function<void(const QString& path)> openFile;
-        // The session's private folder for files handed to the shell; null:
-        // a folder of these commands' own, removed with them.
-        PrivateTempFolder* tempFolder = nullptr;
     };
 
     CResultCommands(Context context, QObject* parent = nullptr);
@@ -72,6 +71,6 @@ private:
     QChar separator() const;
 
     Context m_context;
-    std::unique_ptr<PrivateTempFolder> m_ownTempFolder;
+    std::unique_ptr<PrivateTempFolder> m_ownFolder;
     OffThread* m_threads;
 };

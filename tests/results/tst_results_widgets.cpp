@@ -121,6 +121,9 @@ void TestResultWidgets::historyMenuStates()
         QCOMPARE(action(menu.get(), QStringLiteral("Send to Stash..."))->isEnabled(), c.any);
         QCOMPARE(action(menu.get(), QStringLiteral("Send to Grid View"))->isEnabled(), c.one);
     }
+    pane.list()->selectAll();
+    std::unique_ptr<QMenu> menu(pane.createContextMenu());
+    QVERIFY(!action(menu.get(), QStringLiteral("Properties"))->isEnabled());
 }
 
 void TestResultWidgets::historyCommands()
@@ -235,7 +238,7 @@ void TestResultWidgets::csvExportThroughTheDialog()
     QTemporaryDir dir;
     ScriptedFileChooser files;
     ScriptedPrompter prompter;
-    CResultCommands commands({&files, &prompter, nullptr, [](const QString&) {}});
+    CResultCommands commands({&files, &prompter, nullptr, nullptr, [](const QString&) {}});
     COutputTable grid;
     commands.attach(&grid);
     KPtr t(table({"a", "s"}, {list<J>(KJ, {1, 2, 3}), syms({"x,y", "p", "q"})}));
@@ -263,7 +266,7 @@ void TestResultWidgets::failedSavesTellTheUser()
     QTemporaryDir dir;
     ScriptedFileChooser files;
     ScriptedPrompter prompter;
-    CResultCommands commands({&files, &prompter, nullptr, [](const QString&) {}});
+    CResultCommands commands({&files, &prompter, nullptr, nullptr, [](const QString&) {}});
     COutputTable grid;
     commands.attach(&grid);
     KPtr t(table({"a"}, {list<J>(KJ, {1})}));
@@ -295,7 +298,7 @@ void TestResultWidgets::binaryThroughTheGrid()
     QTemporaryDir dir;
     ScriptedFileChooser files;
     ScriptedPrompter prompter;
-    CResultCommands commands({&files, &prompter, nullptr, [](const QString&) {}});
+    CResultCommands commands({&files, &prompter, nullptr, nullptr, [](const QString&) {}});
     COutputTable source, target;
     commands.attach(&source);
     commands.attach(&target);
@@ -354,8 +357,7 @@ void TestResultWidgets::saveResultAs()
     ScriptedFileChooser files;
     ScriptedPrompter prompter;
     QStringList opened;
-    PrivateTempFolder folder;
-    CResultCommands commands({&files, &prompter, nullptr, [&opened](const QString& p) { opened << p; }, &folder});
+    CResultCommands commands({&files, &prompter, nullptr, nullptr, [&opened](const QString& p) { opened << p; }});
     files.plan(dir.filePath(QStringLiteral("r.xml")));
     commands.saveResultAs(text.get());
     QFile file(dir.filePath(QStringLiteral("r.xml")));

@@ -1,13 +1,19 @@
 #include "results/export/ResultTempFile.h"
 
+#include "core/files/PrivateTempFolder.h"
+
 #include <QDir>
 #include <QTemporaryFile>
 
 namespace ResultTempFile {
 
-QString write(const QString& prefix, const QString& suffix, const std::function<bool(QIODevice&)>& write)
+QString write(PrivateTempFolder& folder, const QString& prefix, const QString& suffix,
+              const std::function<bool(QIODevice&)>& write)
 {
-    QTemporaryFile file(QDir::temp().filePath(prefix + QStringLiteral("XXXXXX.") + suffix));
+    const QString parent = folder.path();
+    if (parent.isEmpty())
+        return QString();
+    QTemporaryFile file(QDir(parent).filePath(prefix + QStringLiteral("XXXXXXXXXXXX.") + suffix));
     file.setAutoRemove(true);
     if (!file.open() || !write(file) || !file.flush())
         return QString();

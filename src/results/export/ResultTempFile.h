@@ -6,12 +6,15 @@
 
 #include <functional>
 
+class PrivateTempFolder;
 class QIODevice;
 
 namespace ResultTempFile {
 
-// A new file "<prefix>XXXXXX.<suffix>" in the temporary folder, filled by
-// write. Returns its path; on any failure an empty text and no file is left.
-QString write(const QString& prefix, const QString& suffix, const std::function<bool(QIODevice&)>& write);
+// A new file "<prefix>XXXXXX.<suffix>" in the process's private temporary
+// folder, filled by write. Returns its path; on any failure an empty text and
+// no file is left.
+QString write(PrivateTempFolder& folder, const QString& prefix, const QString& suffix,
+              const std::function<bool(QIODevice&)>& write);
 
 } // namespace ResultTempFile

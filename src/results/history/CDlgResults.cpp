@@ -15,9 +15,10 @@ CDlgResults::CDlgResults(QWidget* parent)
     setObjectName(QStringLiteral("CDlgResults"));
     setWindowTitle(QStringLiteral("Results Stash"));
     setModal(false);
-    resize(900, 500);
+    resize(1000, 500);
     m_labels->setObjectName(QStringLiteral("stashLabels"));
-    m_labels->setMaximumWidth(260);
+    m_labels->setMaximumWidth(320);
+    m_labels->setSelectionMode(QAbstractItemView::SingleSelection);
 
     auto* buttons = new QVBoxLayout;
     const auto addButton = [this, buttons](const QString& text, auto slot) {
@@ -63,7 +64,7 @@ QPushButton* CDlgResults::button(const QString& text) const
 int CDlgResults::selectedIndex() const
 {
     const int row = m_labels->currentRow();
-    return row >= 0 && row < m_stash.size() && m_labels->item(row)->isSelected() ? row : -1;
+    return row >= 0 && row < m_stash.size() ? row : -1;
 }
 
 void CDlgResults::add(K value, const CResultInfo& info)

@@ -14,6 +14,7 @@ CHistoryPane::CHistoryPane(ResultHistory& history, QWidget* parent)
     , m_list(new CHistoryListCtrl)
 {
     setObjectName(QStringLiteral("CHistoryPane"));
+    setMinimumSize(100, 100);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list);
