@@ -11,6 +11,7 @@
 #include "app/CTovoApp.h"
 #include "app/CommandIds.h"
 #include "chart/ChartLauncher.h"
+#include "core/commands/CommandHandlers.h"
 #include "core/colors/CDialogFontsColors.h"
 #include "editor/CFindReplace.h"
 #include "editor/CSyntaxHighlighting.h"
@@ -134,6 +135,9 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
                                      &frame);
     charts->attach(table);
     charts->attach(gridView->grid());
+    // View > Chart grid content: the output pane's grid.
+    frame.commands().addHandler(cmd::ChartGrid, charts, CommandHandlers::Scope::Window, [charts, table] { charts->plot(table); },
+                                [table] { return ChartLauncher::canPlot(table); });
     QObject::connect(table, &COutputTable::sendToGridView, gridView->grid(), &COutputTable::receiveValue);
     QObject::connect(table, &COutputTable::loaded, frame.outputWnd(), [&frame] { frame.outputWnd()->rememberAndShowTable(); });
     // Copy and Select All in either grid while it has the focus.

@@ -10,6 +10,7 @@
 #include "app/CMainFrame.h"
 #include "app/CTovoApp.h"
 #include "app/CommandIds.h"
+#include "chart/CDlgGraph.h"
 #include "editor/CTovoView.h"
 #include "results/COutputWnd.h"
 #include "results/grid/COutputTable.h"
@@ -42,6 +43,7 @@ private slots:
     void windowKeysReachTheFocusedView_data();
     void windowKeysReachTheFocusedView();
     void copyInTheGridFillsTheClipboard();
+    void chartGridPlotsTheOutputGrid();
 
 private:
     void showFocused(QWidget* widget)
@@ -133,7 +135,7 @@ void TestCommands::deadCommandsAreDisabled()
     registry().updateCommands();
     for (int id : {cmd::ConnectToServer, cmd::Debugger, cmd::VariablesInventory,
                    cmd::FunctionsInventory, cmd::RemoteFilesInventory, cmd::QuickWatch,
-                   cmd::AutoComplete, cmd::ChartGrid, cmd::ViewSearchLogs, cmd::RecoverTempFiles,
+                   cmd::AutoComplete, cmd::ViewSearchLogs, cmd::RecoverTempFiles,
                    cmd::ShowInFileView}) {
         QVERIFY2(!registry().hasHandler(id) || !registry().target(id), qPrintable(QString::number(id)));
         QVERIFY2(!frame()->action(id)->isEnabled(), qPrintable(frame()->action(id)->text()));
@@ -318,6 +320,30 @@ void TestCommands::copyInTheGridFillsTheClipboard()
     QVERIFY(frame()->action(cmd::EditCopy)->isEnabled());
     frame()->action(cmd::EditCopy)->trigger();
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("y\t2\r\n"));
+}
+
+void TestCommands::chartGridPlotsTheOutputGrid()
+{
+    COutputTable* grid = nullptr;
+    for (COutputTable* t : frame()->findChildren<COutputTable*>())
+        if (t->place() == COutputTable::Place::OutputPane)
+            grid = t;
+    QVERIFY(grid);
+    QAction* chart = frame()->action(cmd::ChartGrid);
+    registry().updateCommands();
+    QVERIFY(!chart->isEnabled()); // nothing to plot yet
+    KPtr t(gv::table({"x", "y"}, {kv::list<J>(KJ, {1, 2, 3}), kv::list<F>(KF, {1.5, 2.5, 0.5})}));
+    grid->setValue(t.get());
+    registry().updateCommands();
+    QVERIFY(chart->isEnabled());
+    chart->trigger();
+    CDlgGraph* dialog = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* found = qobject_cast<CDlgGraph*>(w))
+            dialog = found;
+    QVERIFY(dialog);
+    QTRY_VERIFY(dialog->isVisible());
+    dialog->close();
 }
 
 QTEST_MAIN(TestCommands)
