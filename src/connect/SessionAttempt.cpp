@@ -36,7 +36,7 @@ SessionAttempt::Outcome SessionAttempt::run(const Request& request)
     if (out.result > 0 && !request.query.isEmpty())
         out.reply = KPtr(k(session.handle(), request.query.toUtf8().constData(), static_cast<K>(nullptr)));
     if (out.result > 0 && request.keepHandle && out.reply)
-        out.handle = session.releaseHandle();
+        out.handle = KHandle(session.releaseHandle());
     return out;
 }
 

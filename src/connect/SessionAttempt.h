@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/settings/CDlgQSettings.h"
+#include "kdb/KHandle.h"
 #include "kdb/KPtr.h"
 
 #include <QString>
@@ -32,7 +33,7 @@ public:
         QString error;              // the library's error text after a failed connect
         QStringList tlsTexts;       // after -3: ee(sslInfo(0)) and ee of that, as console text
         KPtr reply;                 // the query's reply; null when the connection was lost
-        int handle = -1;            // with keepHandle: the open handle, now the caller's
+        KHandle handle;             // with keepHandle: the open handle, closed unless released
     };
 
     // Blocking; call it off the window's thread.

@@ -156,8 +156,7 @@ void CDlgSubscription::subscribeClicked()
                                           [this, table, symbols](SessionAttempt::Outcome outcome) {
         m_subscribe->setEnabled(true);
         auto fail = [this, &outcome] {
-            if (outcome.handle > 0)
-                kclose(outcome.handle);
+            outcome.handle.reset();
             emit subscribeFinished(false);
         };
         if (outcome.result < 0) {
@@ -183,11 +182,11 @@ void CDlgSubscription::subscribeClicked()
         } else if (!asked && !ask(Subscription::oddReplyQuestion(rendered))) {
             return fail();
         }
-        if (outcome.handle <= 0) // the connection went while asking
+        if (!outcome.handle) // the connection went while asking
             return fail();
         m_subTable = table;
         m_subSyms = symbols;
-        m_feed->start(outcome.handle);
+        m_feed->start(outcome.handle.release());
         m_subscribe->setText(QStringLiteral("UnSubscribe"));
         updateState();
         emit subscribeFinished(true);

@@ -98,6 +98,7 @@ private slots:
     void oddReplyRefused();
     void missingFieldsAndFailures();
     void unsubscribeClosesAndJoins();
+    void closingWhileSubscribingLeavesNoConnection();
     void tableListFromUT();
     void reopenForAnotherServer();
 };
@@ -291,6 +292,18 @@ void TestSubscription::unsubscribeClosesAndJoins()
     // And again: a second subscription on a new connection.
     QVERIFY(fx.subscribe(QStringLiteral("trade")));
     QVERIFY(fx.dialog->isSubscribed());
+}
+
+void TestSubscription::closingWhileSubscribingLeavesNoConnection()
+{
+    Fixture fx;
+    fx.inst.on(QStringLiteral(".u.sub[`trade;`]"), knk(2, ks("trade"), kj(1))).delay(2000);
+    QVERIFY(fx.start());
+    fx.dialog->tableBox()->setEditText(QStringLiteral("trade"));
+    fx.dialog->subscribeButton()->click();
+    QTRY_COMPARE(fx.inst.clientCount(), 1); // connected, the subscription is on its way
+    fx.dialog.reset();
+    QTRY_COMPARE(fx.inst.clientCount(), 0);
 }
 
 void TestSubscription::tableListFromUT()
