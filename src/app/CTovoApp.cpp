@@ -69,6 +69,8 @@ bool CTovoApp::initInstance()
     if (!homeReady)
         m_mainFrame->frameStatusBar()->setPaneText(CFrameStatusBar::Message,
                                                    HomeFolder::unavailableText(m_home.path(), homeError));
+    else if (!m_store->problem().isEmpty())
+        m_mainFrame->frameStatusBar()->setPaneText(CFrameStatusBar::Message, m_store->problem());
 
     // The server of --server, or else the one connected at the last exit.
     QString server = m_commandLine.server();

@@ -9,7 +9,12 @@
 #include <QSettings>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 // Reads a page field by its stored name, so that the expected defaults below
 // are written independently of the settings table.
@@ -52,6 +57,9 @@ private slots:
     void upgradeActsOnUnprofiledSection();
     void rawBytes();
     void storeFileIsPrivate();
+    void unreadableStoreIsSetAside_data();
+    void unreadableStoreIsSetAside();
+    void nativeStorePathIsQtsOwn();
     void homeFolderIsMadePrivate();
     void homeFilePath_data();
     void homeFilePath();
@@ -290,6 +298,64 @@ void TestSettings::upgradeActsOnUnprofiledSection()
     QCOMPARE(store->readInt(QStringLiteral("TypingDelayMS"), -1), 0);
     QCOMPARE(store->readBaseInt(QStringLiteral("TypingDelayMS"), -1), 250);
     QCOMPARE(home.store()->version(), 119);
+}
+
+void TestSettings::unreadableStoreIsSetAside_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("why");
+#ifdef Q_OS_UNIX
+    QTest::newRow("fifo") << "fifo" << "not a regular file"; // reading it would block start-up
+#endif
+    QTest::newRow("folder") << "folder" << "not a regular file";
+    QTest::newRow("huge") << "huge" << "larger than 16 MB";
+}
+
+void TestSettings::unreadableStoreIsSetAside()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, why);
+    TempHome home;
+    const QString path = home.settingsFile();
+    if (kind == QLatin1String("fifo")) {
+#ifdef Q_OS_UNIX
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+#endif
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkpath(path));
+    } else {
+        QFile huge(path);
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        QVERIFY(huge.resize(SettingsStore::kMaxFileBytes + 1)); // sparse
+    }
+    {
+        auto store = home.store();
+        QVERIFY2(store->problem().contains(why), qPrintable(store->problem()));
+        QVERIFY2(store->problem().contains(QStringLiteral("moved to")), qPrintable(store->problem()));
+        // Set aside whole, not deleted; the store starts from defaults and works.
+        QVERIFY(QFileInfo::exists(path + QStringLiteral(".unreadable")));
+        QCOMPARE(store->readCustomText(QStringLiteral("ActiveServer"), QStringLiteral("none")), QStringLiteral("none"));
+        store->writeCustomText(QStringLiteral("ActiveServer"), QStringLiteral("`:h:1"));
+        store->sync();
+    }
+    QVERIFY(QFileInfo(path).isFile());
+    auto again = home.store();
+    QVERIFY(again->problem().isEmpty());
+    QCOMPARE(again->readCustomText(QStringLiteral("ActiveServer"), QString()), QStringLiteral("`:h:1"));
+}
+
+void TestSettings::nativeStorePathIsQtsOwn()
+{
+    // The file looked at before Qt reads it must be the one Qt reads.
+    QStandardPaths::setTestModeEnabled(true);
+    const QString expected = SettingsStore::nativeFilePath();
+    QSettings native(QStringLiteral("Velmar"), QStringLiteral("Tovo"));
+#ifdef Q_OS_WIN
+    QVERIFY(expected.isEmpty());
+#else
+    QCOMPARE(native.fileName(), expected);
+#endif
+    QStandardPaths::setTestModeEnabled(false);
 }
 
 void TestSettings::storeFileIsPrivate()

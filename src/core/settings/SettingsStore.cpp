@@ -3,8 +3,10 @@
 #include "core/files/SafeFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace {
 const QString kBaseSection = QStringLiteral("Settings");
@@ -13,17 +15,56 @@ const QString kVersion = QStringLiteral("Version");
 } // namespace
 
 SettingsStore::SettingsStore(const QString& profile)
-    : m_settings(std::make_unique<QSettings>(QStringLiteral("Velmar"), QStringLiteral("Tovo")))
-    , m_profile(profile)
+    : m_profile(profile)
 {
+    // QSettings reads its file as it is made: look at the file first.
+    const QString path = nativeFilePath();
+    bool usable = true;
+    if (!path.isEmpty())
+        m_problem = setAsideUnreadable(path, &usable);
+    if (usable)
+        m_settings = std::make_unique<QSettings>(QStringLiteral("Velmar"), QStringLiteral("Tovo"));
+    else
+        m_settings = std::make_unique<QSettings>(QString(), QSettings::IniFormat); // in memory only
     makePrivate();
 }
 
 SettingsStore::SettingsStore(const QString& iniPath, const QString& profile)
-    : m_settings(std::make_unique<QSettings>(iniPath, QSettings::IniFormat))
-    , m_profile(profile)
+    : m_profile(profile)
 {
+    bool usable = true;
+    m_problem = setAsideUnreadable(iniPath, &usable);
+    m_settings = std::make_unique<QSettings>(usable ? iniPath : QString(), QSettings::IniFormat);
     makePrivate();
+}
+
+QString SettingsStore::nativeFilePath()
+{
+#ifdef Q_OS_WIN
+    return QString();
+#else
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/Velmar/Tovo.conf");
+#endif
+}
+
+QString SettingsStore::setAsideUnreadable(const QString& path, bool* usable)
+{
+    *usable = true;
+    const QFileInfo info(path);
+    if (!info.exists() || (info.isFile() && info.size() <= kMaxFileBytes))
+        return QString();
+    const QString why = info.isFile() ? QStringLiteral("larger than %1 MB").arg(kMaxFileBytes / (1024 * 1024))
+                                      : QStringLiteral("not a regular file");
+    QString aside = path + QStringLiteral(".unreadable");
+    for (int n = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n)
+        aside = path + QStringLiteral(".unreadable%1").arg(n);
+    if (QFile::rename(path, aside))
+        return QStringLiteral("The settings file %1 is %2; it was moved to %3 and the default settings are used.")
+            .arg(QDir::toNativeSeparators(path), why, QDir::toNativeSeparators(aside));
+    *usable = false;
+    return QStringLiteral("The settings file %1 is %2 and could not be moved aside; settings are not kept this session.")
+        .arg(QDir::toNativeSeparators(path), why);
 }
 
 void SettingsStore::makePrivate()
@@ -36,7 +77,7 @@ void SettingsStore::makePrivate()
         return; // the registry
 #endif
     const QString path = m_settings->fileName();
-    if (path.isEmpty())
+    if (path.isEmpty() || (QFileInfo::exists(path) && !SafeFile::isRegular(path)))
         return;
     QString error;
     const QFileInfo folder(QFileInfo(path).absolutePath());

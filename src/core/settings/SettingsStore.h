@@ -56,6 +56,19 @@ public:
 
     void sync();
     QString fileName() const;
+    // Not empty when the file found at start could not be read as settings
+    // (not a regular file, or too large) and was set aside: what to tell the user.
+    QString problem() const { return m_problem; }
+
+    // Where the native store lives on platforms where it is a file; empty
+    // where it is not (the Windows registry).
+    static QString nativeFilePath();
+    // Before the settings file at path is read: a FIFO would block the read,
+    // a device or a huge file never end. Such a file is renamed aside (the
+    // user's data is kept) and the text for the user returned; a path that
+    // cannot be set aside is returned in *usable as empty.
+    static QString setAsideUnreadable(const QString& path, bool* usable);
+    static constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
 
 private:
     void makePrivate();
@@ -64,4 +77,5 @@ private:
 
     std::unique_ptr<QSettings> m_settings;
     QString m_profile;
+    QString m_problem;
 };
