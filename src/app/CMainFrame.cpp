@@ -104,8 +104,12 @@ CMainFrame::~CMainFrame()
     // follow their titles are whole: a closing window retitles the document's
     // other windows.
     m_timer.stop();
-    for (CChildFrame* child : m_documents->documents())
+    // They are deleted here, not later: their views read the colour scheme,
+    // which goes with the frame.
+    for (CChildFrame* child : m_documents->documents()) {
         m_documents->closeDocument(child);
+        delete child;
+    }
 }
 
 QAction* CMainFrame::action(int id) { return m_actions->action(id); }
