@@ -283,8 +283,12 @@ void CQHelper::startAttempt(const QString& host, int port, const QString& creden
                if (result == -3)
                    showTlsFailure();
                if (result > 0) {
-                   close();
-                   m_handle = result;
+                   // The old handle is closed on the worker, after whatever
+                   // task is using it now (a namespace load, say): closing it
+                   // here could pull it from under that task.
+                   const int old = m_handle.exchange(result);
+                   if (old > 0 && m_owns)
+                       worker().post([old] { kclose(old); });
                    m_owns = true;
                }
                finish(result);

@@ -55,7 +55,12 @@ CClassView::CClassView(Prompter& prompter, QWidget* parent)
     m_loader = new NamespaceLoader(this);
     connect(m_loader, &NamespaceLoader::rootText, m_model, &NamespaceTreeModel::setRootText);
     connect(m_loader, &NamespaceLoader::message, this,
-            [this](const QString& text) { m_prompter.ask(text, QString(), Prompter::Buttons::Ok, Prompter::Icon::None); });
+            [this](const QString& text) {
+                // A load cut short by a switch of connection is no failure
+                // to report: the new connection loads afresh.
+                if (loadIsCurrent())
+                    m_prompter.ask(text, QString(), Prompter::Buttons::Ok, Prompter::Icon::None);
+            });
     connect(m_loader, &NamespaceLoader::finished, this, &CClassView::onFinished);
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& index) { onCurrentChanged(index); });
@@ -97,13 +102,23 @@ bool CClassView::refresh()
     const NamespaceLoadSettings settings = m_context.settings();
     // The tree is emptied to its root at once; the worker fills the rest.
     m_model->setTree(std::make_shared<NamespaceTree>(), m_model->entities());
+    m_loadServer = settings.serverName;
     if (settings.serverName.isEmpty())
         return true;
     return m_loader->start(m_context.channel(), settings, m_model->entities());
 }
 
+bool CClassView::loadIsCurrent() const
+{
+    return !m_context.settings || m_context.settings().serverName == m_loadServer;
+}
+
 void CClassView::onFinished(const NamespaceLoad::Result& result)
 {
+    if (!loadIsCurrent()) {
+        emit loadFinished(); // the new connection's load follows
+        return;
+    }
     m_model->setTree(result.tree, result.model);
     m_tree->expand(m_model->index(0, 0));
     // Reselect what was shown before the load, after the load's own work.

@@ -76,6 +76,8 @@ private:
     void onFinished(const NamespaceLoad::Result& result);
     void onCurrentChanged(const QModelIndex& index);
     bool hasContent() const;
+    // Whether the connection is still the one the running load was started on.
+    bool loadIsCurrent() const;
 
     Prompter& m_prompter;
     LoadContext m_context;
@@ -84,4 +86,5 @@ private:
     NamespaceTreeModel* m_model = nullptr;
     NamespaceLoader* m_loader = nullptr;
     QString m_selectedName;
+    QString m_loadServer;
 };
