@@ -19,6 +19,9 @@ elif [ "${1:-}" = "--release" ]; then
 fi
 generator=()
 if command -v ninja >/dev/null 2>&1; then generator=(-G Ninja); fi
+if command -v ccache >/dev/null 2>&1; then
+  opts+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
 if [ -n "${TOVO_WERROR:-}" ]; then
   opts+=(-DTOVO_WERROR="$TOVO_WERROR")
 fi

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev libqt6opengl6-dev qt6-svg-dev libqscintilla2-qt6-dev libgl1-mesa-dev
   libssl-dev openssl
   libbenchmark-dev
