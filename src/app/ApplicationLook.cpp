@@ -26,7 +26,11 @@ QPalette tinted(const QColor& window, const QColor& base, const QColor& text, co
     p.setColor(QPalette::Disabled, QPalette::Base, window);
     p.setColor(QPalette::Disabled, QPalette::Button, window);
     p.setColor(QPalette::Disabled, QPalette::PlaceholderText, QColor(128, 128, 128));
-    p.setColor(QPalette::Disabled, QPalette::Text, text.lighter(250));
+    // Half way from the text to the window: lighter() leaves black text black,
+    // which made disabled menu commands look enabled.
+    const QColor halfway((text.red() + window.red()) / 2, (text.green() + window.green()) / 2,
+                         (text.blue() + window.blue()) / 2);
+    p.setColor(QPalette::Disabled, QPalette::Text, halfway);
     p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(128, 128, 128));
     p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(128, 128, 128));
     return p;

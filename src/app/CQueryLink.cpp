@@ -47,6 +47,9 @@ CQueryLink::CQueryLink(CMainFrame& frame, SettingsStore& store, Prompter& prompt
             m_quickConnect(m_frame.connectBoxText());
     }, [this] { return m_session->isOpen() || !m_frame.connectBoxText().isEmpty(); },
        [this] { return m_session->isOpen(); });
+    // Quick connect with the box's text; an empty box or a failed connect
+    // opens the connection dialog.
+    handlers.addHandler(cmd::ConnectToServer, this, Scope::Window, [this] { m_quickConnect(m_frame.connectBoxText()); });
     handlers.addHandler(cmd::ConnectPrevious, this, Scope::Window, [this] {
         m_frame.syncConnectBoxWithNextServer();
         m_controller->connectPrevious();

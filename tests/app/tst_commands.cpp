@@ -133,7 +133,7 @@ void TestCommands::deadCommandsAreDisabled()
 {
     // Commands whose owners are not part of the window yet show disabled.
     registry().updateCommands();
-    for (int id : {cmd::ConnectToServer, cmd::Debugger, cmd::VariablesInventory,
+    for (int id : {cmd::Debugger, cmd::VariablesInventory,
                    cmd::FunctionsInventory, cmd::RemoteFilesInventory, cmd::QuickWatch,
                    cmd::AutoComplete, cmd::ViewSearchLogs, cmd::RecoverTempFiles,
                    cmd::ShowInFileView}) {

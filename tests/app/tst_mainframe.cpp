@@ -7,6 +7,7 @@
 #include "app/CDocumentArea.h"
 #include "app/CToolBarLayout.h"
 #include "app/CFrameStatusBar.h"
+#include "app/ApplicationLook.h"
 #include "app/CMainFrame.h"
 #include "app/CTovoApp.h"
 #include "app/CommandIds.h"
@@ -14,6 +15,7 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QDockWidget>
 #include <QMenuBar>
 #include <QListWidget>
@@ -34,6 +36,7 @@ private slots:
     void shorterMenusWithoutDocument();
     void applicationLookIsStored();
     void unknownLookFallsBack();
+    void disabledTextDiffersInEveryLook();
     void tabGroups();
     void busyAnimationFollowsRunningQuery();
     void toolBarLayoutIsKeptAndReset();
@@ -179,6 +182,28 @@ void TestMainFrame::unknownLookFallsBack()
     QCOMPARE(again.mainFrame()->applicationLook(), 211);
     // Shown as the Office 2007 look.
     QVERIFY(again.mainFrame()->action(cmd::LookBlue)->isChecked());
+}
+
+void TestMainFrame::disabledTextDiffersInEveryLook()
+{
+    // A disabled menu command must not look like an enabled one, whatever the look.
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    QVERIFY(app);
+    const QPalette before = app->palette();
+    for (int id = cmd::LookWindows2000; id <= cmd::LookWindows7; ++id) {
+        if (!ApplicationLook::isKnown(id))
+            continue;
+        ApplicationLook::apply(*app, id);
+        const QPalette p = app->palette();
+        for (QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) {
+            const QColor on = p.color(QPalette::Active, role), off = p.color(QPalette::Disabled, role);
+            const int distance = std::abs(on.red() - off.red()) + std::abs(on.green() - off.green())
+                + std::abs(on.blue() - off.blue());
+            QVERIFY2(distance >= 96, qPrintable(QStringLiteral("look %1, role %2: %3 vs %4")
+                                                     .arg(id).arg(role).arg(on.name(), off.name())));
+        }
+    }
+    app->setPalette(before);
 }
 
 void TestMainFrame::tabGroups()

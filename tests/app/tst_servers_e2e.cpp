@@ -5,6 +5,7 @@
 #include "ScriptedPrompter.h"
 #include "TempHome.h"
 #include "TestInstance.h"
+#include "app/CConnectComboButton.h"
 #include "app/CMainFrame.h"
 #include "app/CTovoApp.h"
 #include "app/CommandIds.h"
@@ -22,6 +23,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 class TestServersEndToEnd : public QObject {
@@ -32,6 +34,7 @@ private slots:
     void doubleClickConnectsAndMarks();
     void filterRebuildsOnce();
     void subscriptionFromMenu();
+    void connectToServerCommand();
     // With TOVO_SHOTS set to a folder: pictures of the pane, the dialog and the subscription.
     void screenshots();
 
@@ -114,6 +117,31 @@ void TestServersEndToEnd::doubleClickConnectsAndMarks()
     QVERIFY2(!title.contains(QStringLiteral("secret")), qPrintable(title));
     QCOMPARE(m_view->action(ServerExplorer::Connect)->text(), QStringLiteral("Disconnect"));
     QCOMPARE(m_instance->handshakes().last().credentials, QByteArray("alice:secret"));
+}
+
+void TestServersEndToEnd::connectToServerCommand()
+{
+    CMainFrame* frame = m_app->mainFrame();
+    QAction* command = frame->action(cmd::ConnectToServer);
+    QVERIFY(command->isEnabled());
+    // An empty box: the connection dialog opens as "Quick Connect"; Cancel connects nothing.
+    frame->connectBox()->setEditText(QString());
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        auto* dialog = qobject_cast<CDlgServerConn*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        shown = dialog->windowTitle();
+        dialog->reject();
+    });
+    command->trigger();
+    QVERIFY2(!shown.isEmpty(), "the connection dialog did not open");
+    QVERIFY(frame->serverText().isEmpty());
+    // The box's text connects at once.
+    const QString server = QStringLiteral("127.0.0.1:%1").arg(m_instance->port());
+    frame->connectBox()->setEditText(server);
+    command->trigger();
+    QTRY_VERIFY(frame->serverText().endsWith(server));
 }
 
 void TestServersEndToEnd::filterRebuildsOnce()
