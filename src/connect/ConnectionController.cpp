@@ -58,7 +58,7 @@ void ConnectionController::setConnecting(const QString& text)
 {
     const bool connecting = !text.isEmpty();
     if (connecting)
-        emit statusText(1, QStringLiteral("Connecting to %1...").arg(text), Colour::Black);
+        emit statusText(1, QStringLiteral("Connecting to %1...").arg(ConnectionSymbol::masked(text)), Colour::Black);
     if (connecting != m_connecting) {
         m_connecting = connecting;
         emit connectingChanged(connecting);
@@ -106,14 +106,14 @@ void ConnectionController::finishConnect(const QString& text, const QString& bef
         if (m_serverText.isEmpty())
             emit statusText(1, QStringLiteral("Disconnected"), Colour::Red);
         else
-            emit statusText(1, QStringLiteral("Connected to %1").arg(m_serverText), Colour::Black);
+            emit statusText(1, QStringLiteral("Connected to %1").arg(ConnectionSymbol::masked(m_serverText)), Colour::Black);
         emit connectBoxText(m_serverText.isEmpty() ? text : m_serverText);
         return;
     }
     if (result == 0) {
         emit statusText(1, QStringLiteral("Disconnected"), Colour::Red);
     } else if (result < 0) {
-        emit statusText(1, QStringLiteral("Can't connect to %1").arg(text), Colour::Red);
+        emit statusText(1, QStringLiteral("Can't connect to %1").arg(ConnectionSymbol::masked(text)), Colour::Red);
         m_session.close();
         if (!m_serverText.isEmpty()) {
             m_serverText.clear();
@@ -136,8 +136,8 @@ void ConnectionController::finishConnect(const QString& text, const QString& bef
             emit namespaceLoadRequested();
         }
         emit connectBoxText(text);
-        emit statusText(1, QStringLiteral("Connected to %1").arg(text), Colour::Black);
-        emit consoleText(QStringLiteral("\n! Server changed to ") + text + QStringLiteral("\n"));
+        emit statusText(1, QStringLiteral("Connected to %1").arg(ConnectionSymbol::masked(text)), Colour::Black);
+        emit consoleText(QStringLiteral("\n! Server changed to ") + ConnectionSymbol::masked(text) + QStringLiteral("\n"));
         emit activeViewServerChanged(text);
     }
     if (!noHistory && !before.isEmpty()) {
@@ -170,9 +170,9 @@ void ConnectionController::reopen(const QObject* context, std::function<void(int
             else if (m_serverText.isEmpty())
                 emit statusText(1, QStringLiteral("Disconnected"), Colour::Red);
             else
-                emit statusText(1, QStringLiteral("Connected to %1").arg(m_serverText), Colour::Black);
+                emit statusText(1, QStringLiteral("Connected to %1").arg(ConnectionSymbol::masked(m_serverText)), Colour::Black);
         } else if (result > 0 && !server.isEmpty()) {
-            emit statusText(1, QStringLiteral("Connected to %1").arg(server), Colour::Black);
+            emit statusText(1, QStringLiteral("Connected to %1").arg(ConnectionSymbol::masked(server)), Colour::Black);
         }
         if (guard)
             done(result);

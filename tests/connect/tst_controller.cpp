@@ -93,8 +93,30 @@ private slots:
     void criticalMarking_data();
     void criticalMarking();
     void tlsCommand();
+    void passwordsAreMaskedInStatusAndConsole();
     void tlsCommandWithoutOpenSsl();
 };
+
+void TestController::passwordsAreMaskedInStatusAndConsole()
+{
+    TestInstance inst;
+    QVERIFY(inst.start());
+    Rig rig;
+    const QString text = QStringLiteral("`:127.0.0.1:%1:alice:secret").arg(inst.port());
+    const QString shown = QStringLiteral("`:127.0.0.1:%1:alice:***").arg(inst.port());
+    QVERIFY(rig.connect(text) > 0);
+    QCOMPARE(rig.controller.serverText(), text); // the session keeps the real text
+    QVERIFY(rig.log.contains(Rig::connecting(shown)));
+    QVERIFY(rig.log.contains("status1 Connected to " + shown + " black"));
+    QVERIFY(rig.log.contains("console \n! Server changed to " + shown + "\n"));
+    // A refused port: the failure names the server without its password too.
+    rig.log.clear();
+    const QString refused = QStringLiteral("`:127.0.0.1:1:bob:hunter2");
+    QVERIFY(rig.connect(refused) < 0);
+    for (const QString& line : rig.log)
+        QVERIFY2(!line.contains(QStringLiteral("hunter2")) && !line.contains(QStringLiteral("secret")), qPrintable(line));
+    QVERIFY(rig.log.contains(QStringLiteral("status1 Can't connect to `:127.0.0.1:1:bob:*** red")));
+}
 
 void TestController::connectAndDisconnect()
 {
@@ -141,7 +163,7 @@ void TestController::failedConnects()
     // Refused credentials: only the status changes, the connection stays.
     rig.log.clear();
     QCOMPARE(rig.connect(QStringLiteral("`:127.0.0.1:%1:u:x").arg(inst.port())), 0);
-    QCOMPARE(rig.log, QStringList({Rig::connecting(QStringLiteral("`:127.0.0.1:%1:u:x").arg(inst.port())),
+    QCOMPARE(rig.log, QStringList({Rig::connecting(QStringLiteral("`:127.0.0.1:%1:u:***").arg(inst.port())),
                                    "status1 Disconnected red"}));
     QCOMPARE(rig.session.handle(), handle);
 
