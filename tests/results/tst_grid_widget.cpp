@@ -92,6 +92,8 @@ private slots:
     void longTablesSizedForTheirLastRows();
     void numericColumnsSizedForTheirWidestValue_data();
     void numericColumnsSizedForTheirWidestValue();
+    void floatColumnsSizedForTheirWidestValue_data();
+    void floatColumnsSizedForTheirWidestValue();
     void copyRows_data();
     void copyRows();
     void copyInHeaderDragOrder();
@@ -247,6 +249,57 @@ void TestGridWidget::numericColumnsSizedForTheirWidestValue()
     view.setColumnWidth(section, 5);
     view.autoSizeColumns();
     QVERIFY(view.columnWidth(section) > view.fontMetrics().horizontalAdvance(text));
+}
+
+void TestGridWidget::floatColumnsSizedForTheirWidestValue_data()
+{
+    // One value in the middle of 200,000 short ones: a float's widest text
+    // need not be at an extreme (3.141593 is neither the smallest nor the largest).
+    QTest::addColumn<int>("type");
+    QTest::addColumn<double>("widest");
+    QTest::addColumn<double>("largest");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("float, every digit between the extremes") << int(KF) << 3.141593 << 999.0 << "3.141593";
+    QTest::newRow("float, smallest magnitude") << int(KF) << 0.0001234567 << 6.0 << "0.0001234567";
+    QTest::newRow("float, most negative") << int(KF) << -123456.7 << 6.0 << "-123456.7";
+    QTest::newRow("real, every digit") << int(KE) << 2.718282 << 99.0 << "2.718282";
+}
+
+void TestGridWidget::floatColumnsSizedForTheirWidestValue()
+{
+    QFETCH(int, type);
+    QFETCH(double, widest);
+    QFETCH(double, largest);
+    QFETCH(QString, text);
+    const int rows = 200000;
+    K column = ktn(type, rows);
+    for (int i = 0; i < rows; ++i) {
+        if (type == KE)
+            kE(column)[i] = static_cast<float>(i % 7);
+        else
+            kF(column)[i] = i % 7;
+    }
+    auto put = [&](int row, double v) {
+        if (type == KE)
+            kE(column)[row] = static_cast<float>(v);
+        else
+            kF(column)[row] = v;
+    };
+    put(rows / 2, widest);
+    put(rows / 3, largest);
+    COutputTable view;
+    view.resize(400, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    KPtr t(table({"v"}, {column}));
+    view.setValue(t.get());
+    const int section = view.renderer()->columnCount() - 1;
+    const QString shown = view.renderer()->valueCellText(rows / 2, section);
+    QCOMPARE(shown, text);
+    QVERIFY(view.columnWidth(section) > view.fontMetrics().horizontalAdvance(shown));
+    view.setColumnWidth(section, 5);
+    view.autoSizeColumns();
+    QVERIFY(view.columnWidth(section) > view.fontMetrics().horizontalAdvance(shown));
 }
 
 void TestGridWidget::copyRows_data()

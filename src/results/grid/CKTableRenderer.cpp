@@ -399,6 +399,24 @@ QString CKTableRenderer::valueCellText(long long valueRow, int section) const
     return m_render.render(column, -1, false, valueRow, static_cast<long long>(settings().QCellCharsLimit));
 }
 
+QString CKTableRenderer::floatingText(int section, double value) const
+{
+    K column = columnVector(section);
+    if (!column || (column->t != KE && column->t != KF))
+        return {};
+    KPtr item(ktn(column->t, 1));
+    if (!item)
+        return {};
+    if (column->t == KE)
+        kE(item.get())[0] = static_cast<float>(value);
+    else
+        kF(item.get())[0] = value;
+    m_render.setOptions(RenderOptions::from(settings()));
+    return m_render.render(item.get(), -1, false, 0, static_cast<long long>(settings().QCellCharsLimit));
+}
+
+int CKTableRenderer::floatPrecision() const { return settings().QFloatPrecision; }
+
 std::uint32_t CKTableRenderer::cellColour(int row, int section) const
 {
     if (m_numberColumn && section == 0)

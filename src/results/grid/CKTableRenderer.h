@@ -98,6 +98,10 @@ public:
     QString cellText(int row, int section, long long maxLength) const;
     // The text of the cell of a value row (in the value's own order).
     QString valueCellText(long long valueRow, int section) const;
+    // The text a cell of a real or float column would show for value; empty
+    // for other columns.
+    QString floatingText(int section, double value) const;
+    int floatPrecision() const;
     std::uint32_t cellColour(int row, int section) const;
     // The Shift tooltip of a cell; empty for the number column.
     QString tooltipText(int row, int section) const;

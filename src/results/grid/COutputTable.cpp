@@ -143,10 +143,11 @@ void COutputTable::autoSizeColumns()
 
 void COutputTable::widenForLastRows()
 {
-    // The view measures the rows it shows and a sample from the top. Integer
-    // and temporal columns are measured at their extremes over the whole
-    // column, where their widest texts are; other columns at the last rows
-    // too, since a long table's widest texts are often at its end.
+    // The view measures the rows it shows and a sample from the top. Numeric
+    // columns are measured at their extremes over the whole column, where
+    // their widest texts are (floating columns also at every digit their
+    // precision shows); other columns at the last rows too, since a long
+    // table's widest texts are often at its end.
     const int rows = m_renderer->rowCount();
     const int sampled = std::max(verticalHeader()->resizeContentsPrecision(), 0);
     const int window = isWindowed() ? 512 : sampled;
@@ -160,6 +161,8 @@ void COutputTable::widenForLastRows()
         if (ColumnExtremes::applies(column)) {
             for (long long row : ColumnExtremes::rows(column))
                 widest = std::max(widest, metrics.horizontalAdvance(m_renderer->valueCellText(row, section)) + padding);
+            for (double value : ColumnExtremes::fullDigitValues(column, m_renderer->floatPrecision()))
+                widest = std::max(widest, metrics.horizontalAdvance(m_renderer->floatingText(section, value)) + padding);
         } else if (rows > window) {
             for (int row = first; row < rows; ++row)
                 widest = std::max(widest, metrics.horizontalAdvance(m_renderer->cellText(row, section)) + padding);

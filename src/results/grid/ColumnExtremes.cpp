@@ -1,6 +1,7 @@
 #include "results/grid/ColumnExtremes.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -38,6 +39,56 @@ std::vector<long long> extremes(const T* items, long long n)
     return found;
 }
 
+struct Magnitudes {
+    long long minRow = -1, maxRow = -1, smallRow = -1, nullRow = -1, infRow = -1, negInfRow = -1;
+    double largest = 0, smallest = 0; // of the finite values; smallest other than zero
+    bool negative = false;
+};
+
+template <typename T>
+Magnitudes magnitudes(const T* items, long long n)
+{
+    Magnitudes m;
+    T lo = 0, hi = 0;
+    for (long long i = 0; i < n; ++i) {
+        const T v = items[i];
+        if (std::isnan(v)) {
+            if (m.nullRow < 0)
+                m.nullRow = i;
+            continue;
+        }
+        if (std::isinf(v)) {
+            long long& special = v > 0 ? m.infRow : m.negInfRow;
+            if (special < 0)
+                special = i;
+            continue;
+        }
+        if (m.minRow < 0 || v < lo) {
+            lo = v;
+            m.minRow = i;
+        }
+        if (m.maxRow < 0 || v > hi) {
+            hi = v;
+            m.maxRow = i;
+        }
+        const double a = std::fabs(static_cast<double>(v));
+        if (a != 0 && (m.smallRow < 0 || a < m.smallest)) {
+            m.smallest = a;
+            m.smallRow = i;
+        }
+        m.largest = std::max(m.largest, a);
+        m.negative = m.negative || v < 0;
+    }
+    return m;
+}
+
+Magnitudes magnitudesOf(K column)
+{
+    return column->t == KE ? magnitudes(kE(column), column->n) : magnitudes(kF(column), column->n);
+}
+
+bool isFloating(K column) { return column->t == KE || column->t == KF; }
+
 } // namespace
 
 bool ColumnExtremes::applies(K column)
@@ -46,6 +97,7 @@ bool ColumnExtremes::applies(K column)
         return false;
     switch (column->t) {
     case KH: case KI: case KJ: case KM: case KD: case KU: case KV: case KT: case KP: case KN: return true;
+    case KE: case KF: return true;
     default: return false;
     }
 }
@@ -54,9 +106,35 @@ std::vector<long long> ColumnExtremes::rows(K column)
 {
     if (!applies(column) || column->n <= 0)
         return {};
+    if (isFloating(column)) {
+        const Magnitudes m = magnitudesOf(column);
+        std::vector<long long> found;
+        for (long long row : {m.minRow, m.maxRow, m.smallRow, m.nullRow, m.infRow, m.negInfRow})
+            if (row >= 0 && std::find(found.begin(), found.end(), row) == found.end())
+                found.push_back(row);
+        return found;
+    }
     switch (column->t) {
     case KH: return extremes(kH(column), column->n);
     case KJ: case KP: case KN: return extremes(kJ(column), column->n);
     default: return extremes(kI(column), column->n);
     }
+}
+
+std::vector<double> ColumnExtremes::fullDigitValues(K column, int precision)
+{
+    if (!column || !isFloating(column) || column->n <= 0)
+        return {};
+    const Magnitudes m = magnitudesOf(column);
+    const int digits = std::clamp(precision, 1, 17);
+    std::vector<double> values;
+    for (double magnitude : {m.largest, m.smallest}) {
+        if (magnitude == 0)
+            continue;
+        // (10^digits - 1) * 10^(e + 1 - digits): all nines at the magnitude's exponent e.
+        const int e = static_cast<int>(std::floor(std::log10(magnitude)));
+        const double v = (std::pow(10.0, digits) - 1) * std::pow(10.0, e + 1 - digits);
+        values.push_back(m.negative ? -v : v);
+    }
+    return values;
 }

@@ -10,9 +10,19 @@
 
 namespace ColumnExtremes {
 // Whether column's widest text follows from its extremes (short, int and
-// long vectors and the temporal types stored as them).
+// long vectors and the temporal types stored as them), or from its extremes
+// and its magnitudes (real and float vectors, see fullDigitValues).
 bool applies(K column);
 // The rows of the smallest and the largest ordinary value and the first row
-// of each null and infinity; empty when column is of another type or empty.
+// of each null and infinity; for real and float vectors also the row of the
+// smallest magnitude other than zero. Empty when column is of another type or
+// empty.
 std::vector<long long> rows(K column);
+// For real and float vectors: values that use every one of `precision`
+// significant digits at the column's largest and smallest magnitude, with a
+// sign when any value is negative. A value's text is never wider than these
+// at the same magnitude (fixed notation between them, more leading zeros only
+// at smaller magnitudes), so they bound the column's widest text wherever its
+// digits are. Empty for other types.
+std::vector<double> fullDigitValues(K column, int precision);
 } // namespace ColumnExtremes
