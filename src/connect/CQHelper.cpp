@@ -63,6 +63,7 @@ struct CQHelper::Attempt {
     QPointer<const QObject> context;
     std::function<void(int)> done;
     bool cancelled = false;
+    SessionWorker::CancelFlag task; // the connect on the worker, while it is queued or runs
 };
 
 CQHelper::CQHelper(SessionContext context) : m_context(std::move(context)) {}
@@ -255,7 +256,7 @@ void CQHelper::startAttempt(const QString& host, int port, const QString& creden
 {
     const Dial dial = makeDial(m_context, host, port, credentials);
     SessionWorker& w = worker();
-    w.post(&w, [dial] { return dial.run(); },
+    attempt->task = w.post(&w, [dial] { return dial.run(); },
            [this, host, port, credentials, attempt](std::pair<int, bool> out) {
                const int result = out.first;
                if (attempt->cancelled) {
@@ -301,8 +302,10 @@ void CQHelper::cancelConnect()
     if (!attempt)
         return;
     attempt->cancelled = true;
-    if (m_worker)
-        m_worker->cancel();
+    // Only the connect gives up: a namespace load or query ahead of it in
+    // the worker's queue carries on.
+    if (attempt->task)
+        attempt->task->store(true);
     if (attempt->context)
         attempt->done(Cancelled);
 }

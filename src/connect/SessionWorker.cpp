@@ -28,16 +28,18 @@ struct SessionWorker::Poster::Core {
     bool stopping = false;
     std::atomic<QThread*> thread{nullptr};
 
-    bool push(std::function<void()> task, bool mustRun)
+    // The task's cancel flag; null when the worker is stopping.
+    std::shared_ptr<std::atomic<bool>> push(std::function<void()> task, bool mustRun)
     {
+        auto flag = std::make_shared<std::atomic<bool>>(false);
         {
             std::lock_guard lock(mutex);
             if (stopping)
-                return false;
-            queue.push_back(Task{std::move(task), mustRun, std::make_shared<std::atomic<bool>>(false)});
+                return nullptr;
+            queue.push_back(Task{std::move(task), mustRun, flag});
         }
         wake.notify_one();
-        return true;
+        return flag;
     }
 
     // Drops the tasks that need not run; the caller holds the lock.
@@ -84,7 +86,7 @@ struct SessionWorker::Poster::Core {
 bool SessionWorker::Poster::post(std::function<void()> work) const
 {
     const std::shared_ptr<Core> core = m_core.lock();
-    return core && core->push(std::move(work), true);
+    return core && core->push(std::move(work), true) != nullptr;
 }
 
 bool SessionWorker::Poster::isWorkerThread() const
@@ -122,7 +124,12 @@ int SessionWorker::liveThreads() { return g_liveThreads.load(); }
 
 void SessionWorker::post(std::function<void()> work) { enqueue(std::move(work)); }
 
-void SessionWorker::enqueue(std::function<void()> task) { m_core->push(std::move(task), false); }
+SessionWorker::CancelFlag SessionWorker::enqueue(std::function<void()> task)
+{
+    CancelFlag flag = m_core->push(std::move(task), false);
+    // A worker that is stopping runs nothing more: a flag that is set already.
+    return flag ? flag : std::make_shared<std::atomic<bool>>(true);
+}
 
 void SessionWorker::deliver(std::function<void()> done)
 {

@@ -66,10 +66,15 @@ public:
     SessionWorker(const SessionWorker&) = delete;
     SessionWorker& operator=(const SessionWorker&) = delete;
 
+    // A task's own cancel flag: set, the task gives up its kdb waits if it
+    // runs, or starts cancelled if it has not started yet. Other tasks are
+    // not touched.
+    using CancelFlag = std::shared_ptr<std::atomic<bool>>;
+
     // Runs work() on the worker thread, then done(result) (done() for work
     // returning void) on the owner's thread, unless context is gone by then.
     template <class Work, class Done>
-    void post(const QObject* context, Work work, Done done);
+    CancelFlag post(const QObject* context, Work work, Done done);
     // Runs work on the worker thread; nothing comes back.
     void post(std::function<void()> work);
 
@@ -97,7 +102,7 @@ public:
     static int liveThreads();
 
 private:
-    void enqueue(std::function<void()> task);
+    CancelFlag enqueue(std::function<void()> task);
     void deliver(std::function<void()> done);
 
     std::shared_ptr<Poster::Core> m_core;
@@ -106,12 +111,12 @@ private:
 };
 
 template <class Work, class Done>
-void SessionWorker::post(const QObject* context, Work work, Done done)
+SessionWorker::CancelFlag SessionWorker::post(const QObject* context, Work work, Done done)
 {
     using Result = std::invoke_result_t<Work&>;
     QPointer<const QObject> guard(context);
     auto shared = std::make_shared<Done>(std::move(done));
-    enqueue([this, guard, work = std::move(work), shared]() mutable {
+    return enqueue([this, guard, work = std::move(work), shared]() mutable {
         if constexpr (std::is_void_v<Result>) {
             work();
             deliver([guard, shared] {

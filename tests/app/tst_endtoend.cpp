@@ -16,6 +16,7 @@
 #include "editor/CFindReplace.h"
 #include "editor/CQLexer.h"
 #include "editor/CTovoView.h"
+#include "explorer/panes/CClassView.h"
 #include "query/QueryLog.h"
 #include "results/COutputWnd.h"
 #include "results/grid/COutputTable.h"
@@ -30,6 +31,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <QDockWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -231,6 +233,11 @@ void TestEndToEnd::documentsKeepTheirServers()
     frame->editorSettings().SwitchConnections = false;
     frame->documentArea()->activateDocument(a);
     QCOMPARE(controller.serverText(), other);
+    // The second instance goes with this test: let the namespace load of the
+    // last switch end first, or it fails, rightly, with "conn. closed".
+    auto* explorer = qobject_cast<CClassView*>(frame->pane(CMainFrame::NamespaceExplorer)->widget());
+    QVERIFY(explorer);
+    QTRY_VERIFY_WITH_TIMEOUT(!explorer->isLoading(), 10000);
 }
 
 void TestEndToEnd::findCommandsActOnTheActiveView()
