@@ -1,6 +1,7 @@
 #include "TestInstance.h"
 #include "connect/SessionWorker.h"
 
+#include "kdb/Socket.h"
 #include "kdb/k.h"
 
 #include <QSet>
@@ -24,6 +25,7 @@ private slots:
     void runsInOrderAndReportsOnOwnersThread();
     void resultOfGoneContextIsDropped();
     void cancelEndsConnectToSilentInstance();
+    void taskFlagCancelsThatTaskOnly();
     void destructionCancelsRunningAndDropsQueued();
     void interruptWakesBlockedQuery();
     void posterOutlivesWorker();
@@ -105,6 +107,32 @@ void TestSessionWorker::cancelEndsConnectToSilentInstance()
     bool next = false;
     worker.post(this, [] { return 2; }, [&](int r) { next = r == 2; });
     QTRY_VERIFY(next);
+}
+
+void TestSessionWorker::taskFlagCancelsThatTaskOnly()
+{
+    // A task waits on a silent instance; a second is queued behind it. The
+    // second's own flag must leave the first waiting, and the second starts
+    // cancelled; the first's flag ends the first.
+    TestInstance inst;
+    inst.setSilent(true);
+    QVERIFY(inst.start());
+    SessionWorker worker;
+    bool firstDone = false, secondDone = false, secondSawCancel = false;
+    SessionWorker::CancelFlag first = worker.post(this, [port = inst.port()] { return connectForever(port); },
+                                                  [&](int) { firstDone = true; });
+    SessionWorker::CancelFlag second = worker.post(this, [] { return kdb::CancelScope::cancelled(); }, [&](bool c) {
+        secondSawCancel = c;
+        secondDone = true;
+    });
+    QSignalSpy login(inst.events(), &InstanceEvents::handshakeReceived);
+    QVERIFY(login.wait(10000));
+    second->store(true);
+    QTest::qWait(300);
+    QVERIFY(!firstDone);
+    first->store(true);
+    QTRY_VERIFY_WITH_TIMEOUT(firstDone && secondDone, 10000);
+    QVERIFY(secondSawCancel);
 }
 
 void TestSessionWorker::destructionCancelsRunningAndDropsQueued()
