@@ -252,6 +252,9 @@ void TestExports::spreadsheetCells_data()
     QTest::newRow("byte in hex") << "0a" << true << open + "String\">0a" + close;
     QTest::newRow("thousands separator") << "1,234" << true << open + "String\">1,234" + close;
     QTest::newRow("exponent") << "1e+10" << true << open + "Number\">1e+10" + close;
+    QTest::newRow("negative") << "-12" << true << open + "Number\">-12" + close;
+    QTest::newRow("boolean") << "1b" << true << open + "String\">1b" + close;
+    QTest::newRow("digits then text") << "12 " << true << open + "String\">12 " + close;
     QTest::newRow("text escaped") << "a&b<c>" << false << open + "String\">a&amp;b&lt;c&gt;" + close;
     QTest::newRow("text ending in n stays") << "0n" << false << open + "String\">0n" + close;
 }

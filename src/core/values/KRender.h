@@ -27,6 +27,8 @@ public:
 
     const RenderOptions& options() const { return m_options; }
     void setOptions(const RenderOptions& options) { m_options = options; }
+    // Takes the live settings' values, keeping the options' locale.
+    void updateOptions(const CDlgQSettings& settings) { RenderOptions::update(m_options, settings); }
 
     QString render(K value, int depth = -1, bool tableBody = false, long long element = -1,
                    long long maxLength = 0);

@@ -16,4 +16,7 @@ struct RenderOptions {
     QLocale locale; // used by numberLocaleFormat
 
     static RenderOptions from(const CDlgQSettings& settings);
+    // The same, into existing options: the locale is left as it is (building
+    // one for every cell of a large export cost more than rendering it).
+    static void update(RenderOptions& options, const CDlgQSettings& settings);
 };

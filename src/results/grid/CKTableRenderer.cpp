@@ -386,7 +386,7 @@ QString CKTableRenderer::cellText(int row, int section, long long maxLength) con
     K column = columnVector(section);
     if (!column || p >= TableColumns::length(column))
         return {};
-    m_render.setOptions(RenderOptions::from(settings()));
+    m_render.updateOptions(settings());
     return m_render.render(column, -1, false, p, maxLength);
 }
 
@@ -395,7 +395,7 @@ QString CKTableRenderer::valueCellText(long long valueRow, int section) const
     K column = columnVector(section);
     if (!column || valueRow < 0 || valueRow >= TableColumns::length(column))
         return {};
-    m_render.setOptions(RenderOptions::from(settings()));
+    m_render.updateOptions(settings());
     return m_render.render(column, -1, false, valueRow, static_cast<long long>(settings().QCellCharsLimit));
 }
 
@@ -411,7 +411,7 @@ QString CKTableRenderer::floatingText(int section, double value) const
         kE(item.get())[0] = static_cast<float>(value);
     else
         kF(item.get())[0] = value;
-    m_render.setOptions(RenderOptions::from(settings()));
+    m_render.updateOptions(settings());
     return m_render.render(item.get(), -1, false, 0, static_cast<long long>(settings().QCellCharsLimit));
 }
 
