@@ -9,6 +9,7 @@
 #include "core/files/PrivateTempFolder.h"
 #include "results/export/SpreadsheetXmlExport.h"
 #include "results/export/XlsxExport.h"
+#include "results/grid/CKTableRenderer.h"
 #include "results/grid/COutputTable.h"
 
 #include "core/FileChooser.h"
@@ -17,18 +18,11 @@
 #include "core/settings/CDlgQSettings.h"
 #include "kdb/KPtr.h"
 
-#include <QApplication>
 #include <QPointer>
 #include <QDesktopServices>
 #include <QUrl>
 
 namespace {
-
-// The wait cursor while an export runs on the window's thread.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 const QString kAllFiles = QStringLiteral("All Files (*.*)");
 
@@ -75,49 +69,72 @@ void CResultCommands::failed(const QString& what, const QString& path, const QSt
                                    QStringLiteral("Error"), Prompter::Icon::Error);
 }
 
+namespace {
+struct Written {
+    bool ok = false;
+    QString error;
+    QString path; // of a temporary file
+};
+} // namespace
+
+// Exports read a detached copy of the grid on a thread of their own: the
+// window goes on (the grid may even change) while a million rows are written.
 void CResultCommands::exportCsv(COutputTable* grid, bool selectedRowsOnly)
 {
     const QString path = m_context.files->saveFileName(
         QString(), QStringLiteral("Comma separated Files (*.csv);;") + kAllFiles, QStringLiteral("test.csv"));
     if (path.isEmpty())
         return;
-    const std::vector<int> rows = selectedRowsOnly ? grid->selectedRows() : std::vector<int>();
-    QString error;
-    bool ok;
-    {
-        WaitCursor wait;
-        ok = CsvExport::save(path, *grid->renderer(), selectedRowsOnly ? &rows : nullptr, separator(), &error);
-    }
-    if (!ok)
-        failed(QStringLiteral("Could not write"), path, error);
-    emit fileDone(ok);
+    std::shared_ptr<const CKTableRenderer> copy = grid->renderer()->detachedCopy();
+    auto rows = std::make_shared<const std::vector<int>>(selectedRowsOnly ? grid->selectedRows() : std::vector<int>());
+    const QChar sep = separator();
+    m_threads->run<Written>(
+        [copy, rows, path, sep, selectedRowsOnly] {
+            Written w;
+            w.ok = CsvExport::save(path, *copy, selectedRowsOnly ? rows.get() : nullptr, sep, &w.error);
+            return w;
+        },
+        [this, copy, path](Written w) {
+            if (!w.ok)
+                failed(QStringLiteral("Could not write"), path, w.error);
+            emit fileDone(w.ok);
+        });
 }
 
 void CResultCommands::openInBrowser(COutputTable* grid)
 {
-    QString path;
-    {
-        WaitCursor wait;
-        path = ResultTempFile::write(*m_context.tempFolder, QStringLiteral("tovoGrid"), QStringLiteral("html"),
-                                     [grid](QIODevice& out) { return HtmlExport::writePage(*grid->renderer(), out); });
-    }
-    if (!path.isEmpty())
-        m_context.openFile(path);
-    emit fileDone(!path.isEmpty());
+    std::shared_ptr<const CKTableRenderer> copy = grid->renderer()->detachedCopy();
+    PrivateTempFolder* folder = m_context.tempFolder;
+    m_threads->run<Written>(
+        [copy, folder] {
+            Written w;
+            w.path = ResultTempFile::write(*folder, QStringLiteral("tovoGrid"), QStringLiteral("html"),
+                                           [&copy](QIODevice& out) { return HtmlExport::writePage(*copy, out); });
+            return w;
+        },
+        [this, copy](Written w) {
+            if (!w.path.isEmpty())
+                m_context.openFile(w.path);
+            emit fileDone(!w.path.isEmpty());
+        });
 }
 
 void CResultCommands::openInExcel(COutputTable* grid)
 {
-    QString path;
-    {
-        WaitCursor wait;
-        path = ResultTempFile::write(*m_context.tempFolder, QStringLiteral("tovoGrid"), QStringLiteral("xml"), [grid](QIODevice& out) {
-            return SpreadsheetXmlExport::write(*grid->renderer(), out);
+    std::shared_ptr<const CKTableRenderer> copy = grid->renderer()->detachedCopy();
+    PrivateTempFolder* folder = m_context.tempFolder;
+    m_threads->run<Written>(
+        [copy, folder] {
+            Written w;
+            w.path = ResultTempFile::write(*folder, QStringLiteral("tovoGrid"), QStringLiteral("xml"),
+                                           [&copy](QIODevice& out) { return SpreadsheetXmlExport::write(*copy, out); });
+            return w;
+        },
+        [this, copy](Written w) {
+            if (!w.path.isEmpty())
+                m_context.openFile(w.path);
+            emit fileDone(!w.path.isEmpty());
         });
-    }
-    if (!path.isEmpty())
-        m_context.openFile(path);
-    emit fileDone(!path.isEmpty());
 }
 
 void CResultCommands::exportXlsx(COutputTable* grid)
@@ -126,15 +143,18 @@ void CResultCommands::exportXlsx(COutputTable* grid)
         QString(), QStringLiteral("Excel Workbook (*.xlsx);;") + kAllFiles, QStringLiteral("test.xlsx"));
     if (path.isEmpty())
         return;
-    QString error;
-    bool ok;
-    {
-        WaitCursor wait;
-        ok = XlsxExport::save(path, *grid->renderer(), &error);
-    }
-    if (!ok)
-        failed(QStringLiteral("Could not write"), path, error);
-    emit fileDone(ok);
+    std::shared_ptr<const CKTableRenderer> copy = grid->renderer()->detachedCopy();
+    m_threads->run<Written>(
+        [copy, path] {
+            Written w;
+            w.ok = XlsxExport::save(path, *copy, &w.error);
+            return w;
+        },
+        [this, copy, path](Written w) {
+            if (!w.ok)
+                failed(QStringLiteral("Could not write"), path, w.error);
+            emit fileDone(w.ok);
+        });
 }
 
 void CResultCommands::saveToBinary(K value)

@@ -399,6 +399,31 @@ QString CKTableRenderer::valueCellText(long long valueRow, int section) const
     return m_render.render(column, -1, false, valueRow, static_cast<long long>(settings().QCellCharsLimit));
 }
 
+std::unique_ptr<CKTableRenderer> CKTableRenderer::detachedCopy() const
+{
+    auto copy = std::make_unique<CKTableRenderer>();
+    copy->m_ownSettings = std::make_shared<const CDlgQSettings>(settings());
+    copy->m_settings = copy->m_ownSettings.get();
+    copy->m_colours = m_colours;
+    copy->m_shown = m_shown;
+    copy->m_first = m_first;
+    copy->m_second = m_second;
+    copy->m_underlying = m_underlying;
+    copy->m_firstColumns = m_firstColumns;
+    copy->m_secondColumns = m_secondColumns;
+    copy->m_headers = m_headers;
+    copy->m_title = m_title;
+    copy->m_rows = m_rows;
+    copy->m_refused = m_refused;
+    copy->m_record = m_record;
+    copy->m_numberColumn = m_numberColumn;
+    copy->m_indexNumbering = m_indexNumbering;
+    copy->m_sortColumn = m_sortColumn;
+    copy->m_sortDirection = m_sortDirection;
+    copy->m_order = m_order;
+    return copy;
+}
+
 QString CKTableRenderer::floatingText(int section, double value) const
 {
     K column = columnVector(section);

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class CDlgQSettings;
@@ -76,6 +77,12 @@ public:
     // Columns of the key table of a keyed table (or of a dictionary's key
     // table), 0 otherwise.
     int keyColumnCount() const;
+
+    // A copy for reading off the window's thread while this one goes on
+    // changing (an export): it shares the value, keeps the display order,
+    // reads its own copy of the settings and asks no questions. Create and
+    // delete it on the window's thread.
+    std::unique_ptr<CKTableRenderer> detachedCopy() const;
 
     // Sorting. Sections are model columns, the number column included.
     // A click on the number column does nothing and returns false; on the sort
@@ -144,6 +151,7 @@ private:
     void resetSorting();
 
     const CDlgQSettings* m_settings = nullptr;
+    std::shared_ptr<const CDlgQSettings> m_ownSettings; // a detached copy's
     GridColors m_colours;
     Prompter* m_prompter = nullptr;
     std::function<CResultInfo()> m_recordSource;
