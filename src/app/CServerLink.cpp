@@ -111,6 +111,12 @@ CDlgSubscription* CServerLink::showSubscription()
         sink.clear = [grid] { grid->clear(); };
         // Parented to the desktop: a window of its own, owned here.
         m_subscription = std::make_unique<CDlgSubscription>(m_prompter, m_frame.qSettings(), sink);
+        m_subscription->setTlsFlip([this] {
+            CDlgQSettings& q = m_frame.qSettings();
+            q.EnableTLS = !q.EnableTLS;
+            q.save(m_app.store());
+            m_frame.updateToggleActions();
+        });
     }
     m_subscription->open(m_frame.serverText());
     return m_subscription.get();

@@ -159,6 +159,15 @@ void CDlgSubscription::subscribeClicked()
             outcome.handle.reset();
             emit subscribeFinished(false);
         };
+        if (outcome.result == -1 && outcome.libraryCalled && m_flipTls
+            && m_prompter.ask(SessionAttempt::tlsQuestion(m_q.EnableTLS), QStringLiteral("Tovo"),
+                              Prompter::Buttons::YesNo, Prompter::Icon::Warning)
+                == Prompter::Answer::Yes) {
+            m_flipTls();
+            outcome.handle.reset();
+            subscribeClicked(); // again, with the other protocol
+            return;
+        }
         if (outcome.result < 0) {
             m_prompter.inform(QStringLiteral("Can't connect to the instance."), kCaption, Prompter::Icon::Warning);
             return fail();

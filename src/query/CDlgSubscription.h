@@ -34,6 +34,10 @@ public:
     ~CDlgSubscription() override;
 
     void setAuthPlugins(AuthPlugins* plugins) { m_plugins = plugins; }
+    // Flips and saves EnableTLS after a Yes to the TLS question a connect
+    // asks when the instance speaks the other protocol; without it the
+    // question is not asked.
+    void setTlsFlip(std::function<void()> flip) { m_flipTls = std::move(flip); }
     // "Test Subscription...": the current server in "Instance:" the first time,
     // or when the hidden dialog was left for another server; then shown.
     void open(const QString& currentServer);
@@ -70,6 +74,7 @@ private:
     const CDlgQSettings& m_q;
     Grid m_grid;
     AuthPlugins* m_plugins = nullptr;
+    std::function<void()> m_flipTls;
     BackgroundJob* m_job;
     BackgroundJob* m_listJob;
     SubscriptionFeed* m_feed;

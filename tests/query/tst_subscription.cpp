@@ -7,6 +7,7 @@
 #include "UpdateStream.h"
 #include "core/settings/CDlgQSettings.h"
 #include "core/values/KRender.h"
+#include "kdb/k.h"
 #include "query/CDlgSubscription.h"
 #include "query/Subscription.h"
 #include "query/SubscriptionFeed.h"
@@ -99,6 +100,7 @@ private slots:
     void missingFieldsAndFailures();
     void unsubscribeClosesAndJoins();
     void closingWhileSubscribingLeavesNoConnection();
+    void tlsOnlyInstanceAsksToTurnTlsOn();
     void tableListFromUT();
     void reopenForAnotherServer();
 };
@@ -304,6 +306,39 @@ void TestSubscription::closingWhileSubscribingLeavesNoConnection()
     QTRY_COMPARE(fx.inst.clientCount(), 1); // connected, the subscription is on its way
     fx.dialog.reset();
     QTRY_COMPARE(fx.inst.clientCount(), 0);
+}
+
+void TestSubscription::tlsOnlyInstanceAsksToTurnTlsOn()
+{
+    // The connect's TLS question, as the main session asks it: Yes turns TLS
+    // on and subscribes; No says the instance cannot be reached.
+    const QString question = QStringLiteral(
+        "This instance only supports TLS connections, do you want to turn on TLS and try re-connecting?");
+    for (bool yes : {true, false}) {
+        Fixture fx;
+        fx.inst.addTickerplant({QStringLiteral("trade")}, 10);
+        QVERIFY2(fx.inst.enableTls(), qPrintable(fx.inst.tlsError()));
+        kdb::TlsClientSettings tls;
+        tls.caCertFile = fx.inst.certificateFile().toStdString();
+        kdb::setTlsClientSettings(tls);
+        fx.q.EnableTLS = false;
+        QVERIFY(fx.start());
+        int flips = 0;
+        fx.dialog->setTlsFlip([&] {
+            fx.q.EnableTLS = !fx.q.EnableTLS;
+            ++flips;
+        });
+        fx.prompter.expect(question, QStringLiteral("Tovo"), Prompter::Buttons::YesNo, Prompter::Icon::Warning,
+                           yes ? Prompter::Answer::Yes : Prompter::Answer::No);
+        if (!yes)
+            fx.prompter.expectInform(QStringLiteral("Can't connect to the instance."), Prompter::Icon::Warning, kCaption);
+        QCOMPARE(fx.subscribe(QStringLiteral("trade")), yes);
+        QCOMPARE(flips, yes ? 1 : 0);
+        QCOMPARE(fx.q.EnableTLS, yes);
+        QCOMPARE(fx.prompter.pending(), 0);
+        fx.dialog.reset();
+        kdb::setTlsClientSettings(kdb::TlsClientSettings{});
+    }
 }
 
 void TestSubscription::tableListFromUT()
