@@ -3,6 +3,7 @@
 #include "app/CDocumentArea.h"
 #include "app/CDocumentCommands.h"
 #include "app/CExplorerLink.h"
+#include "app/CSearchFilesLink.h"
 #include "app/CMainFrame.h"
 #include "app/CQueryLink.h"
 #include "app/CSourceViews.h"
@@ -15,6 +16,7 @@
 #include "core/colors/CDialogFontsColors.h"
 #include "editor/CFindReplace.h"
 #include "editor/CSyntaxHighlighting.h"
+#include "editor/CTovoDoc.h"
 #include "editor/CTextDocumentHiTarget.h"
 #include "editor/CTovoView.h"
 #include "editor/CViewPrinter.h"
@@ -154,7 +156,10 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
         (focused ? focused : table)->autoSizeColumns();
     });
 
-    new CExplorerLink(frame, *link, prompter);
+    auto* explorer = new CExplorerLink(frame, *link, prompter);
+    // The query logs of the home folder and the automatic saves of documents.
+    auto* searchFiles = new CSearchFilesLink(frame, *scheme, *explorer, app.home().path(), CTovoDoc::autoSaveFolder());
+    searchFiles->registerCommands(frame.commands());
 
     auto* sourceViews = new CSourceViews(frame, *link, app.home(), prompter, &frame);
     QObject::connect(&frame, &CMainFrame::documentAdded, sourceViews, &CSourceViews::attach);

@@ -135,8 +135,7 @@ void TestCommands::deadCommandsAreDisabled()
     registry().updateCommands();
     for (int id : {cmd::Debugger, cmd::VariablesInventory,
                    cmd::FunctionsInventory, cmd::RemoteFilesInventory, cmd::QuickWatch,
-                   cmd::AutoComplete, cmd::ViewSearchLogs, cmd::RecoverTempFiles,
-                   cmd::ShowInFileView}) {
+                   cmd::AutoComplete, cmd::ShowInFileView}) {
         QVERIFY2(!registry().hasHandler(id) || !registry().target(id), qPrintable(QString::number(id)));
         QVERIFY2(!frame()->action(id)->isEnabled(), qPrintable(frame()->action(id)->text()));
         QVERIFY(!registry().run(id));

@@ -1,0 +1,103 @@
+#include "app/CSearchFilesLink.h"
+
+#include "app/CExplorerLink.h"
+#include "app/CMainFrame.h"
+#include "core/colors/CDialogFontsColors.h"
+#include "core/commands/CommandHandlers.h"
+#include "core/commands/CommandIds.h"
+#include "editor/CSyntaxHighlighting.h"
+#include "editor/CTextDocumentHiTarget.h"
+#include "editor/FontConv.h"
+#include "explorer/CQEntity.h"
+#include "explorer/CQFunction.h"
+#include "explorer/NamespaceModel.h"
+#include "explorer/panes/CClassView.h"
+#include "files/CDlgViewLogs.h"
+
+#include <QTextEdit>
+
+#include <algorithm>
+
+CSearchFilesLink::CSearchFilesLink(CMainFrame& frame, const CDialogFontsColors& scheme, CExplorerLink& explorer,
+                                   QString homeFolder, QString autoSaveFolder)
+    : QObject(&frame)
+    , m_frame(frame)
+    , m_scheme(scheme)
+    , m_explorer(explorer)
+    , m_home(std::move(homeFolder))
+    , m_autoSaves(std::move(autoSaveFolder))
+{
+}
+
+CSearchFilesLink::~CSearchFilesLink() = default;
+
+void CSearchFilesLink::registerCommands(CommandHandlers& handlers)
+{
+    using Scope = CommandHandlers::Scope;
+    handlers.addHandler(cmd::ViewSearchLogs, this, Scope::Window, [this] { showLogs(); },
+                        [this] { return !m_home.isEmpty(); });
+    handlers.addHandler(cmd::RecoverTempFiles, this, Scope::Window, [this] { showTempFiles(); },
+                        [this] { return !m_autoSaves.isEmpty(); });
+}
+
+CDlgViewLogs* CSearchFilesLink::make()
+{
+    auto* dialog = new CDlgViewLogs(&m_frame);
+    dialog->setWindowFlag(Qt::Window);
+    CDlgViewLogs::Look look;
+    look.background = FontConv::toQColor(m_scheme.color(CDialogFontsColors::Background));
+    look.marked = FontConv::toQColor(m_scheme.color(CDialogFontsColors::MarkedTextBackground));
+    look.font = FontConv::toQFont(m_scheme.font(CDialogFontsColors::SourceFont));
+    const CDialogFontsColors* scheme = &m_scheme;
+    look.colour = [scheme](QTextEdit* view) {
+        CTextDocumentHiTarget target(view->document());
+        CSyntaxHighlighting highlighting(&target, *scheme);
+        highlighting.colour(0, -1);
+        highlighting.apply();
+    };
+    look.colourLimit = qsizetype(m_frame.qSettings().QMaxHighlightResultKChars) * 1024;
+    dialog->setLook(look);
+    // Under each file, the functions the namespace explorer found defined in it.
+    CExplorerLink* explorer = &m_explorer;
+    dialog->setFunctionsOf([explorer](const QString& path) {
+        QList<SearchFiles::Function> found;
+        const std::shared_ptr<NamespaceModel> model = explorer->classView()->entities();
+        if (!model)
+            return found;
+        for (const auto& entity : model->entities()) {
+            if (entity->kind() != CQEntity::Function)
+                continue;
+            const auto* function = static_cast<const CQFunction*>(entity.get());
+            if (function->fileName() == path)
+                found.append({function->fullName(), function->fileLine()});
+        }
+        std::sort(found.begin(), found.end(),
+                  [](const SearchFiles::Function& a, const SearchFiles::Function& b) { return a.line < b.line; });
+        return found;
+    });
+    CMainFrame* frame = &m_frame;
+    dialog->setOpenFile([frame](const QString& path) { frame->openDocument(path); });
+    return dialog;
+}
+
+CDlgViewLogs* CSearchFilesLink::showLogs()
+{
+    if (!m_logs)
+        m_logs = make();
+    m_logs->load(QStringLiteral("Query Logs"), m_home, QStringLiteral("queries_*.log"));
+    m_logs->show();
+    m_logs->raise();
+    m_logs->activateWindow();
+    return m_logs;
+}
+
+CDlgViewLogs* CSearchFilesLink::showTempFiles()
+{
+    if (!m_temp)
+        m_temp = make();
+    m_temp->load(QStringLiteral("Temp Saved Files"), m_autoSaves, QStringLiteral("????????????????????????????????.*.q"));
+    m_temp->show();
+    m_temp->raise();
+    m_temp->activateWindow();
+    return m_temp;
+}

@@ -1,0 +1,228 @@
+// The search-files dialog: reading a folder (the NUL rule, the size bound,
+// the mask, no sub-folders, no FIFOs), the tree of a fill (filters, root
+// folder, sorting of logs and of automatic saves, function items, the
+// selection kept across fills), and the dialog over a real folder.
+#include "files/CDlgViewLogs.h"
+#include "files/SearchFiles.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QTreeWidget>
+
+#if defined(Q_OS_UNIX)
+#include <sys/stat.h>
+#endif
+
+namespace {
+
+bool write(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// The tree as indented lines: "text" per node, two blanks a level.
+QString outline(const SearchFiles::Node& node, int depth = 0)
+{
+    QString out = QString(depth * 2, u' ') + node.text + u'\n';
+    for (const SearchFiles::Node& child : node.children)
+        out += outline(child, depth + 1);
+    return out;
+}
+
+} // namespace
+
+class TestSearchFiles : public QObject {
+    Q_OBJECT
+private slots:
+    void acceptedText_data();
+    void acceptedText();
+    void loadReadsMatchingRegularFiles();
+    void filters_data();
+    void filters();
+    void logsNewestFirstAndSavesByDocumentName();
+    void functionsAndKeptSelection();
+    void dialogOverAFolder();
+};
+
+void TestSearchFiles::acceptedText_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("kept");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("plain") << QByteArray("a:1\n") << true << "a:1\n";
+    QTest::newRow("utf-8") << QByteArray("s:\"\xc3\xa9\"") << true << "s:\"\u00e9\"";
+    QTest::newRow("empty") << QByteArray() << true << "";
+    QTest::newRow("NUL late: text up to it") << QByteArray("abcdef\0x", 8) << true << "abcdef";
+    QTest::newRow("NUL early: binary") << QByteArray("a\0bcdefgh", 9) << false << "";
+}
+
+void TestSearchFiles::acceptedText()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, kept);
+    QFETCH(QString, text);
+    const std::optional<QString> got = SearchFiles::acceptedText(bytes);
+    QCOMPARE(got.has_value(), kept);
+    if (kept)
+        QCOMPARE(*got, text);
+}
+
+void TestSearchFiles::loadReadsMatchingRegularFiles()
+{
+    QTemporaryDir dir;
+    QVERIFY(write(dir.filePath("queries_2026.12.01.log"), "a:1\n"));
+    QVERIFY(write(dir.filePath("queries_2026.12.02.log"), "b:2\n"));
+    QVERIFY(write(dir.filePath("other.log"), "c:3\n"));
+    QVERIFY(write(dir.filePath("queries_big.log"), QByteArray(SearchFiles::kMaxFileBytes, 'x')));
+    QVERIFY(QDir(dir.path()).mkpath("queries_sub.log"));
+    QVERIFY(write(dir.filePath("queries_sub.log/queries_inner.log"), "d:4\n"));
+#if defined(Q_OS_UNIX)
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("queries_fifo.log")).constData(), 0600), 0);
+#endif
+    const SearchFiles::FileMap files = SearchFiles::load(dir.path(), QStringLiteral("queries_*.log"));
+    QStringList names;
+    for (const auto& [path, text] : files)
+        names << QFileInfo(path).fileName() + u'=' + text.trimmed();
+    QCOMPARE(names, QStringList({"queries_2026.12.01.log=a:1", "queries_2026.12.02.log=b:2"}));
+}
+
+void TestSearchFiles::filters_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("nameCase");
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<bool>("bodyCase");
+    QTest::addColumn<QStringList>("listed");
+    QTest::newRow("none") << "" << false << "" << false << QStringList({"b.q", "a.q", "c.q"});
+    QTest::newRow("name, any case") << "A.Q" << false << "" << false << QStringList({"a.q"});
+    QTest::newRow("name, match case") << "A.Q" << true << "" << false << QStringList();
+    QTest::newRow("body, any case") << "" << false << "SELECT" << false << QStringList({"b.q", "a.q"});
+    QTest::newRow("body, match case") << "" << false << "select" << true << QStringList({"a.q"});
+    QTest::newRow("both") << "b" << false << "select" << false << QStringList({"b.q"});
+}
+
+void TestSearchFiles::filters()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, nameCase);
+    QFETCH(QString, body);
+    QFETCH(bool, bodyCase);
+    QFETCH(QStringList, listed);
+    const SearchFiles::FileMap files{{"/w/x/a.q", "select from t"}, {"/w/x/b.q", "SELECT 1"}, {"/w/x/c.q", "1+1"}};
+    SearchFiles::Filter filter{name, nameCase, body, bodyCase};
+    const SearchFiles::Layout layout = SearchFiles::layout("Query Logs", files, filter, {}, {}, {}, {});
+    QCOMPARE(layout.root.text, QStringLiteral("Query Logs /w/x"));
+    QStringList got;
+    for (const SearchFiles::Node& n : layout.root.children)
+        got << n.text;
+    // Query logs are listed by full path, newest (greatest) first.
+    QStringList expected = listed;
+    std::sort(expected.begin(), expected.end(), std::greater<>());
+    QCOMPARE(got, expected);
+    QCOMPARE(layout.files, int(listed.size()));
+}
+
+void TestSearchFiles::logsNewestFirstAndSavesByDocumentName()
+{
+    const SearchFiles::FileMap logs{{"/h/queries_2026.01.02.log", "x"},
+                                    {"/h/queries_2026.12.01.log", "y"},
+                                    {"/h/queries_2025.06.30.log", "z"}};
+    const SearchFiles::Layout l = SearchFiles::layout("Query Logs", logs, {}, {}, {}, {}, {});
+    QCOMPARE(outline(l.root), QStringLiteral("Query Logs /h\n  queries_2026.12.01.log\n  queries_2026.01.02.log\n"
+                                             "  queries_2025.06.30.log\n"));
+    // Automatic saves: 32 characters, a dot, the document's name; sorted by that name.
+    const QString id(32, u'f');
+    const QString other(32, u'0');
+    const SearchFiles::FileMap saves{{"/d/" + other + ".zeta.q", "1"},
+                                     {"/d/" + id + ".report.q", "2"},
+                                     {"/d/alpha.q", "3"}};
+    const SearchFiles::Layout s = SearchFiles::layout("Temp Saved Files", saves, {}, {}, {}, {}, {});
+    QStringList order;
+    for (const SearchFiles::Node& n : s.root.children)
+        order << SearchFiles::sortName(n.path);
+    QCOMPARE(order, QStringList({"alpha.q", "report.q", "zeta.q"}));
+    // Sub-folders and no common folder.
+    const SearchFiles::FileMap nested{{"/r/a/x.q", "1"}, {"/r/b/y.q", "2"}, {"/r/A/z.q", "3"}};
+    QCOMPARE(outline(SearchFiles::layout("T", nested, {}, {}, {}, {}, {}).root),
+             QStringLiteral("T /r\n  A\n    z.q\n    x.q\n  b\n    y.q\n")); // "a" joins "A"
+    QCOMPARE(SearchFiles::rootFolder({{"x.q", "1"}, {"y.q", "2"}}), QString());
+}
+
+void TestSearchFiles::functionsAndKeptSelection()
+{
+    const SearchFiles::FileMap files{{"/s/a.q", "f:{x}\ng:{y}"}, {"/s/b.q", "h:{z}"}};
+    auto functionsOf = [](const QString& path) {
+        QList<SearchFiles::Function> out;
+        if (path == "/s/a.q")
+            out = {{".u.f", 1}, {"g", 2}};
+        return out;
+    };
+    SearchFiles::Layout l = SearchFiles::layout("Temp Saved Files", files, {}, {}, {}, {}, functionsOf);
+    QCOMPARE(outline(l.root), QStringLiteral("Temp Saved Files /s\n  a.q\n    .u.f\n    g\n  b.q\n"));
+    QCOMPARE(l.selectedPath, QStringLiteral("/s/a.q")); // the first file shown
+    // The previous selection is kept: a file, then a function item.
+    l = SearchFiles::layout("Temp Saved Files", files, {}, "/s/b.q", {}, {}, functionsOf);
+    QCOMPARE(l.selectedPath, QStringLiteral("/s/b.q"));
+    l = SearchFiles::layout("Temp Saved Files", files, {}, "/s/a.q", "g", {}, functionsOf);
+    QCOMPARE(l.selectedPath, QStringLiteral("/s/a.q"));
+    QCOMPARE(l.selectedFunction, QStringLiteral("g"));
+    // A pending path wins.
+    l = SearchFiles::layout("Temp Saved Files", files, {}, "/s/a.q", "g", "/s/b.q", functionsOf);
+    QCOMPARE(l.selectedPath, QStringLiteral("/s/b.q"));
+    QVERIFY(l.selectedFunction.isEmpty());
+}
+
+void TestSearchFiles::dialogOverAFolder()
+{
+    QTemporaryDir dir;
+    QVERIFY(write(dir.filePath("queries_2026.12.09.log"), "/ 09:00\nselect from trade\n"));
+    QVERIFY(write(dir.filePath("queries_2026.12.10.log"), "/ 10:00\ncount quote\nselect from quote\n"));
+    CDlgViewLogs dialog;
+    QString opened;
+    dialog.setOpenFile([&opened](const QString& path) { opened = path; });
+    QSignalSpy loaded(&dialog, &CDlgViewLogs::loaded);
+    dialog.load(QStringLiteral("Query Logs"), dir.path(), QStringLiteral("queries_*.log"));
+    dialog.show();
+    QVERIFY(loaded.wait(10000));
+    QTreeWidgetItem* root = dialog.tree()->topLevelItem(0);
+    QVERIFY(root);
+    QCOMPARE(root->childCount(), 2);
+    QCOMPARE(root->child(0)->text(0), QStringLiteral("queries_2026.12.10.log"));
+    // The newest log is selected and previewed.
+    QCOMPARE(dialog.selectedEdit()->text(), QFileInfo(dir.filePath("queries_2026.12.10.log")).absoluteFilePath());
+    QVERIFY(dialog.preview()->toPlainText().contains(QStringLiteral("count quote")));
+    QVERIFY(dialog.openButton()->isEnabled());
+
+    // A body filter: only the file holding it, the match marked and found again with F3.
+    dialog.bodyFilter()->setText(QStringLiteral("trade"));
+    dialog.fill();
+    QCOMPARE(dialog.tree()->topLevelItem(0)->childCount(), 1);
+    QCOMPARE(dialog.preview()->extraSelections().size(), 1);
+    QCOMPARE(dialog.preview()->textCursor().selectedText(), QStringLiteral("trade"));
+    QVERIFY(!dialog.findNext(true)); // one match only
+    dialog.bodyFilter()->setText(QStringLiteral("nothing like it"));
+    dialog.fill();
+    QCOMPARE(dialog.tree()->topLevelItem(0)->childCount(), 0);
+    QVERIFY(!dialog.openButton()->isEnabled());
+
+    // Typing refills after the timer, not at once.
+    dialog.bodyFilter()->clear();
+    QTest::keyClicks(dialog.bodyFilter(), QStringLiteral("select"));
+    QCOMPARE(dialog.tree()->topLevelItem(0)->childCount(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(dialog.tree()->topLevelItem(0)->childCount(), 2, 5000);
+
+    dialog.openButton()->click();
+    QVERIFY(!opened.isEmpty());
+    QVERIFY(!dialog.isVisible());
+}
+
+QTEST_MAIN(TestSearchFiles)
+#include "tst_search_files.moc"
