@@ -77,6 +77,9 @@ CExplorerLink::CExplorerLink(CMainFrame& frame, CQueryLink& link, Prompter& prom
         QMetaObject::invokeMethod(this, &CExplorerLink::startPending, Qt::QueuedConnection);
     });
     connect(&frame, &CMainFrame::lookupRequested, m_view, [this](const QString& name) { m_view->selectByName(name, true); });
+    // The pane's commands (find largest, inventories, copy name) reach the
+    // window's menus and keys; Refresh is this link's, below, since it needs a session.
+    m_view->registerCommands(frame.commands());
     // The Refresh button of the main frame's toolbar.
     frame.commands().addHandler(cmd::Refresh, m_view, CommandHandlers::Scope::Window, [this] {
         m_properties->clear();

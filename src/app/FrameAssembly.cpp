@@ -17,6 +17,7 @@
 #include "editor/CFindReplace.h"
 #include "editor/CSyntaxHighlighting.h"
 #include "editor/CTovoDoc.h"
+#include "explorer/panes/CClassView.h"
 #include "editor/CTextDocumentHiTarget.h"
 #include "editor/CTovoView.h"
 #include "editor/CViewPrinter.h"
@@ -157,6 +158,17 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     });
 
     auto* explorer = new CExplorerLink(frame, *link, prompter);
+    CDlgInventory::Look inventoryLook;
+    inventoryLook.background = FontConv::toQColor(scheme->color(CDialogFontsColors::Background));
+    inventoryLook.marked = FontConv::toQColor(scheme->color(CDialogFontsColors::MarkedTextBackground));
+    inventoryLook.font = FontConv::toQFont(scheme->font(CDialogFontsColors::SourceFont));
+    inventoryLook.colour = [scheme](QTextEdit* view) {
+        CTextDocumentHiTarget target(view->document());
+        CSyntaxHighlighting highlighting(&target, *scheme);
+        highlighting.colour(0, -1);
+        highlighting.apply();
+    };
+    explorer->classView()->setInventoryLook(inventoryLook);
     // The query logs of the home folder and the automatic saves of documents.
     auto* searchFiles = new CSearchFilesLink(frame, *scheme, *explorer, app.home().path(), CTovoDoc::autoSaveFolder());
     searchFiles->registerCommands(frame.commands());

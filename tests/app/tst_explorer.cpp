@@ -1,18 +1,26 @@
 // The namespace explorer through the real window: connecting loads the
 // instance's namespaces, selecting a function shows its properties, and a
-// double click sends its name as a query.
+// double click sends its name as a query; the inventories list what was
+// loaded and jump to it.
 #include "ScriptedPrompter.h"
 #include "TempHome.h"
 #include "InstanceNamespaces.h"
 #include "TestInstance.h"
 #include "app/CMainFrame.h"
 #include "app/CTovoApp.h"
+#include "app/CommandIds.h"
 #include "explorer/panes/CClassView.h"
+#include "explorer/panes/CDlgInventory.h"
 #include "explorer/panes/CPropertiesWnd.h"
 #include "explorer/panes/NamespaceTreeModel.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QDockWidget>
+#include <QPushButton>
 #include <QTest>
+#include <QTextEdit>
+#include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -79,6 +87,36 @@ void TestExplorer::loadSelectAndQuery()
     QCOMPARE(properties->queryText(), QStringLiteral(".feed.upd"));
     // The run has ended (the pane may query again) before the window closes.
     QTRY_VERIFY_WITH_TIMEOUT(properties->canQuery(), 10000);
+
+    // Q > Functions Inventory...: the loaded function with its body in the
+    // preview; "Close && Jump To" selects it in the tree.
+    view->selectByName(QStringLiteral(".feed"));
+    QAction* functions = frame->action(cmd::FunctionsInventory);
+    QVERIFY(functions->isEnabled());
+    QString listed, previewed;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CDlgInventory*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        listed = dialog->list()->topLevelItem(0) ? dialog->list()->topLevelItem(0)->text(0) : QString();
+        previewed = dialog->preview()->toPlainText();
+        dialog->jumpButton()->click();
+    });
+    functions->trigger();
+    QCOMPARE(listed, QStringLiteral(".feed.upd"));
+    QCOMPARE(previewed, QStringLiteral("{[t;x] t insert x}"));
+    QCOMPARE(view->selectedName(), QStringLiteral(".feed.upd"));
+    // The variables inventory lists the table; Close keeps the selection.
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CDlgInventory*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        listed = dialog->list()->topLevelItem(0) ? dialog->list()->topLevelItem(0)->text(0) : QString();
+        dialog->reject();
+    });
+    frame->action(cmd::VariablesInventory)->trigger();
+    QCOMPARE(listed, QStringLiteral(".feed.trades"));
+    QCOMPARE(view->selectedName(), QStringLiteral(".feed.upd"));
     app.reset();
 }
 

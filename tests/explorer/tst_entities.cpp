@@ -4,6 +4,8 @@
 #include "explorer/CQTable.h"
 #include "explorer/CQVariable.h"
 #include "explorer/EntityProperties.h"
+#include "explorer/Inventory.h"
+#include "explorer/NamespaceModel.h"
 #include "explorer/NavigationHistory.h"
 #include "explorer/ReservedNames.h"
 
@@ -59,6 +61,7 @@ K meta(const QStringList& columns, const QByteArray& types, const QStringList& k
 class TestEntities : public QObject {
     Q_OBJECT
 private slots:
+    void inventories();
     void variables_data();
     void variables();
     void tables();
@@ -162,6 +165,64 @@ void TestEntities::tableMetaFailed()
     QCOMPARE(propertyOf(groups, QStringLiteral("Error")), QStringLiteral("`nyi"));
     QCOMPARE(groups.size(), 1);
     QVERIFY(t.columns().isEmpty());
+}
+
+void TestEntities::inventories()
+{
+    using Inventory::Kind;
+    NamespaceModel model;
+    model.insert(std::make_unique<CQVariable>(QString(), QStringLiteral("trades"), 98, 1000, 64000));
+    model.insert(std::make_unique<CQVariable>(QStringLiteral(".feed"), QStringLiteral("Trade"), 7, 5, 100));
+    model.insert(std::make_unique<CQVariable>(QString(), QStringLiteral("a"), -7, 1, 9));
+    auto reserved = std::make_unique<CQVariable>(QStringLiteral(".z"), QStringLiteral("K"), -9, 1, 17);
+    reserved->setDescription(QStringLiteral("kdb+ version"));
+    model.insert(std::move(reserved));
+    KPtr d1(lambdaDefinition({QStringLiteral("x")}, {}, {QString()}, "{select from trades where x}", "..f", "/q/a.q", 3));
+    model.insert(std::make_unique<CQFunction>(QString(), QStringLiteral("f"), 100, d1.get(), QStringLiteral("`"),
+                                              QStringLiteral("`symbol$()"), QStringLiteral("`symbol$()")));
+    KPtr d2(lambdaDefinition({QStringLiteral("y")}, {}, {QStringLiteral("u")}, "{y}", "..g", "", -1));
+    model.insert(std::make_unique<CQFunction>(QStringLiteral(".u"), QStringLiteral("g"), 100, d2.get(),
+                                              QStringLiteral("`"), QStringLiteral("`symbol$()"), QStringLiteral("`symbol$()")));
+
+    auto names = [](const std::vector<const CQEntity*>& rows) {
+        QStringList out;
+        for (const CQEntity* e : rows)
+            out << e->fullName();
+        return out;
+    };
+    // Variables: no functions, no described reserved names; TRADE finds both
+    // tables in any case, neither with match case.
+    std::vector<const CQEntity*> v = Inventory::rows(Kind::Variables, model, QString(), false);
+    Inventory::sort(Kind::Variables, v, 1);
+    QCOMPARE(names(v), QStringList({"a", "trades", ".feed.Trade"})); // root names first
+    v = Inventory::rows(Kind::Variables, model, QStringLiteral("TRADE"), false);
+    Inventory::sort(Kind::Variables, v, 1);
+    QCOMPARE(names(v), QStringList({"trades", ".feed.Trade"}));
+    QVERIFY(Inventory::rows(Kind::Variables, model, QStringLiteral("TRADE"), true).empty());
+    // IPC size: a new click sorts the largest first, a second reverses.
+    v = Inventory::rows(Kind::Variables, model, QString(), false);
+    int key = Inventory::nextKey(1, 5);
+    QCOMPARE(key, -5);
+    Inventory::sort(Kind::Variables, v, key);
+    QCOMPARE(names(v).first(), QStringLiteral("trades"));
+    key = Inventory::nextKey(key, 5);
+    QCOMPARE(key, 5);
+    Inventory::sort(Kind::Variables, v, key);
+    QCOMPARE(names(v).last(), QStringLiteral("trades"));
+    QCOMPARE(Inventory::nextKey(4, 1), 1);
+    const CQEntity* trades = model.find(QStringLiteral("trades"));
+    QCOMPARE(Inventory::cells(Kind::Variables, *trades).mid(0, 3), QStringList({"trades", "table/flip", "1000"}));
+    QCOMPARE(Inventory::image(Kind::Variables, *trades), 5);
+
+    // Functions: by name and by body; file and line, an empty line for none.
+    std::vector<const CQEntity*> f = Inventory::rows(Kind::Functions, model, QString(), false);
+    Inventory::sort(Kind::Functions, f, 1);
+    QCOMPARE(names(f), QStringList({"f", ".u.g"}));
+    f = Inventory::rows(Kind::Functions, model, QString(), false, QStringLiteral("SELECT"));
+    QCOMPARE(names(f), QStringList({"f"}));
+    QCOMPARE(Inventory::cells(Kind::Functions, *model.find(QStringLiteral("f"))),
+             QStringList({"f", "lambda", "/q/a.q", "3"}));
+    QCOMPARE(Inventory::cells(Kind::Functions, *model.find(QStringLiteral(".u.g"))).value(3), QString());
 }
 
 void TestEntities::lambda()

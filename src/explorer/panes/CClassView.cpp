@@ -180,6 +180,24 @@ bool CClassView::selectLargest(bool serialised)
     return largest && selectByName(largest->fullName(), true);
 }
 
+CDlgInventory* CClassView::inventory(Inventory::Kind kind)
+{
+    CDlgInventory*& dialog = kind == Inventory::Kind::Variables ? m_variables : m_functions;
+    if (!dialog)
+        dialog = new CDlgInventory(kind, this);
+    dialog->setLook(m_inventoryLook);
+    dialog->setModel(m_model->entities());
+    dialog->refill();
+    return dialog;
+}
+
+void CClassView::showInventory(Inventory::Kind kind)
+{
+    CDlgInventory* dialog = inventory(kind);
+    if (dialog->exec() == QDialog::Accepted && !dialog->chosenName().isEmpty())
+        selectByName(dialog->chosenName(), true);
+}
+
 void CClassView::copyFullName()
 {
     if (const CQEntity* entity = selectedEntity())
@@ -202,8 +220,8 @@ QMenu* CClassView::createContextMenu(const QModelIndex& index, QWidget* parent)
         menu->addSeparator();
         add(QStringLiteral("Find largest by &size"), hasContent(), [this] { selectLargest(false); });
         add(QStringLiteral("Find Largest by &IPC size"), hasContent(), [this] { selectLargest(true); });
-        add(QStringLiteral("Variables Inventory..."), hasContent());
-        add(QStringLiteral("Functions Inventory..."), hasContent());
+        add(QStringLiteral("Variables Inventory..."), hasContent(), [this] { showInventory(Inventory::Kind::Variables); });
+        add(QStringLiteral("Functions Inventory..."), hasContent(), [this] { showInventory(Inventory::Kind::Functions); });
         const auto entities = m_model->entities();
         add(QStringLiteral("Remote Files Inventory..."), entities && !entities->files.isEmpty());
         return menu;
@@ -231,6 +249,10 @@ void CClassView::registerCommands(CommandHandlers& handlers)
                         [this] { return hasContent(); });
     handlers.addHandler(kFindLargestIpc, this, Scope::Window, [this] { selectLargest(true); },
                         [this] { return hasContent(); });
+    handlers.addHandler(cmd::VariablesInventory, this, Scope::Window,
+                        [this] { showInventory(Inventory::Kind::Variables); }, [this] { return hasContent(); });
+    handlers.addHandler(cmd::FunctionsInventory, this, Scope::Window,
+                        [this] { showInventory(Inventory::Kind::Functions); }, [this] { return hasContent(); });
     handlers.addHandler(kCopyFullName, this, Scope::Focus, [this] { copyFullName(); },
                         [this] { return selectedEntity() != nullptr; });
 }

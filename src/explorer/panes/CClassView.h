@@ -5,6 +5,7 @@
 #pragma once
 
 #include "explorer/NamespaceLoad.h"
+#include "explorer/panes/CDlgInventory.h"
 
 #include <QWidget>
 
@@ -56,6 +57,12 @@ public:
 
     // Find largest: the entity with the largest size estimate (or serialised size).
     bool selectLargest(bool serialised);
+    // The two inventories, modal; "Close && Jump To" selects the chosen
+    // entity. The dialogs keep their filters and choice between openings.
+    CDlgInventory* inventory(Inventory::Kind kind);
+    void showInventory(Inventory::Kind kind);
+    // The look of the functions inventory's preview.
+    void setInventoryLook(const CDlgInventory::Look& look) { m_inventoryLook = look; }
     void copyFullName();
     // The menu for the item at index (the tree-wide one for the root).
     QMenu* createContextMenu(const QModelIndex& index, QWidget* parent);
@@ -86,5 +93,8 @@ private:
     NamespaceTreeModel* m_model = nullptr;
     NamespaceLoader* m_loader = nullptr;
     QString m_selectedName;
+    CDlgInventory* m_variables = nullptr;
+    CDlgInventory* m_functions = nullptr;
+    CDlgInventory::Look m_inventoryLook;
     QString m_loadServer;
 };
