@@ -1,13 +1,17 @@
 #include "app/CExplorerLink.h"
 
+#include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/CQueryLink.h"
+#include "connect/BackgroundJob.h"
 #include "connect/CQHelper.h"
 #include "connect/ConnectionController.h"
+#include "connect/SessionAttempt.h"
 #include "connect/SessionWorker.h"
 #include "core/commands/CommandHandlers.h"
 #include "core/commands/CommandIds.h"
 #include "core/settings/CDlgQSettings.h"
+#include "editor/CTovoView.h"
 #include "explorer/HandleChannel.h"
 #include "explorer/panes/CClassView.h"
 #include "explorer/panes/CPropertiesWnd.h"
@@ -77,6 +81,30 @@ CExplorerLink::CExplorerLink(CMainFrame& frame, CQueryLink& link, Prompter& prom
         QMetaObject::invokeMethod(this, &CExplorerLink::startPending, Qt::QueuedConnection);
     });
     connect(&frame, &CMainFrame::lookupRequested, m_view, [this](const QString& name) { m_view->selectByName(name, true); });
+    // Get source and Delete from namespace: one query on a session of their
+    // own to the current server, connected and sent off the window's thread.
+    m_job = new BackgroundJob(this);
+    CClassView::EntityActions actions;
+    actions.query = [this](const QString& text, std::function<void(K)> done) {
+        SessionAttempt::Request request;
+        request.symbol = m_frame.serverText();
+        request.timeoutSec = m_link.session().connectTimeoutSec();
+        request.q = m_frame.qSettings();
+        request.plugins = m_link.plugins();
+        request.query = text;
+        if (request.symbol.isEmpty()) {
+            done(nullptr);
+            return;
+        }
+        m_job->start<SessionAttempt::Outcome>([request] { return SessionAttempt::run(request); },
+                                              [done](SessionAttempt::Outcome outcome) { done(outcome.reply.get()); });
+    };
+    actions.newDocument = [this](const QString& text) {
+        CChildFrame* child = m_frame.newDocument();
+        if (auto* view = child ? qobject_cast<CTovoView*>(child->view()) : nullptr)
+            view->loadDocumentText(text);
+    };
+    m_view->setEntityActions(actions);
     // The pane's commands (find largest, inventories, copy name) reach the
     // window's menus and keys; Refresh is this link's, below, since it needs a session.
     m_view->registerCommands(frame.commands());

@@ -6,6 +6,7 @@
 
 #include <QObject>
 
+class BackgroundJob;
 class CClassView;
 class CMainFrame;
 class CPropertiesWnd;
@@ -31,4 +32,5 @@ private:
     CClassView* m_view = nullptr;
     CPropertiesWnd* m_properties = nullptr;
     bool m_pending = false;
+    BackgroundJob* m_job = nullptr;
 };

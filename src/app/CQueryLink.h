@@ -34,6 +34,7 @@ public:
     void run(const QString& query, bool asIs);
     // What the quick-connect box and "Connect" while disconnected do with the
     // box's text (default: connect to it).
+    AuthPlugins* plugins() const { return m_plugins.get(); }
     void setQuickConnect(std::function<void(const QString&)> quickConnect) { m_quickConnect = std::move(quickConnect); }
     // Registers the commands the session owns (Stop).
     void registerCommands(CommandHandlers& handlers);

@@ -41,13 +41,18 @@ struct Dial {
     }
 };
 
+int connectTimeoutOf(const SessionContext& context)
+{
+    return std::clamp(context.store ? context.store->readInt(QString::fromLatin1(kept::ConnectTimeoutSec.name),
+                                                             kept::ConnectTimeoutSec.def)
+                                    : kept::ConnectTimeoutSec.def,
+                      0, 86400);
+}
+
 Dial makeDial(const SessionContext& context, const QString& host, int port, const QString& credentials)
 {
     Dial d;
-    d.timeoutSec = std::clamp(context.store ? context.store->readInt(QString::fromLatin1(kept::ConnectTimeoutSec.name),
-                                                                     kept::ConnectTimeoutSec.def)
-                                            : kept::ConnectTimeoutSec.def,
-                              0, 86400);
+    d.timeoutSec = connectTimeoutOf(context);
     d.where = host.isEmpty() ? QStringLiteral("localhost") : host;
     d.port = port;
     d.credentials = credentials.toLocal8Bit();
@@ -67,6 +72,8 @@ struct CQHelper::Attempt {
 };
 
 CQHelper::CQHelper(SessionContext context) : m_context(std::move(context)) {}
+
+int CQHelper::connectTimeoutSec() const { return connectTimeoutOf(m_context); }
 
 CQHelper CQHelper::borrowing(int handle, SessionContext context)
 {

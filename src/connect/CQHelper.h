@@ -57,6 +57,8 @@ public:
     CQHelper& operator=(CQHelper&&) = delete;
 
     int handle() const { return m_handle.load(); }
+    // ConnectTimeoutSec as stored (seconds; 0 waits for ever).
+    int connectTimeoutSec() const;
     bool ownsHandle() const { return m_owns; }
     bool isOpen() const { return handle() > 0; }
     SessionContext& context() { return m_context; }

@@ -6,9 +6,12 @@
 #include "TempHome.h"
 #include "InstanceNamespaces.h"
 #include "TestInstance.h"
+#include "app/CChildFrame.h"
+#include "app/CDocumentArea.h"
 #include "app/CMainFrame.h"
 #include "app/CTovoApp.h"
 #include "app/CommandIds.h"
+#include "editor/CTovoView.h"
 #include "explorer/panes/CClassView.h"
 #include "explorer/panes/CDlgInventory.h"
 #include "explorer/panes/CPropertiesWnd.h"
@@ -40,6 +43,7 @@ void TestExplorer::loadSelectAndQuery()
     instance.namespaces().addFunction(QStringLiteral(".feed.upd"), f);
     instance.namespaces().addVariable(QStringLiteral(".feed.trades"), {98, 10, 400});
     instance.on(QStringLiteral(".feed.upd"), kj(7));
+    instance.on(QStringLiteral("delete trades from `.feed"), ks(".feed"));
     QVERIFY(instance.start());
     TempHome home;
     ScriptedPrompter prompter;
@@ -117,6 +121,30 @@ void TestExplorer::loadSelectAndQuery()
     frame->action(cmd::VariablesInventory)->trigger();
     QCOMPARE(listed, QStringLiteral(".feed.trades"));
     QCOMPARE(view->selectedName(), QStringLiteral(".feed.upd"));
+
+    // Get source: the definition in a new, unmodified document.
+    const int documents = frame->documentArea()->documents().size();
+    view->getSource();
+    QTRY_COMPARE_WITH_TIMEOUT(frame->documentArea()->documents().size(), documents + 1, 10000);
+    auto* source = qobject_cast<CTovoView*>(frame->activeDocument()->view());
+    QVERIFY(source);
+    QCOMPARE(source->text(), QStringLiteral(".feed.upd:7j;\n\n"));
+    QVERIFY(!source->isModified());
+
+    // Delete from namespace: No sends nothing; Yes sends the delete and the
+    // item leaves the tree.
+    const QString question = QStringLiteral("You are about to delete trades from `.feed\n Are you absolutely sure???");
+    QVERIFY(view->selectByName(QStringLiteral(".feed.trades")));
+    prompter.expect(question, QStringLiteral("Tovo"), Prompter::Buttons::YesNo, Prompter::Icon::Warning,
+                    Prompter::Answer::No);
+    view->deleteSelected();
+    QVERIFY(!instance.receivedTexts().contains(QStringLiteral("delete trades from `.feed")));
+    prompter.expect(question, QStringLiteral("Tovo"), Prompter::Buttons::YesNo, Prompter::Icon::Warning,
+                    Prompter::Answer::Yes);
+    view->deleteSelected();
+    QTRY_VERIFY_WITH_TIMEOUT(!view->model()->indexOf(QStringLiteral(".feed.trades")).isValid(), 10000);
+    QVERIFY(instance.receivedTexts().contains(QStringLiteral("delete trades from `.feed")));
+    QCOMPARE(prompter.pending(), 0);
     app.reset();
 }
 

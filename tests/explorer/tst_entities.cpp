@@ -3,6 +3,7 @@
 #include "explorer/CQFunction.h"
 #include "explorer/CQTable.h"
 #include "explorer/CQVariable.h"
+#include "explorer/EntityCommands.h"
 #include "explorer/EntityProperties.h"
 #include "explorer/Inventory.h"
 #include "explorer/NamespaceModel.h"
@@ -62,6 +63,7 @@ class TestEntities : public QObject {
     Q_OBJECT
 private slots:
     void inventories();
+    void entityCommandTexts();
     void variables_data();
     void variables();
     void tables();
@@ -165,6 +167,22 @@ void TestEntities::tableMetaFailed()
     QCOMPARE(propertyOf(groups, QStringLiteral("Error")), QStringLiteral("`nyi"));
     QCOMPARE(groups.size(), 1);
     QVERIFY(t.columns().isEmpty());
+}
+
+void TestEntities::entityCommandTexts()
+{
+    QCOMPARE(EntityCommands::sourceText(QStringLiteral(".feed.f"), QStringLiteral("{x+y}")),
+             QStringLiteral(".feed.f:{x+y};\n\n"));
+    // A k definition: the "k)" goes in front of the name.
+    QCOMPARE(EntityCommands::sourceText(QStringLiteral("g"), QStringLiteral("k){x}")), QStringLiteral("k)g:{x};\n\n"));
+    QCOMPARE(EntityCommands::sourceText(QStringLiteral("h"), QStringLiteral("{a:1;\r\n b:2}")),
+             QStringLiteral("h:{a:1;\n b:2};\n\n"));
+    const CQVariable root(QString(), QStringLiteral("x"), -7, 1, 9);
+    const CQVariable nested(QStringLiteral(".feed"), QStringLiteral("trades"), 98, 1, 9);
+    QCOMPARE(EntityCommands::deleteQuery(root), QStringLiteral("delete x from `."));
+    QCOMPARE(EntityCommands::deleteQuery(nested), QStringLiteral("delete trades from `.feed"));
+    QCOMPARE(EntityCommands::deleteQuestion(QStringLiteral("delete x from `.")),
+             QStringLiteral("You are about to delete x from `.\n Are you absolutely sure???"));
 }
 
 void TestEntities::inventories()

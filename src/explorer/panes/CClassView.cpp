@@ -1,5 +1,6 @@
 #include "explorer/panes/CClassView.h"
 
+#include "explorer/EntityCommands.h"
 #include "explorer/NamespaceLoader.h"
 #include "explorer/ServiceChannel.h"
 #include "explorer/panes/ExplorerIcons.h"
@@ -8,6 +9,7 @@
 #include "core/Prompter.h"
 #include "core/commands/CommandHandlers.h"
 #include "core/commands/CommandIds.h"
+#include "core/values/KRender.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,6 +17,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPointer>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
@@ -198,6 +201,43 @@ void CClassView::showInventory(Inventory::Kind kind)
         selectByName(dialog->chosenName(), true);
 }
 
+void CClassView::getSource()
+{
+    const CQEntity* entity = selectedEntity();
+    if (!entity || entity->kind() != CQEntity::Function || !m_actions.query)
+        return;
+    const QString name = entity->fullName();
+    QPointer<CClassView> self(this);
+    m_actions.query(name, [self, name](K reply) {
+        // A failed query opens nothing.
+        if (!self || !reply || reply->t == KERR || !self->m_actions.newDocument)
+            return;
+        RenderOptions options;
+        self->m_actions.newDocument(EntityCommands::sourceText(name, renderConsole(reply, options)));
+    });
+}
+
+void CClassView::deleteSelected()
+{
+    const QModelIndex index = m_tree->currentIndex();
+    NamespaceTreeNode* node = m_model->node(index);
+    if (!node || !node->children.empty() || !node->entity || !m_actions.query)
+        return;
+    const QString query = EntityCommands::deleteQuery(*node->entity);
+    if (m_prompter.ask(EntityCommands::deleteQuestion(query), QStringLiteral("Tovo"), Prompter::Buttons::YesNo,
+                       Prompter::Icon::Warning)
+        != Prompter::Answer::Yes)
+        return;
+    const QString name = node->entity->fullName();
+    QPointer<CClassView> self(this);
+    m_actions.query(query, [self, name](K reply) {
+        // On failure nothing changes.
+        if (!self || !reply || reply->t == KERR)
+            return;
+        self->m_model->removeEntity(name);
+    });
+}
+
 void CClassView::copyFullName()
 {
     if (const CQEntity* entity = selectedEntity())
@@ -231,13 +271,14 @@ QMenu* CClassView::createContextMenu(const QModelIndex& index, QWidget* parent)
     add(QStringLiteral("Add Watch"), entity && entity->kind() == CQEntity::Variable);
     add(QStringLiteral("Show Dependencies"), function);
     add(QStringLiteral("Show Callers"), entity != nullptr);
-    add(QStringLiteral("Get source"), function);
+    add(QStringLiteral("Get source"), function && m_actions.query, [this] { getSource(); });
     add(QStringLiteral("Get source (w/ all dependents)"), function);
     add(QStringLiteral("Copy full name"), entity != nullptr, [this] { copyFullName(); });
     add(QStringLiteral("Show containing file"), false);
     add(QStringLiteral("Switch to in Debugger"), false);
     menu->addSeparator();
-    add(QStringLiteral("Delete from namespace..."), node && node->children.empty() && entity);
+    add(QStringLiteral("Delete from namespace..."), node && node->children.empty() && entity && m_actions.query,
+        [this] { deleteSelected(); });
     return menu;
 }
 
@@ -268,6 +309,10 @@ bool CClassView::eventFilter(QObject* watched, QEvent* event)
                 m_tree->setExpanded(index, !m_tree->isExpanded(index));
             else if (node && node->entity)
                 emit entityActivated(node->entity);
+            return true;
+        }
+        if (key->key() == Qt::Key_Delete) {
+            deleteSelected();
             return true;
         }
     }

@@ -6,6 +6,7 @@
 
 #include "explorer/NamespaceLoad.h"
 #include "explorer/panes/CDlgInventory.h"
+#include "kdb/k.h"
 
 #include <QWidget>
 
@@ -61,6 +62,19 @@ public:
     // entity. The dialogs keep their filters and choice between openings.
     CDlgInventory* inventory(Inventory::Kind kind);
     void showInventory(Inventory::Kind kind);
+    // What Get source and Delete from namespace need from the window.
+    struct EntityActions {
+        // Sends text through a session of its own to the current server, off
+        // the window's thread; done gets the reply, or null when it failed.
+        std::function<void(const QString& text, std::function<void(K reply)> done)> query;
+        // Opens a new document holding text, unmodified.
+        std::function<void(const QString& text)> newDocument;
+    };
+    void setEntityActions(EntityActions actions) { m_actions = std::move(actions); }
+    // Get source of the selected function into a new document.
+    void getSource();
+    // Delete from namespace of the selected leaf, after the question.
+    void deleteSelected();
     // The look of the functions inventory's preview.
     void setInventoryLook(const CDlgInventory::Look& look) { m_inventoryLook = look; }
     void copyFullName();
@@ -96,5 +110,6 @@ private:
     CDlgInventory* m_variables = nullptr;
     CDlgInventory* m_functions = nullptr;
     CDlgInventory::Look m_inventoryLook;
+    EntityActions m_actions;
     QString m_loadServer;
 };
