@@ -83,7 +83,6 @@ CExplorerLink::CExplorerLink(CMainFrame& frame, CQueryLink& link, Prompter& prom
     connect(&frame, &CMainFrame::lookupRequested, m_view, [this](const QString& name) { m_view->selectByName(name, true); });
     // Get source and Delete from namespace: one query on a session of their
     // own to the current server, connected and sent off the window's thread.
-    m_job = new BackgroundJob(this);
     CClassView::EntityActions actions;
     actions.query = [this](const QString& text, std::function<void(K)> done) {
         SessionAttempt::Request request;
@@ -96,6 +95,8 @@ CExplorerLink::CExplorerLink(CMainFrame& frame, CQueryLink& link, Prompter& prom
             done(nullptr);
             return;
         }
+        if (!m_job) // its worker thread starts with the first of these queries
+            m_job = new BackgroundJob(this);
         m_job->start<SessionAttempt::Outcome>([request] { return SessionAttempt::run(request); },
                                               [done](SessionAttempt::Outcome outcome) { done(outcome.reply.get()); });
     };
