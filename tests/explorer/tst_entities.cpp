@@ -3,6 +3,7 @@
 #include "explorer/CQFunction.h"
 #include "explorer/CQTable.h"
 #include "explorer/CQVariable.h"
+#include "explorer/DependencyWalk.h"
 #include "explorer/EntityCommands.h"
 #include "explorer/EntityProperties.h"
 #include "explorer/Inventory.h"
@@ -62,6 +63,7 @@ K meta(const QStringList& columns, const QByteArray& types, const QStringList& k
 class TestEntities : public QObject {
     Q_OBJECT
 private slots:
+    void dependencyWalks();
     void inventories();
     void entityCommandTexts();
     void variables_data();
@@ -183,6 +185,57 @@ void TestEntities::entityCommandTexts()
     QCOMPARE(EntityCommands::deleteQuery(nested), QStringLiteral("delete trades from `.feed"));
     QCOMPARE(EntityCommands::deleteQuestion(QStringLiteral("delete x from `.")),
              QStringLiteral("You are about to delete x from `.\n Are you absolutely sure???"));
+}
+
+void TestEntities::dependencyWalks()
+{
+    NamespaceModel model;
+    auto lambda = [&model](const QString& ns, const QString& name, const QStringList& globals, const char* symbols) {
+        QStringList g = globals;
+        g.prepend(ns.mid(1)); // the function's namespace comes first, without its dot
+        KPtr d(lambdaDefinition({QStringLiteral("x")}, {}, g, "{x}"));
+        return static_cast<CQFunction*>(model.insert(std::make_unique<CQFunction>(
+            ns, name, 100, d.get(), QStringLiteral("`"), QStringLiteral("`symbol$()"), QString::fromLatin1(symbols))));
+    };
+    CQFunction* f = lambda(QString(), QStringLiteral("f"), {QStringLiteral("g"), QStringLiteral("v")}, "`symbol$()");
+    CQFunction* g = lambda(QString(), QStringLiteral("g"), {QStringLiteral("f"), QStringLiteral("w")}, "`symbol$()");
+    CQFunction* h = lambda(QString(), QStringLiteral("h"), {QStringLiteral("h"), QStringLiteral("zz")}, "`v`nothing");
+    CQFunction* u = lambda(QStringLiteral(".u"), QStringLiteral("upd"), {QStringLiteral("tab"), QStringLiteral(".u.pub")},
+                           "`symbol$()");
+    auto v = std::make_unique<CQVariable>(QString(), QStringLiteral("v"), -7, 1, 9);
+    v->setDescription(QStringLiteral("row limit"));
+    model.insert(std::move(v));
+    model.insert(std::make_unique<CQVariable>(QString(), QStringLiteral("w"), -7, 1, 9));
+    model.insert(std::make_unique<CQVariable>(QStringLiteral(".u"), QStringLiteral("tab"), 98, 1, 9));
+
+    // f calls g, g calls f: the loop ends at f's second appearance.
+    QCOMPARE(DependencyWalk::dependencies(*f, QString(), model, nullptr),
+             QStringLiteral("f[x]\n    g[x]\n        f (loop!)\n        w (var)\n    v (row limit)"));
+    // Itself by name, a name of nothing, a symbol naming an entity (`v) and one naming nothing.
+    QCOMPARE(DependencyWalk::dependencies(*h, QString(), model, nullptr),
+             QStringLiteral("h[x]\n    h (slf)\n    zz (\?\?\?)\n    v (row limit)"));
+    // Names of a namespaced function are qualified with its namespace.
+    DependencyWalk::Item root{u->fullName(), 4, {}};
+    QCOMPARE(DependencyWalk::dependencies(*u, QString(), model, &root),
+             QStringLiteral(".u.upd[x]\n    .u.tab (var)\n    .u.pub (\?\?\?)"));
+    QCOMPARE(root.children.size(), std::size_t(2));
+    QCOMPARE(root.children[0].name, QStringLiteral(".u.tab"));
+    QCOMPARE(root.children[0].image, int(CQEntity::Variable));
+    QCOMPARE(root.children[1].image, 7);
+
+    // Callers: the used-in names, recursively; a name of nothing has no item.
+    g->setUsedInText(QStringLiteral("f, gone"));
+    f->setUsedInText(QStringLiteral("g"));
+    DependencyWalk::Item callers{g->fullName(), 4, {}};
+    QCOMPARE(DependencyWalk::callers(*g, QString(), model, &callers),
+             QStringLiteral("g[x]\n    f[x]\n        g (loop!)\n    gone (\?\?\?)"));
+    QCOMPARE(callers.children.size(), std::size_t(1));
+
+    // Get source (w/ all dependents): the functions of the text, once each.
+    const QStringList names = DependencyWalk::functionNames(DependencyWalk::dependencies(*f, QString(), model, nullptr));
+    QCOMPARE(names, QStringList({"f", "g"}));
+    QCOMPARE(DependencyWalk::sourceQuery(names),
+             QStringLiteral("{x!{.:[x]}each x}(),{x@where {112h<>type .:[x]}each x}(),`f`g"));
 }
 
 void TestEntities::inventories()
