@@ -13,6 +13,7 @@
 #include "app/CommandIds.h"
 #include "editor/CTovoView.h"
 #include "explorer/panes/CClassView.h"
+#include "explorer/panes/CDlgDependency.h"
 #include "explorer/panes/CDlgInventory.h"
 #include "explorer/panes/CPropertiesWnd.h"
 #include "explorer/panes/NamespaceTreeModel.h"
@@ -42,6 +43,16 @@ void TestExplorer::loadSelectAndQuery()
     f.globals = {QStringLiteral("trades")};
     instance.namespaces().addFunction(QStringLiteral(".feed.upd"), f);
     instance.namespaces().addVariable(QStringLiteral(".feed.trades"), {98, 10, 400});
+    InstanceNamespaces::Function run;
+    run.params = {QStringLiteral("n")};
+    run.body = QStringLiteral("{[n] upd[trades;n]}");
+    run.globals = {QStringLiteral("upd"), QStringLiteral("trades")};
+    instance.namespaces().addFunction(QStringLiteral(".feed.run"), run);
+    K names = ktn(KS, 2);
+    kS(names)[0] = ss(const_cast<char*>(".feed.run"));
+    kS(names)[1] = ss(const_cast<char*>(".feed.upd"));
+    instance.on(QStringLiteral("{x!{.:[x]}each x}(),{x@where {112h<>type .:[x]}each x}(),`.feed.run`.feed.upd"),
+                xD(names, knk(2, kj(1), kj(2))));
     instance.on(QStringLiteral(".feed.upd"), kj(7));
     instance.on(QStringLiteral("delete trades from `.feed"), ks(".feed"));
     QVERIFY(instance.start());
@@ -107,9 +118,9 @@ void TestExplorer::loadSelectAndQuery()
         dialog->jumpButton()->click();
     });
     functions->trigger();
-    QCOMPARE(listed, QStringLiteral(".feed.upd"));
-    QCOMPARE(previewed, QStringLiteral("{[t;x] t insert x}"));
-    QCOMPARE(view->selectedName(), QStringLiteral(".feed.upd"));
+    QCOMPARE(listed, QStringLiteral(".feed.run"));
+    QCOMPARE(previewed, QStringLiteral("{[n] upd[trades;n]}"));
+    QCOMPARE(view->selectedName(), QStringLiteral(".feed.run"));
     // The variables inventory lists the table; Close keeps the selection.
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<CDlgInventory*>(QApplication::activeModalWidget());
@@ -120,7 +131,34 @@ void TestExplorer::loadSelectAndQuery()
     });
     frame->action(cmd::VariablesInventory)->trigger();
     QCOMPARE(listed, QStringLiteral(".feed.trades"));
-    QCOMPARE(view->selectedName(), QStringLiteral(".feed.upd"));
+    QCOMPARE(view->selectedName(), QStringLiteral(".feed.run"));
+
+    // Show Dependencies: the tree and the call graph of .feed.run.
+    QVERIFY(view->selectByName(QStringLiteral(".feed.run")));
+    CDlgDependency* deps = view->showDependencies(CDlgDependency::Dependencies);
+    QVERIFY(deps && deps->isVisible());
+    QCOMPARE(deps->callGraph(), QStringLiteral(".feed.run[n]\r\n    .feed.upd[t;x]\r\n        .feed.trades (var)\r\n"
+                                               "    .feed.trades (var)\r\n"));
+    QTreeWidgetItem* top = deps->tree()->topLevelItem(0);
+    QCOMPARE(top->text(0), QStringLiteral(".feed.run"));
+    QCOMPARE(top->childCount(), 2);
+    deps->tree()->setCurrentItem(top->child(0));
+    QCOMPARE(deps->upperPane()->toPlainText(), QStringLiteral(".feed.run:{[n] upd[trades;n]}"));
+    QCOMPARE(deps->lowerPane()->toPlainText(), QStringLiteral(".feed.upd:{[t;x] t insert x}"));
+    // Show Callers of .feed.upd: .feed.run uses it.
+    QVERIFY(view->selectByName(QStringLiteral(".feed.upd")));
+    view->showDependencies(CDlgDependency::Callers);
+    QCOMPARE(deps->callGraph(), QStringLiteral(".feed.upd[t;x]\r\n    .feed.run[n]\r\n"));
+    deps->hide();
+
+    // Get source (w/ all dependents): every function of the walk, in one document.
+    QVERIFY(view->selectByName(QStringLiteral(".feed.run")));
+    const int before = frame->documentArea()->documents().size();
+    view->getSourceWithDependents();
+    QTRY_COMPARE_WITH_TIMEOUT(frame->documentArea()->documents().size(), before + 1, 10000);
+    QCOMPARE(qobject_cast<CTovoView*>(frame->activeDocument()->view())->text(),
+             QStringLiteral(".feed.run:1j;\n\n.feed.upd:2j;\n\n"));
+    QVERIFY(view->selectByName(QStringLiteral(".feed.upd")));
 
     // Get source: the definition in a new, unmodified document.
     const int documents = frame->documentArea()->documents().size();

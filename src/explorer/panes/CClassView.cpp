@@ -1,5 +1,7 @@
 #include "explorer/panes/CClassView.h"
 
+#include "explorer/CQFunction.h"
+#include "explorer/DependencyWalk.h"
 #include "explorer/EntityCommands.h"
 #include "explorer/NamespaceLoader.h"
 #include "explorer/ServiceChannel.h"
@@ -26,6 +28,7 @@
 
 namespace {
 constexpr int kFindLargestSize = 32937, kFindLargestIpc = 32938, kCopyFullName = 32947;
+constexpr int kShowDependencies = 32838, kShowCallers = 32853;
 }
 
 CClassView::CClassView(Prompter& prompter, QWidget* parent)
@@ -217,6 +220,45 @@ void CClassView::getSource()
     });
 }
 
+void CClassView::getSourceWithDependents()
+{
+    const CQEntity* entity = selectedEntity();
+    const auto model = m_model->entities();
+    if (!entity || entity->kind() != CQEntity::Function || !model || !m_actions.query)
+        return;
+    const QString walk = DependencyWalk::dependencies(static_cast<const CQFunction&>(*entity), QString(), *model, nullptr);
+    QPointer<CClassView> self(this);
+    m_actions.query(DependencyWalk::sourceQuery(DependencyWalk::functionNames(walk)), [self](K reply) {
+        // A dictionary from name to function value; anything else opens nothing.
+        if (!self || !reply || reply->t != XD || !self->m_actions.newDocument)
+            return;
+        K keys = kK(reply)[0];
+        K values = kK(reply)[1];
+        if (keys->t != KS || values->t != 0 || keys->n != values->n)
+            return;
+        RenderOptions options;
+        QString text;
+        for (J i = 0; i < keys->n; ++i)
+            text += EntityCommands::sourceText(QString::fromUtf8(kS(keys)[i]), renderConsole(kK(values)[i], options));
+        self->m_actions.newDocument(text);
+    });
+}
+
+CDlgDependency* CClassView::showDependencies(CDlgDependency::Mode mode)
+{
+    const CQEntity* entity = selectedEntity();
+    if (!entity || (mode == CDlgDependency::Dependencies && entity->kind() != CQEntity::Function))
+        return nullptr;
+    if (!m_dependencies) {
+        m_dependencies = new CDlgDependency(this);
+        m_dependencies->setWindowFlag(Qt::Window);
+        m_dependencies->setSelector([this](const QString& name) { selectByName(name, true); });
+    }
+    m_dependencies->setLook(m_inventoryLook);
+    m_dependencies->showFor(mode, *entity, m_model->entities());
+    return m_dependencies;
+}
+
 void CClassView::deleteSelected()
 {
     const QModelIndex index = m_tree->currentIndex();
@@ -269,10 +311,11 @@ QMenu* CClassView::createContextMenu(const QModelIndex& index, QWidget* parent)
     const CQEntity* entity = node ? node->entity : nullptr;
     const bool function = entity && entity->kind() == CQEntity::Function;
     add(QStringLiteral("Add Watch"), entity && entity->kind() == CQEntity::Variable);
-    add(QStringLiteral("Show Dependencies"), function);
-    add(QStringLiteral("Show Callers"), entity != nullptr);
+    add(QStringLiteral("Show Dependencies"), function, [this] { showDependencies(CDlgDependency::Dependencies); });
+    add(QStringLiteral("Show Callers"), entity != nullptr, [this] { showDependencies(CDlgDependency::Callers); });
     add(QStringLiteral("Get source"), function && m_actions.query, [this] { getSource(); });
-    add(QStringLiteral("Get source (w/ all dependents)"), function);
+    add(QStringLiteral("Get source (w/ all dependents)"), function && m_actions.query,
+        [this] { getSourceWithDependents(); });
     add(QStringLiteral("Copy full name"), entity != nullptr, [this] { copyFullName(); });
     add(QStringLiteral("Show containing file"), false);
     add(QStringLiteral("Switch to in Debugger"), false);
@@ -294,6 +337,13 @@ void CClassView::registerCommands(CommandHandlers& handlers)
                         [this] { showInventory(Inventory::Kind::Variables); }, [this] { return hasContent(); });
     handlers.addHandler(cmd::FunctionsInventory, this, Scope::Window,
                         [this] { showInventory(Inventory::Kind::Functions); }, [this] { return hasContent(); });
+    handlers.addHandler(kShowDependencies, this, Scope::Focus,
+                        [this] { showDependencies(CDlgDependency::Dependencies); }, [this] {
+                            const CQEntity* e = selectedEntity();
+                            return e && e->kind() == CQEntity::Function;
+                        });
+    handlers.addHandler(kShowCallers, this, Scope::Focus, [this] { showDependencies(CDlgDependency::Callers); },
+                        [this] { return selectedEntity() != nullptr; });
     handlers.addHandler(kCopyFullName, this, Scope::Focus, [this] { copyFullName(); },
                         [this] { return selectedEntity() != nullptr; });
 }

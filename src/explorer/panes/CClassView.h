@@ -5,6 +5,7 @@
 #pragma once
 
 #include "explorer/NamespaceLoad.h"
+#include "explorer/panes/CDlgDependency.h"
 #include "explorer/panes/CDlgInventory.h"
 #include "kdb/k.h"
 
@@ -71,8 +72,12 @@ public:
         std::function<void(const QString& text)> newDocument;
     };
     void setEntityActions(EntityActions actions) { m_actions = std::move(actions); }
-    // Get source of the selected function into a new document.
+    // Get source of the selected function into a new document; with all
+    // the functions it depends on, too.
     void getSource();
+    void getSourceWithDependents();
+    // The Dependency Explorer on the selected entity.
+    CDlgDependency* showDependencies(CDlgDependency::Mode mode);
     // Delete from namespace of the selected leaf, after the question.
     void deleteSelected();
     // The look of the functions inventory's preview.
@@ -109,6 +114,7 @@ private:
     QString m_selectedName;
     CDlgInventory* m_variables = nullptr;
     CDlgInventory* m_functions = nullptr;
+    CDlgDependency* m_dependencies = nullptr;
     CDlgInventory::Look m_inventoryLook;
     EntityActions m_actions;
     QString m_loadServer;
