@@ -36,7 +36,31 @@ QString described(const CQEntity& entity)
 
 bool onPath(const QString& path, const QString& name) { return path.contains(u';' + name + u';'); }
 
+// Lines still allowed to the whole walk.
+struct Budget {
+    int left = DependencyWalk::kMaxLines;
+    bool spent() const { return left <= 0; }
+    void take() { --left; }
+};
+
+QString walkDependencies(const CQFunction& f, const QString& path, const NamespaceModel& model,
+                         DependencyWalk::Item* parent, Budget& budget);
+QString walkCallers(const CQEntity& e, const QString& path, const NamespaceModel& model, DependencyWalk::Item* parent,
+                    Budget& budget);
+
+QString finished(QString text, const Budget& budget)
+{
+    if (budget.spent())
+        text += u'\n' + DependencyWalk::stoppedLine();
+    return text;
+}
+
 } // namespace
+
+QString DependencyWalk::stoppedLine()
+{
+    return QStringLiteral("... stopped after %1 lines: the call graph goes on").arg(kMaxLines);
+}
 
 QString DependencyWalk::heading(const CQEntity& e)
 {
@@ -49,6 +73,21 @@ QString DependencyWalk::heading(const CQEntity& e)
 
 QString DependencyWalk::dependencies(const CQFunction& f, const QString& path, const NamespaceModel& model,
                                      Item* parent)
+{
+    Budget budget;
+    return finished(walkDependencies(f, path, model, parent, budget), budget);
+}
+
+QString DependencyWalk::callers(const CQEntity& e, const QString& path, const NamespaceModel& model, Item* parent)
+{
+    Budget budget;
+    return finished(walkCallers(e, path, model, parent, budget), budget);
+}
+
+namespace {
+
+QString walkDependencies(const CQFunction& f, const QString& path, const NamespaceModel& model,
+                         DependencyWalk::Item* parent, Budget& budget)
 {
     const QString self = f.fullName();
     if (onPath(path, self))
@@ -63,6 +102,9 @@ QString DependencyWalk::dependencies(const CQFunction& f, const QString& path, c
     QString children;
     QStringList seen;
     for (QString name : candidates) {
+        if (budget.spent())
+            break;
+        budget.take();
         if (!name.contains(u'.') && !f.functionNamespace().isEmpty())
             name = u'.' + f.functionNamespace() + u'.' + name;
         if (seen.contains(name))
@@ -73,9 +115,10 @@ QString DependencyWalk::dependencies(const CQFunction& f, const QString& path, c
             addItem(parent, self, f.kind());
             children += kIndent + name + QStringLiteral(" (slf)");
         } else if (entity && entity->kind() == CQEntity::Function) {
-            Item* item = addItem(parent, name, entity->kind());
+            DependencyWalk::Item* item = addItem(parent, name, entity->kind());
             children += kIndent
-                + indented(dependencies(static_cast<const CQFunction&>(*entity), path + u';' + self + u';', model, item));
+                + indented(walkDependencies(static_cast<const CQFunction&>(*entity), path + u';' + self + u';', model,
+                                            item, budget));
         } else if (entity) {
             addItem(parent, name, entity->kind());
             children += kIndent + name + described(*entity);
@@ -84,23 +127,27 @@ QString DependencyWalk::dependencies(const CQFunction& f, const QString& path, c
             children += kIndent + name + kUnknown;
         }
     }
-    return heading(f) + children;
+    return DependencyWalk::heading(f) + children;
 }
 
-QString DependencyWalk::callers(const CQEntity& e, const QString& path, const NamespaceModel& model, Item* parent)
+QString walkCallers(const CQEntity& e, const QString& path, const NamespaceModel& model, DependencyWalk::Item* parent,
+                    Budget& budget)
 {
     const QString self = e.fullName();
     if (onPath(path, self))
         return self + QStringLiteral(" (loop!)");
     QString children;
     for (const QString& name : splitNames(e.usedInText())) {
+        if (budget.spent())
+            break;
+        budget.take();
         const CQEntity* entity = model.find(name);
         if (name == self) {
             addItem(parent, self, e.kind());
             children += kIndent + name + QStringLiteral(" (slf)");
         } else if (entity && entity->kind() == CQEntity::Function) {
-            Item* item = addItem(parent, name, entity->kind());
-            children += kIndent + indented(callers(*entity, path + u';' + self + u';', model, item));
+            DependencyWalk::Item* item = addItem(parent, name, entity->kind());
+            children += kIndent + indented(walkCallers(*entity, path + u';' + self + u';', model, item, budget));
         } else if (entity) {
             addItem(parent, name, entity->kind());
             children += kIndent + name + described(*entity);
@@ -108,8 +155,10 @@ QString DependencyWalk::callers(const CQEntity& e, const QString& path, const Na
             children += kIndent + name + kUnknown;
         }
     }
-    return heading(e) + children;
+    return DependencyWalk::heading(e) + children;
 }
+
+} // namespace
 
 QStringList DependencyWalk::functionNames(const QString& walkText)
 {

@@ -21,6 +21,12 @@ struct Item {
     std::vector<Item> children;
 };
 
+// A function reached along two paths is walked twice, so a dense call
+// graph's text can grow without end: a walk stops at this many lines and
+// says so on its last line.
+inline constexpr int kMaxLines = 100000;
+QString stoppedLine();
+
 // path: ";"-delimited full names of the functions above; parent may be null
 // (no items are made).
 QString dependencies(const CQFunction& f, const QString& path, const NamespaceModel& model, Item* parent);

@@ -231,6 +231,26 @@ void TestEntities::dependencyWalks()
              QStringLiteral("g[x]\n    f[x]\n        g (loop!)\n    gone (\?\?\?)"));
     QCOMPARE(callers.children.size(), std::size_t(1));
 
+    // A dense graph (each of 20 functions calls every later one) has 2^19
+    // paths: the walk stops at its bound and says so, items included.
+    NamespaceModel dense;
+    for (int i = 0; i < 20; ++i) {
+        QStringList calls{QString()};
+        for (int j = i + 1; j < 20; ++j)
+            calls << QStringLiteral("d%1").arg(j);
+        KPtr d(lambdaDefinition({QStringLiteral("x")}, {}, calls, "{x}"));
+        dense.insert(std::make_unique<CQFunction>(QString(), QStringLiteral("d%1").arg(i), 100, d.get(),
+                                                  QStringLiteral("`"), QStringLiteral("`symbol$()"),
+                                                  QStringLiteral("`symbol$()")));
+    }
+    DependencyWalk::Item denseRoot{QStringLiteral("d0"), 4, {}};
+    const QStringList lines = DependencyWalk::dependencies(*static_cast<const CQFunction*>(dense.find(QStringLiteral("d0"))),
+                                                           QString(), dense, &denseRoot)
+                                  .split(u'\n');
+    QCOMPARE(lines.last(), DependencyWalk::stoppedLine());
+    QVERIFY(lines.size() <= DependencyWalk::kMaxLines + 2);
+    QVERIFY(lines.size() > DependencyWalk::kMaxLines / 2);
+
     // Get source (w/ all dependents): the functions of the text, once each.
     const QStringList names = DependencyWalk::functionNames(DependencyWalk::dependencies(*f, QString(), model, nullptr));
     QCOMPARE(names, QStringList({"f", "g"}));
