@@ -1,4 +1,4 @@
-// tovo-cli namespaces against the test instance's namespace model.
+// tovo-cli namespaces and deps against the test instance's namespace model.
 #include "InstanceNamespaces.h"
 #include "TestInstance.h"
 
@@ -10,6 +10,7 @@ class TestNamespacesCli : public QObject {
 private slots:
     void printsTheTree();
     void failure();
+    void deps();
 };
 
 namespace {
@@ -57,6 +58,43 @@ void TestNamespacesCli::failure()
     p.reset(runCli({QStringLiteral("namespaces"), QStringLiteral("nowhere")}));
     QVERIFY(p->waitForFinished(30000));
     QCOMPARE(p->exitCode(), 2);
+}
+
+void TestNamespacesCli::deps()
+{
+    TestInstance instance;
+    InstanceNamespaces::Function upd, run;
+    upd.params = {QStringLiteral("x")};
+    upd.body = QStringLiteral("{x+limit}");
+    upd.globals = {QStringLiteral("limit")};
+    instance.namespaces().addFunction(QStringLiteral(".feed.upd"), upd);
+    run.params = {QStringLiteral("n")};
+    run.body = QStringLiteral("{upd n}");
+    run.globals = {QStringLiteral("upd")};
+    instance.namespaces().addFunction(QStringLiteral(".feed.run"), run);
+    instance.namespaces().addVariable(QStringLiteral(".feed.limit"), {-7, 1, 8});
+    QVERIFY(instance.start());
+    const QString where = QStringLiteral("127.0.0.1:%1").arg(instance.port());
+    struct Case {
+        QStringList args;
+        int exit;
+        QString out;
+    };
+    const QList<Case> cases{
+        {{where, QStringLiteral(".feed.run")}, 0,
+         QStringLiteral(".feed.run[n]\r\n    .feed.upd[x]\r\n        .feed.limit (var)\r\n")},
+        {{where, QStringLiteral(".feed.upd"), QStringLiteral("--callers")}, 0,
+         QStringLiteral(".feed.upd[x]\r\n    .feed.run[n]\r\n")},
+        {{where, QStringLiteral(".feed.limit")}, 1, QString()}, // dependencies of functions only
+        {{where, QStringLiteral("nothing"), QStringLiteral("--callers")}, 1, QString()},
+        {{where}, 2, QString()},
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<QProcess> p(runCli(QStringList{QStringLiteral("deps")} + c.args));
+        QVERIFY(p->waitForFinished(30000));
+        QCOMPARE(p->exitCode(), c.exit);
+        QCOMPARE(QString::fromUtf8(p->readAllStandardOutput()), c.out);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestNamespacesCli)
