@@ -2,9 +2,13 @@
 // namespaces, 5,000 functions with bodies of about 300 characters, 1,000
 // tables, the rest variables). Figures: the work after the last service
 // reply (entities, cross-reference, tree; off the window's thread), the
-// window thread's part (hand-over, expand, paint) and opening auto-complete
-// over those names.
+// window thread's part (hand-over, expand, paint), opening auto-complete
+// over those names, the cross-reference, the deepest dependency walk and an
+// inventory refill (filter and sort) over the same model.
 #include "explorer/CQFunction.h"
+#include "explorer/CrossReference.h"
+#include "explorer/DependencyWalk.h"
+#include "explorer/Inventory.h"
 #include "explorer/NamespaceLoad.h"
 #include "explorer/ServiceChannel.h"
 #include "explorer/panes/CClassView.h"
@@ -158,11 +162,95 @@ void BM_AutoCompleteOpen(benchmark::State& state)
     }
 }
 
+// The cross-reference alone (used-in texts, projections matched by body).
+void BM_CrossReference(benchmark::State& state)
+{
+    const auto result = NamespaceLoad::run(channel(), settings(), nullptr);
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (const auto& entity : result.model->entities())
+            entity->setUsedInText(QString());
+        state.ResumeTiming();
+        CrossReference::compute(*result.model);
+    }
+}
+
+// The dependency walk of the function whose walk is longest.
+void BM_DeepestWalk(benchmark::State& state)
+{
+    const auto result = NamespaceLoad::run(channel(), settings(), nullptr);
+    const CQFunction* deepest = nullptr;
+    qsizetype most = -1;
+    for (const auto& entity : result.model->entities()) {
+        if (entity->kind() != CQEntity::Function)
+            continue;
+        const auto& f = static_cast<const CQFunction&>(*entity);
+        const qsizetype lines = DependencyWalk::dependencies(f, QString(), *result.model, nullptr).count(u'\n');
+        if (lines > most) {
+            most = lines;
+            deepest = &f;
+        }
+    }
+    for (auto _ : state) {
+        DependencyWalk::Item root{deepest->fullName(), 4, {}};
+        benchmark::DoNotOptimize(DependencyWalk::dependencies(*deepest, QString(), *result.model, &root));
+    }
+    state.counters["lines"] = double(most + 1);
+}
+
+// A dense call graph (each of 20 functions calls every later one: 2^19
+// paths) walked to the walk's bound of lines.
+void BM_DenseWalkToBound(benchmark::State& state)
+{
+    InstanceNamespaces dense;
+    for (int i = 0; i < 20; ++i) {
+        InstanceNamespaces::Function f;
+        f.params = {QStringLiteral("x")};
+        f.body = QStringLiteral("{x}");
+        for (int j = i + 1; j < 20; ++j)
+            f.globals << QStringLiteral("d%1").arg(j);
+        dense.addFunction(QStringLiteral("d%1").arg(i), f);
+    }
+    CachedChannel denseChannel(dense);
+    const auto result = NamespaceLoad::run(denseChannel, settings(), nullptr);
+    const auto* d0 = static_cast<const CQFunction*>(result.model->find(QStringLiteral("d0")));
+    qsizetype lines = 0;
+    for (auto _ : state) {
+        DependencyWalk::Item root{d0->fullName(), 4, {}};
+        const QString text = DependencyWalk::dependencies(*d0, QString(), *result.model, &root);
+        lines = text.count(u'\n') + 1;
+        benchmark::DoNotOptimize(text);
+    }
+    state.counters["lines"] = double(lines);
+}
+
+// An inventory refill after a filter key: the rows that pass, sorted.
+void BM_InventoryRefill(benchmark::State& state)
+{
+    const auto result = NamespaceLoad::run(channel(), settings(), nullptr);
+    const auto kind = state.range(0) ? Inventory::Kind::Functions : Inventory::Kind::Variables;
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        auto passing = Inventory::rows(kind, *result.model, QStringLiteral("ns4"), false);
+        Inventory::sort(kind, passing, -4);
+        QStringList cells;
+        for (const CQEntity* e : passing)
+            cells += Inventory::cells(kind, *e);
+        rows = passing.size();
+        benchmark::DoNotOptimize(cells);
+    }
+    state.counters["rows"] = double(rows);
+}
+
 } // namespace
 
 BENCHMARK(BM_LoadFromReplies)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_HandOverAndPaint)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_AutoCompleteSnapshot)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AutoCompleteOpen)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1);
+BENCHMARK(BM_CrossReference)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_DeepestWalk)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DenseWalkToBound)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_InventoryRefill)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1);
 
 BENCHMARK_MAIN();

@@ -6,7 +6,6 @@
 
 namespace {
 
-const QString kIndent = QStringLiteral("\n    ");
 // " (???)", escaped so that no compiler reads a trigraph in it.
 const QString kUnknown = QStringLiteral(" (\?\?\?)");
 
@@ -23,11 +22,6 @@ DependencyWalk::Item* addItem(DependencyWalk::Item* parent, const QString& name,
     return &parent->children.back();
 }
 
-QString indented(QString text)
-{
-    return text.replace(QStringLiteral("\n"), kIndent);
-}
-
 QString described(const CQEntity& entity)
 {
     return entity.description().isEmpty() ? QStringLiteral(" (var)")
@@ -36,24 +30,31 @@ QString described(const CQEntity& entity)
 
 bool onPath(const QString& path, const QString& name) { return path.contains(u';' + name + u';'); }
 
-// Lines still allowed to the whole walk.
-struct Budget {
+// One walk's text, written line by line (four blanks a level), and the lines
+// it may still write.
+struct Walk {
+    const NamespaceModel& model;
+    QString text;
     int left = DependencyWalk::kMaxLines;
+
     bool spent() const { return left <= 0; }
-    void take() { --left; }
+    void line(int depth, const QString& content)
+    {
+        if (!text.isEmpty() || depth > 0)
+            text += u'\n' + QString(4 * depth, u' ');
+        text += content;
+        --left;
+    }
+    QString finished()
+    {
+        if (spent())
+            text += u'\n' + DependencyWalk::stoppedLine();
+        return text;
+    }
 };
 
-QString walkDependencies(const CQFunction& f, const QString& path, const NamespaceModel& model,
-                         DependencyWalk::Item* parent, Budget& budget);
-QString walkCallers(const CQEntity& e, const QString& path, const NamespaceModel& model, DependencyWalk::Item* parent,
-                    Budget& budget);
-
-QString finished(QString text, const Budget& budget)
-{
-    if (budget.spent())
-        text += u'\n' + DependencyWalk::stoppedLine();
-    return text;
-}
+void walkDependencies(Walk& walk, const CQFunction& f, const QString& path, int depth, DependencyWalk::Item* parent);
+void walkCallers(Walk& walk, const CQEntity& e, const QString& path, int depth, DependencyWalk::Item* parent);
 
 } // namespace
 
@@ -74,88 +75,88 @@ QString DependencyWalk::heading(const CQEntity& e)
 QString DependencyWalk::dependencies(const CQFunction& f, const QString& path, const NamespaceModel& model,
                                      Item* parent)
 {
-    Budget budget;
-    return finished(walkDependencies(f, path, model, parent, budget), budget);
+    Walk walk{model, {}};
+    walkDependencies(walk, f, path, 0, parent);
+    return walk.finished();
 }
 
 QString DependencyWalk::callers(const CQEntity& e, const QString& path, const NamespaceModel& model, Item* parent)
 {
-    Budget budget;
-    return finished(walkCallers(e, path, model, parent, budget), budget);
+    Walk walk{model, {}};
+    walkCallers(walk, e, path, 0, parent);
+    return walk.finished();
 }
 
 namespace {
 
-QString walkDependencies(const CQFunction& f, const QString& path, const NamespaceModel& model,
-                         DependencyWalk::Item* parent, Budget& budget)
+void walkDependencies(Walk& walk, const CQFunction& f, const QString& path, int depth, DependencyWalk::Item* parent)
 {
     const QString self = f.fullName();
-    if (onPath(path, self))
-        return self + QStringLiteral(" (loop!)");
+    if (onPath(path, self)) {
+        walk.line(depth, self + QStringLiteral(" (loop!)"));
+        return;
+    }
+    walk.line(depth, DependencyWalk::heading(f));
     QStringList candidates = splitNames(f.globals());
     candidates += splitNames(f.nestedGlobals());
     for (const QString& symbol : splitNames(f.symbolReferences()))
-        if (model.contains(symbol))
+        if (walk.model.contains(symbol))
             candidates << symbol;
     if (candidates.isEmpty() && !f.matchedTo().isEmpty())
         candidates << f.matchedTo(); // a projection depends on its lambda
-    QString children;
     QStringList seen;
+    const QString below = path + u';' + self + u';';
     for (QString name : candidates) {
-        if (budget.spent())
-            break;
-        budget.take();
+        if (walk.spent())
+            return;
         if (!name.contains(u'.') && !f.functionNamespace().isEmpty())
             name = u'.' + f.functionNamespace() + u'.' + name;
         if (seen.contains(name))
             continue;
         seen << name;
-        const CQEntity* entity = model.find(name);
+        const CQEntity* entity = walk.model.find(name);
         if (name == self) {
             addItem(parent, self, f.kind());
-            children += kIndent + name + QStringLiteral(" (slf)");
+            walk.line(depth + 1, name + QStringLiteral(" (slf)"));
         } else if (entity && entity->kind() == CQEntity::Function) {
             DependencyWalk::Item* item = addItem(parent, name, entity->kind());
-            children += kIndent
-                + indented(walkDependencies(static_cast<const CQFunction&>(*entity), path + u';' + self + u';', model,
-                                            item, budget));
+            walkDependencies(walk, static_cast<const CQFunction&>(*entity), below, depth + 1, item);
         } else if (entity) {
             addItem(parent, name, entity->kind());
-            children += kIndent + name + described(*entity);
+            walk.line(depth + 1, name + described(*entity));
         } else {
             addItem(parent, name, 7);
-            children += kIndent + name + kUnknown;
+            walk.line(depth + 1, name + kUnknown);
         }
     }
-    return DependencyWalk::heading(f) + children;
 }
 
-QString walkCallers(const CQEntity& e, const QString& path, const NamespaceModel& model, DependencyWalk::Item* parent,
-                    Budget& budget)
+void walkCallers(Walk& walk, const CQEntity& e, const QString& path, int depth, DependencyWalk::Item* parent)
 {
     const QString self = e.fullName();
-    if (onPath(path, self))
-        return self + QStringLiteral(" (loop!)");
-    QString children;
+    if (onPath(path, self)) {
+        walk.line(depth, self + QStringLiteral(" (loop!)"));
+        return;
+    }
+    walk.line(depth, DependencyWalk::heading(e));
+    const QString below = path + u';' + self + u';';
     for (const QString& name : splitNames(e.usedInText())) {
-        if (budget.spent())
-            break;
-        budget.take();
-        const CQEntity* entity = model.find(name);
+        if (walk.spent())
+            return;
+        const CQEntity* entity = walk.model.find(name);
         if (name == self) {
             addItem(parent, self, e.kind());
-            children += kIndent + name + QStringLiteral(" (slf)");
+            walk.line(depth + 1, name + QStringLiteral(" (slf)"));
         } else if (entity && entity->kind() == CQEntity::Function) {
             DependencyWalk::Item* item = addItem(parent, name, entity->kind());
-            children += kIndent + indented(walkCallers(*entity, path + u';' + self + u';', model, item, budget));
+            walkCallers(walk, *entity, below, depth + 1, item);
         } else if (entity) {
             addItem(parent, name, entity->kind());
-            children += kIndent + name + described(*entity);
+            walk.line(depth + 1, name + described(*entity));
         } else {
-            children += kIndent + name + kUnknown;
+            walk.line(depth + 1, name + kUnknown);
         }
     }
-    return DependencyWalk::heading(e) + children;
 }
 
 } // namespace
