@@ -11,3 +11,8 @@ QString CFileDialogChooser::saveFileName(const QString& caption, const QString& 
 {
     return QFileDialog::getSaveFileName(m_parent, caption, suggested, filter);
 }
+
+QString CFileDialogChooser::folderName(const QString& caption)
+{
+    return QFileDialog::getExistingDirectory(m_parent, caption);
+}

@@ -10,6 +10,7 @@ public:
     explicit CFileDialogChooser(QWidget* parent = nullptr) : m_parent(parent) {}
     QString openFileName(const QString& caption, const QString& filter) override;
     QString saveFileName(const QString& caption, const QString& filter, const QString& suggested) override;
+    QString folderName(const QString& caption) override;
 
 private:
     QWidget* m_parent;

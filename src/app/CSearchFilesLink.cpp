@@ -5,6 +5,7 @@
 #include "core/colors/CDialogFontsColors.h"
 #include "core/commands/CommandHandlers.h"
 #include "core/commands/CommandIds.h"
+#include "core/FileChooser.h"
 #include "editor/CSyntaxHighlighting.h"
 #include "editor/CTextDocumentHiTarget.h"
 #include "editor/FontConv.h"
@@ -12,6 +13,7 @@
 #include "explorer/CQFunction.h"
 #include "explorer/NamespaceModel.h"
 #include "explorer/panes/CClassView.h"
+#include "files/CDlgRemoteFiles.h"
 #include "files/CDlgViewLogs.h"
 
 #include <QTextEdit>
@@ -19,11 +21,12 @@
 #include <algorithm>
 
 CSearchFilesLink::CSearchFilesLink(CMainFrame& frame, const CDialogFontsColors& scheme, CExplorerLink& explorer,
-                                   QString homeFolder, QString autoSaveFolder)
+                                   FileChooser* files, QString homeFolder, QString autoSaveFolder)
     : QObject(&frame)
     , m_frame(frame)
     , m_scheme(scheme)
     , m_explorer(explorer)
+    , m_files(files)
     , m_home(std::move(homeFolder))
     , m_autoSaves(std::move(autoSaveFolder))
 {
@@ -38,12 +41,13 @@ void CSearchFilesLink::registerCommands(CommandHandlers& handlers)
                         [this] { return !m_home.isEmpty(); });
     handlers.addHandler(cmd::RecoverTempFiles, this, Scope::Window, [this] { showTempFiles(); },
                         [this] { return !m_autoSaves.isEmpty(); });
+    m_explorer.classView()->setFileActions(
+        [this] { showRemoteFiles(); },
+        [this](const QString& path, qint64 line, const QString& function) { showRemoteFiles(path, line, function); });
 }
 
-CDlgViewLogs* CSearchFilesLink::make()
+CDlgViewLogs::Look CSearchFilesLink::look() const
 {
-    auto* dialog = new CDlgViewLogs(&m_frame);
-    dialog->setWindowFlag(Qt::Window);
     CDlgViewLogs::Look look;
     look.background = FontConv::toQColor(m_scheme.color(CDialogFontsColors::Background));
     look.marked = FontConv::toQColor(m_scheme.color(CDialogFontsColors::MarkedTextBackground));
@@ -56,10 +60,14 @@ CDlgViewLogs* CSearchFilesLink::make()
         highlighting.apply();
     };
     look.colourLimit = qsizetype(m_frame.qSettings().QMaxHighlightResultKChars) * 1024;
-    dialog->setLook(look);
+    return look;
+}
+
+SearchFiles::FunctionsOf CSearchFilesLink::functionsOf() const
+{
     // Under each file, the functions the namespace explorer found defined in it.
     CExplorerLink* explorer = &m_explorer;
-    dialog->setFunctionsOf([explorer](const QString& path) {
+    return [explorer](const QString& path) {
         QList<SearchFiles::Function> found;
         const std::shared_ptr<NamespaceModel> model = explorer->classView()->entities();
         if (!model)
@@ -74,10 +82,45 @@ CDlgViewLogs* CSearchFilesLink::make()
         std::sort(found.begin(), found.end(),
                   [](const SearchFiles::Function& a, const SearchFiles::Function& b) { return a.line < b.line; });
         return found;
-    });
+    };
+}
+
+CDlgViewLogs* CSearchFilesLink::make()
+{
+    auto* dialog = new CDlgViewLogs(&m_frame);
+    dialog->setWindowFlag(Qt::Window);
+    dialog->setLook(look());
+    dialog->setFunctionsOf(functionsOf());
     CMainFrame* frame = &m_frame;
     dialog->setOpenFile([frame](const QString& path) { frame->openDocument(path); });
     return dialog;
+}
+
+CDlgRemoteFiles* CSearchFilesLink::showRemoteFiles(const QString& path, qint64 line, const QString& function)
+{
+    const std::shared_ptr<NamespaceModel> model = m_explorer.classView()->entities();
+    if (!m_remote) {
+        m_remote = new CDlgRemoteFiles(&m_frame);
+        m_remote->setWindowFlag(Qt::Window);
+        m_remote->setFunctionsOf(functionsOf());
+        CMainFrame* frame = &m_frame;
+        m_remote->setOpenFile([frame](const QString& file) { frame->openDocument(file); });
+        CExplorerLink* explorer = &m_explorer;
+        m_remote->setJumpTo([explorer](const QString& name) { explorer->classView()->selectByName(name, true); });
+        FileChooser* files = m_files;
+        m_remote->setPickFolder([files] { return files ? files->folderName(QStringLiteral("Pick local codebase")) : QString(); });
+    }
+    m_remote->setLook(look());
+    SearchFiles::FileMap remote;
+    if (model)
+        for (auto it = model->files.cbegin(); it != model->files.cend(); ++it)
+            remote.emplace(it.key(), it.value());
+    m_remote->setRemote(std::move(remote), model ? model->endTime : -1);
+    if (path.isEmpty())
+        m_remote->openRemote();
+    else
+        m_remote->showFile(path, line, function);
+    return m_remote;
 }
 
 CDlgViewLogs* CSearchFilesLink::showLogs()

@@ -2,37 +2,49 @@
 // dialogs of the window, created on first use and then only shown again.
 #pragma once
 
+#include "files/CDlgViewLogs.h"
+
 #include <QObject>
 #include <QPointer>
 
 #include <functional>
 
 class CDialogFontsColors;
+class CDlgRemoteFiles;
 class CDlgViewLogs;
 class CExplorerLink;
 class CMainFrame;
+class FileChooser;
 class CommandHandlers;
 
 class CSearchFilesLink : public QObject {
     Q_OBJECT
 public:
-    CSearchFilesLink(CMainFrame& frame, const CDialogFontsColors& scheme, CExplorerLink& explorer, QString homeFolder,
-                     QString autoSaveFolder);
+    CSearchFilesLink(CMainFrame& frame, const CDialogFontsColors& scheme, CExplorerLink& explorer, FileChooser* files,
+                     QString homeFolder, QString autoSaveFolder);
     ~CSearchFilesLink() override;
 
     void registerCommands(CommandHandlers& handlers);
     CDlgViewLogs* showLogs();
     CDlgViewLogs* showTempFiles();
+    // The remote files inventory over the last namespace load's files; with
+    // a path, that file selected at line with function as the jump target.
+    CDlgRemoteFiles* showRemoteFiles(const QString& path = QString(), qint64 line = -1,
+                                     const QString& function = QString());
 
 private:
     CDlgViewLogs* make();
+    CDlgViewLogs::Look look() const;
+    SearchFiles::FunctionsOf functionsOf() const;
 
     CMainFrame& m_frame;
     const CDialogFontsColors& m_scheme;
     CExplorerLink& m_explorer;
+    FileChooser* m_files;
     QString m_home;
     QString m_autoSaves;
     // Windows of their own, owned by the frame.
     QPointer<CDlgViewLogs> m_logs;
     QPointer<CDlgViewLogs> m_temp;
+    QPointer<CDlgRemoteFiles> m_remote;
 };

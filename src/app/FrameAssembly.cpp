@@ -170,7 +170,8 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     };
     explorer->classView()->setInventoryLook(inventoryLook);
     // The query logs of the home folder and the automatic saves of documents.
-    auto* searchFiles = new CSearchFilesLink(frame, *scheme, *explorer, app.home().path(), CTovoDoc::autoSaveFolder());
+    auto* searchFiles = new CSearchFilesLink(frame, *scheme, *explorer, &app.fileChooser(),
+                                            app.home().path(), CTovoDoc::autoSaveFolder());
     searchFiles->registerCommands(frame.commands());
 
     auto* sourceViews = new CSourceViews(frame, *link, app.home(), prompter, &frame);

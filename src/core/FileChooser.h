@@ -12,4 +12,6 @@ public:
     virtual QString openFileName(const QString& caption, const QString& filter) = 0;
     // A file to save to, starting from suggested; empty when the user cancelled.
     virtual QString saveFileName(const QString& caption, const QString& filter, const QString& suggested) = 0;
+    // An existing folder; empty when the user cancelled.
+    virtual QString folderName(const QString& caption) = 0;
 };

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -17,6 +18,24 @@ SearchFiles::FileMap SearchFiles::load(const QString& folder, const QString& mas
         const QString path = info.absoluteFilePath();
         // Larger files, and FIFOs and devices, are left out.
         if (!SafeFile::isRegular(path) || info.size() >= kMaxFileBytes)
+            continue;
+        QByteArray bytes;
+        if (!SafeFile::read(path, kMaxFileBytes - 1, &bytes, nullptr))
+            continue;
+        if (std::optional<QString> text = acceptedText(bytes))
+            files.emplace(path, std::move(*text));
+    }
+    return files;
+}
+
+SearchFiles::FileMap SearchFiles::loadTree(const QString& folder)
+{
+    FileMap files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (!SafeFile::isRegular(path) || it.fileInfo().size() >= kMaxFileBytes)
             continue;
         QByteArray bytes;
         if (!SafeFile::read(path, kMaxFileBytes - 1, &bytes, nullptr))

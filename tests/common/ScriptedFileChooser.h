@@ -20,6 +20,7 @@ public:
         m_suggested = suggested;
         return next(caption);
     }
+    QString folderName(const QString& caption) override { return next(caption); }
 
 private:
     QString next(const QString& caption)

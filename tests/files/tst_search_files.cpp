@@ -2,14 +2,18 @@
 // the mask, no sub-folders, no FIFOs), the tree of a fill (filters, root
 // folder, sorting of logs and of automatic saves, function items, the
 // selection kept across fills), and the dialog over a real folder.
+#include "files/CDlgRemoteFiles.h"
 #include "files/CDlgViewLogs.h"
+#include "files/CodebaseMatch.h"
 #include "files/SearchFiles.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -50,6 +54,8 @@ private slots:
     void logsNewestFirstAndSavesByDocumentName();
     void functionsAndKeptSelection();
     void dialogOverAFolder();
+    void counterparts();
+    void remoteInventory();
 };
 
 void TestSearchFiles::acceptedText_data()
@@ -222,6 +228,69 @@ void TestSearchFiles::dialogOverAFolder()
     dialog.openButton()->click();
     QVERIFY(!opened.isEmpty());
     QVERIFY(!dialog.isVisible());
+}
+
+void TestSearchFiles::counterparts()
+{
+    // Same name and same length with CR LF counted once; the first such file wins.
+    const SearchFiles::FileMap local{{"/home/me/a/utils.q", "f:1\r\ng:2\r\n"},
+                                     {"/home/me/b/utils.q", "f:1\ng:2\n"},
+                                     {"/home/me/feed.q", "other text"}};
+    CodebaseMatch match;
+    QCOMPARE(CodebaseMatch::lengthOf(QStringLiteral("a\r\nb\n")), 4);
+    QCOMPARE(CodebaseMatch::fileName(QStringLiteral("C:\\q\\x.q")), QStringLiteral("x.q"));
+    QCOMPARE(match.counterpart("/srv/q/utils.q", "f:1\ng:2\n", local, true), QStringLiteral("/home/me/a/utils.q"));
+    QCOMPARE(match.counterpart("/srv/q/feed.q", "a different length", local, true), QString());
+    QCOMPARE(match.counterpart("/srv/q/none.q", "x", local, true), QString());
+    // The pair is known both ways.
+    QCOMPARE(match.counterpart("/home/me/a/utils.q", QString(), {}, false), QStringLiteral("/srv/q/utils.q"));
+}
+
+void TestSearchFiles::remoteInventory()
+{
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath("src/lib"));
+    QVERIFY(write(dir.filePath("src/feed.q"), "upd:{x}\r\nrun:{y}\r\n"));
+    QVERIFY(write(dir.filePath("src/lib/util.q"), "other\n"));
+    const SearchFiles::FileMap remote{{"/q/feed.q", "upd:{x}\nrun:{y}\n"}, {"/q/report.q", "r:{z}\n"}};
+    CDlgRemoteFiles dialog;
+    QString opened, jumped;
+    dialog.setOpenFile([&opened](const QString& path) { opened = path; });
+    dialog.setJumpTo([&jumped](const QString& name) { jumped = name; });
+    dialog.setFunctionsOf([](const QString& path) {
+        QList<SearchFiles::Function> out;
+        if (path == "/q/feed.q")
+            out = {{".feed.upd", 1}, {".feed.run", 2}};
+        return out;
+    });
+    dialog.setRemote(remote, 1);
+    // "Show containing file": the file selected, the caret on the line.
+    dialog.showFile("/q/feed.q", 2, ".feed.run");
+    QCOMPARE(dialog.filesLabel()->text(), QStringLiteral("2 Files - 0 Matched"));
+    QCOMPARE(dialog.functionsLabel()->text(), QStringLiteral("2 Functions"));
+    QCOMPARE(dialog.tree()->currentItem()->text(0), QStringLiteral(".feed.run"));
+    QCOMPARE(dialog.preview()->textCursor().blockNumber(), 1);
+    QVERIFY(dialog.jumpButton()->isEnabled());
+    QVERIFY(!dialog.openButton()->isEnabled()); // no local counterpart yet
+    // A local codebase: feed.q matches despite its CR LF line ends.
+    QSignalSpy loaded(&dialog, &CDlgRemoteFiles::localLoaded);
+    dialog.pickLocal(dir.path());
+    QVERIFY(loaded.wait(10000));
+    QVERIFY(dialog.localRadio()->isChecked());
+    QCOMPARE(dialog.filesLabel()->text(), QStringLiteral("2 Files - 1 Matched"));
+    QCOMPARE(dialog.functionsLabel()->text(), QStringLiteral("2 Functions")); // under the local feed.q
+    dialog.remoteRadio()->click();
+    QCOMPARE(dialog.filesLabel()->text(), QStringLiteral("2 Files - 1 Matched"));
+    dialog.tree()->setCurrentItem(dialog.tree()->findItems("feed.q", Qt::MatchExactly | Qt::MatchRecursive).value(0));
+    QCOMPARE(dialog.matchedEdit()->text(), QFileInfo(dir.filePath("src/feed.q")).absoluteFilePath());
+    QVERIFY(dialog.openButton()->isEnabled());
+    dialog.openButton()->click();
+    QCOMPARE(opened, QFileInfo(dir.filePath("src/feed.q")).absoluteFilePath());
+    // A name filter that matches nothing leaves the root alone.
+    dialog.nameFilter()->setText("nothing");
+    dialog.refill();
+    QCOMPARE(dialog.filesLabel()->text(), QStringLiteral("0 Files - 0 Matched"));
+    QCOMPARE(dialog.tree()->topLevelItem(0)->childCount(), 0);
 }
 
 QTEST_MAIN(TestSearchFiles)

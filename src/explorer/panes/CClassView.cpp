@@ -305,7 +305,8 @@ QMenu* CClassView::createContextMenu(const QModelIndex& index, QWidget* parent)
         add(QStringLiteral("Variables Inventory..."), hasContent(), [this] { showInventory(Inventory::Kind::Variables); });
         add(QStringLiteral("Functions Inventory..."), hasContent(), [this] { showInventory(Inventory::Kind::Functions); });
         const auto entities = m_model->entities();
-        add(QStringLiteral("Remote Files Inventory..."), entities && !entities->files.isEmpty());
+        add(QStringLiteral("Remote Files Inventory..."), entities && !entities->files.isEmpty() && m_actions.remoteFiles,
+            m_actions.remoteFiles);
         return menu;
     }
     const CQEntity* entity = node ? node->entity : nullptr;
@@ -317,7 +318,9 @@ QMenu* CClassView::createContextMenu(const QModelIndex& index, QWidget* parent)
     add(QStringLiteral("Get source (w/ all dependents)"), function && m_actions.query,
         [this] { getSourceWithDependents(); });
     add(QStringLiteral("Copy full name"), entity != nullptr, [this] { copyFullName(); });
-    add(QStringLiteral("Show containing file"), false);
+    const auto* fn = function ? static_cast<const CQFunction*>(entity) : nullptr;
+    add(QStringLiteral("Show containing file"), fn && !fn->fileName().isEmpty() && m_actions.showFile,
+        [this, fn] { m_actions.showFile(fn->fileName(), fn->fileLine(), fn->fullName()); });
     add(QStringLiteral("Switch to in Debugger"), false);
     menu->addSeparator();
     add(QStringLiteral("Delete from namespace..."), node && node->children.empty() && entity && m_actions.query,
@@ -344,6 +347,13 @@ void CClassView::registerCommands(CommandHandlers& handlers)
                         });
     handlers.addHandler(kShowCallers, this, Scope::Focus, [this] { showDependencies(CDlgDependency::Callers); },
                         [this] { return selectedEntity() != nullptr; });
+    handlers.addHandler(cmd::RemoteFilesInventory, this, Scope::Window, [this] {
+        if (m_actions.remoteFiles)
+            m_actions.remoteFiles();
+    }, [this] {
+        const auto entities = m_model->entities();
+        return entities && !entities->files.isEmpty() && bool(m_actions.remoteFiles);
+    });
     handlers.addHandler(kCopyFullName, this, Scope::Focus, [this] { copyFullName(); },
                         [this] { return selectedEntity() != nullptr; });
 }

@@ -70,8 +70,17 @@ public:
         std::function<void(const QString& text, std::function<void(K reply)> done)> query;
         // Opens a new document holding text, unmodified.
         std::function<void(const QString& text)> newDocument;
+        // The remote files inventory, and a function's file shown in it.
+        std::function<void()> remoteFiles;
+        std::function<void(const QString& path, qint64 line, const QString& function)> showFile;
     };
     void setEntityActions(EntityActions actions) { m_actions = std::move(actions); }
+    void setFileActions(std::function<void()> remoteFiles,
+                        std::function<void(const QString&, qint64, const QString&)> showFile)
+    {
+        m_actions.remoteFiles = std::move(remoteFiles);
+        m_actions.showFile = std::move(showFile);
+    }
     // Get source of the selected function into a new document; with all
     // the functions it depends on, too.
     void getSource();

@@ -1,0 +1,378 @@
+#include "files/CDlgRemoteFiles.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QThread>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int PathRole = Qt::UserRole;
+constexpr int LineRole = Qt::UserRole + 1;
+constexpr int KindRole = Qt::UserRole + 2;
+} // namespace
+
+CDlgRemoteFiles::CDlgRemoteFiles(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Remote Files Inventory"));
+    setModal(false);
+    setMinimumSize(870, 300);
+    resize(1000, 600);
+    m_local = new QRadioButton(QStringLiteral("Local "), this);
+    m_remote = new QRadioButton(QStringLiteral("Remote"), this);
+    m_remote->setChecked(true);
+    auto* group = new QButtonGroup(this);
+    group->addButton(m_local);
+    group->addButton(m_remote);
+    m_localPath = new QLineEdit(QStringLiteral("<-- Pick local codebase to match"), this);
+    m_localPath->setReadOnly(true);
+    auto* pick = new QPushButton(QStringLiteral("Pick Local..."), this);
+    m_nameFilter = new QLineEdit(this);
+    m_nameFilter->setMaxLength(255);
+    m_nameCase = new QCheckBox(QStringLiteral("Match case"), this);
+    m_bodyFilter = new QLineEdit(this);
+    m_bodyCase = new QCheckBox(QStringLiteral("Match case"), this);
+    m_tree = new QTreeWidget(this);
+    m_tree->setHeaderHidden(true);
+    m_preview = new QTextEdit(this);
+    m_preview->setReadOnly(true);
+    m_selected = new QLineEdit(this);
+    m_selected->setReadOnly(true);
+    m_matched = new QLineEdit(this);
+    m_matched->setReadOnly(true);
+    m_functionsLabel = new QLabel(QStringLiteral("0 Functions"), this);
+    m_filesLabel = new QLabel(QStringLiteral("0 Files - 0 Matched"), this);
+    auto* clear = new QPushButton(QStringLiteral("Clear filters"), this);
+    m_open = new QPushButton(QStringLiteral("Close && Open File"), this);
+    m_jump = new QPushButton(QStringLiteral("Close && Jump To"), this);
+    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    m_open->setEnabled(false);
+    m_jump->setEnabled(false);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("Show Codebase:"), this));
+    top->addWidget(m_local);
+    top->addWidget(m_remote);
+    top->addWidget(pick);
+    top->addWidget(m_localPath, 1);
+    auto* filters = new QGridLayout;
+    filters->addWidget(new QLabel(QStringLiteral("Filter Name:"), this), 0, 0);
+    filters->addWidget(m_nameFilter, 0, 1);
+    filters->addWidget(m_nameCase, 0, 2);
+    filters->addWidget(new QLabel(QStringLiteral("Filter body:"), this), 0, 3);
+    filters->addWidget(m_bodyFilter, 0, 4);
+    filters->addWidget(m_bodyCase, 0, 5);
+    auto* panes = new QHBoxLayout;
+    panes->addWidget(m_tree, 1);
+    panes->addWidget(m_preview, 2);
+    auto* fields = new QGridLayout;
+    fields->addWidget(new QLabel(QStringLiteral("Selected:"), this), 0, 0);
+    fields->addWidget(m_selected, 0, 1);
+    fields->addWidget(m_functionsLabel, 0, 2);
+    fields->addWidget(new QLabel(QStringLiteral("Matched to:"), this), 1, 0);
+    fields->addWidget(m_matched, 1, 1);
+    fields->addWidget(m_filesLabel, 1, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(clear);
+    buttons->addStretch(1);
+    buttons->addWidget(m_open);
+    buttons->addWidget(m_jump);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(filters);
+    layout->addLayout(panes, 1);
+    layout->addLayout(fields);
+    layout->addLayout(buttons);
+
+    connect(m_local, &QRadioButton::clicked, this, [this] {
+        m_reselect = m_counterpart.isEmpty() ? m_selectedPath : m_counterpart;
+        refill();
+    });
+    connect(m_remote, &QRadioButton::clicked, this, [this] {
+        m_reselect = m_counterpart.isEmpty() ? m_selectedPath : m_counterpart;
+        refill();
+    });
+    connect(pick, &QPushButton::clicked, this, [this] {
+        const QString folder = m_pickFolder ? m_pickFolder() : QString();
+        if (!folder.isEmpty() && folder != m_localFolder)
+            pickLocal(folder);
+    });
+    auto edited = [this] {
+        m_changed = true;
+        m_typing = true;
+    };
+    connect(m_nameFilter, &QLineEdit::textEdited, this, edited);
+    connect(m_bodyFilter, &QLineEdit::textEdited, this, edited);
+    connect(m_nameCase, &QCheckBox::toggled, this, [this] {
+        if (!m_nameFilter->text().isEmpty())
+            refill();
+    });
+    connect(m_bodyCase, &QCheckBox::toggled, this, [this] {
+        if (!m_bodyFilter->text().isEmpty())
+            refill();
+    });
+    connect(clear, &QPushButton::clicked, this, [this] {
+        m_nameFilter->clear();
+        m_bodyFilter->clear();
+        refill();
+    });
+    connect(m_tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) { itemSelected(item); });
+    connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+        if (item->data(0, KindRole).toInt() == SearchFiles::Node::Function) {
+            if (m_jumpTo)
+                m_jumpTo(item->text(0));
+        } else if (item->data(0, KindRole).toInt() == SearchFiles::Node::File && !fileToOpen().isEmpty() && m_openFile) {
+            m_openFile(fileToOpen());
+        }
+    });
+    connect(m_open, &QPushButton::clicked, this, [this] {
+        const QString path = fileToOpen();
+        hide();
+        if (!path.isEmpty() && m_openFile)
+            m_openFile(path);
+    });
+    connect(m_jump, &QPushButton::clicked, this, [this] {
+        const QString name = m_jumpName;
+        hide();
+        if (!name.isEmpty() && m_jumpTo)
+            m_jumpTo(name);
+    });
+    connect(close, &QPushButton::clicked, this, &QDialog::hide);
+    m_timer.setInterval(500);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        if (m_typing) {
+            m_typing = false;
+        } else if (m_changed) {
+            m_changed = false;
+            refill();
+        }
+    });
+    m_timer.start();
+}
+
+bool CDlgRemoteFiles::showingRemote() const { return m_remote->isChecked(); }
+
+void CDlgRemoteFiles::setRemote(SearchFiles::FileMap files, qint64 stamp)
+{
+    m_remoteFiles = std::move(files);
+    m_stamp = stamp;
+}
+
+void CDlgRemoteFiles::openRemote()
+{
+    m_remote->setChecked(true);
+    if (m_stamp != m_builtStamp || m_localFolder != m_builtLocal) {
+        m_builtStamp = m_stamp;
+        m_builtLocal = m_localFolder;
+        m_match.clear();
+        m_nameFilter->clear();
+        m_bodyFilter->clear();
+    }
+    refill();
+    show();
+    raise();
+    activateWindow();
+}
+
+void CDlgRemoteFiles::showFile(const QString& path, qint64 line, const QString& function)
+{
+    m_reselect = path;
+    m_lineToShow = line;
+    m_jumpName = function;
+    m_nameFilter->clear();
+    m_bodyFilter->clear();
+    openRemote();
+}
+
+void CDlgRemoteFiles::pickLocal(const QString& folder)
+{
+    m_match.clear();
+    m_reselect = m_selectedPath;
+    m_loading = true;
+    QPointer<CDlgRemoteFiles> self(this);
+    // A codebase of thousands of files: read on a thread of its own.
+    QThread* reader = QThread::create([self, folder] {
+        auto files = std::make_shared<SearchFiles::FileMap>(SearchFiles::loadTree(folder));
+        QMetaObject::invokeMethod(qApp, [self, folder, files] {
+            if (!self)
+                return;
+            self->m_loading = false;
+            self->m_localFolder = folder;
+            self->m_localFiles = std::move(*files);
+            self->m_localPath->setText(folder);
+            self->m_local->setChecked(true);
+            self->refill();
+            self->show();
+            self->raise();
+            emit self->localLoaded();
+        }, Qt::QueuedConnection);
+    });
+    connect(reader, &QThread::finished, reader, &QObject::deleteLater);
+    reader->start();
+}
+
+void CDlgRemoteFiles::refill()
+{
+    m_local->setEnabled(!m_localFolder.isEmpty());
+    m_remote->setEnabled(!m_remoteFiles.empty());
+    const bool remote = showingRemote();
+    const SearchFiles::FileMap& shown = remote ? m_remoteFiles : m_localFiles;
+    const SearchFiles::FileMap& other = remote ? m_localFiles : m_remoteFiles;
+    SearchFiles::Filter filter{m_nameFilter->text(), m_nameCase->isChecked(), m_bodyFilter->text(),
+                               m_bodyCase->isChecked()};
+    QHash<QString, QString> counterparts;
+    if (!other.empty())
+        for (const auto& [path, text] : shown)
+            counterparts.insert(path, m_match.counterpart(path, text, other, remote));
+    // A local file lists the functions of its remote counterpart.
+    SearchFiles::FunctionsOf functionsOf = m_functionsOf;
+    if (!remote && m_functionsOf)
+        functionsOf = [this, counterparts](const QString& path) {
+            const QString remotePath = counterparts.value(path);
+            return remotePath.isEmpty() ? QList<SearchFiles::Function>() : m_functionsOf(remotePath);
+        };
+    const SearchFiles::Layout layout = SearchFiles::layout(remote ? QStringLiteral("Remote FS") : QStringLiteral("Local FS"),
+                                                           shown, filter, m_reselect, m_jumpName, QString(), functionsOf);
+
+    m_tree->setUpdatesEnabled(false);
+    const QSignalBlocker block(m_tree);
+    m_tree->clear();
+    int files = 0, matched = 0, functions = 0;
+    QTreeWidgetItem* select = nullptr;
+    std::function<void(QTreeWidgetItem*, const SearchFiles::Node&)> add = [&](QTreeWidgetItem* parent,
+                                                                           const SearchFiles::Node& node) {
+        auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(m_tree);
+        item->setText(0, node.text);
+        item->setData(0, KindRole, int(node.kind));
+        QStyle::StandardPixmap icon = QStyle::SP_DirIcon;
+        if (node.kind == SearchFiles::Node::Root)
+            icon = QStyle::SP_DriveHDIcon;
+        if (node.kind == SearchFiles::Node::File) {
+            ++files;
+            const bool hasCounterpart = !counterparts.value(node.path).isEmpty();
+            matched += hasCounterpart ? 1 : 0;
+            icon = hasCounterpart ? QStyle::SP_DialogApplyButton : QStyle::SP_FileIcon;
+        }
+        if (node.kind == SearchFiles::Node::Function) {
+            ++functions;
+            icon = QStyle::SP_ArrowRight;
+        }
+        item->setIcon(0, style()->standardIcon(icon));
+        if (node.kind == SearchFiles::Node::File || node.kind == SearchFiles::Node::Function) {
+            item->setData(0, PathRole, node.path);
+            item->setData(0, LineRole, node.line);
+        }
+        if (node.kind == SearchFiles::Node::File && node.path == layout.selectedPath && layout.selectedFunction.isEmpty())
+            select = item;
+        if (node.kind == SearchFiles::Node::Function && node.path == layout.selectedPath
+            && node.text == layout.selectedFunction)
+            select = item;
+        for (const SearchFiles::Node& child : node.children)
+            add(item, child);
+    };
+    add(nullptr, layout.root);
+    m_functionsLabel->setText(QStringLiteral("%1 Functions").arg(functions));
+    m_filesLabel->setText(QStringLiteral("%1 Files - %2 Matched").arg(files).arg(matched));
+    if (files < 1000)
+        m_tree->expandAll();
+    else if (QTreeWidgetItem* root = m_tree->topLevelItem(0))
+        root->setExpanded(true);
+    m_tree->setUpdatesEnabled(true);
+    m_reselect.clear();
+    if (select) {
+        m_tree->setCurrentItem(select);
+        m_tree->scrollToItem(select);
+    }
+    itemSelected(select);
+}
+
+QString CDlgRemoteFiles::fileToOpen() const
+{
+    return showingRemote() ? m_counterpart : m_selectedPath;
+}
+
+void CDlgRemoteFiles::itemSelected(QTreeWidgetItem* item)
+{
+    const QString path = item ? item->data(0, PathRole).toString() : QString();
+    if (path.isEmpty()) {
+        m_selectedPath.clear();
+        m_counterpart.clear();
+        m_selected->clear();
+        m_matched->clear();
+        m_open->setEnabled(false);
+        m_jump->setEnabled(false);
+        m_preview->clear();
+        return;
+    }
+    if (item->data(0, KindRole).toInt() == SearchFiles::Node::Function) {
+        m_lineToShow = item->data(0, LineRole).toLongLong();
+        m_jumpName = item->text(0);
+        m_jump->setEnabled(true);
+    } else {
+        m_jumpName.clear();
+        m_jump->setEnabled(false);
+    }
+    m_selectedPath = path;
+    const bool remote = showingRemote();
+    const SearchFiles::FileMap& shown = remote ? m_remoteFiles : m_localFiles;
+    const SearchFiles::FileMap& other = remote ? m_localFiles : m_remoteFiles;
+    const auto it = shown.find(path);
+    const QString text = it == shown.end() ? QString() : it->second;
+    m_counterpart = other.empty() ? QString() : m_match.counterpart(path, text, other, remote);
+    m_selected->setText(path);
+    m_matched->setText(!m_localFolder.isEmpty() && !m_remoteFiles.empty() ? m_counterpart : QString());
+    m_open->setEnabled(!fileToOpen().isEmpty());
+    showPreview(text);
+}
+
+void CDlgRemoteFiles::showPreview(const QString& text)
+{
+    if (text != m_preview->toPlainText()) {
+        QPalette palette = m_preview->palette();
+        palette.setColor(QPalette::Base, m_look.background);
+        m_preview->setPalette(palette);
+        m_preview->setFont(m_look.font);
+        m_preview->setPlainText(text);
+        if (m_look.colour && text.size() <= m_look.colourLimit)
+            m_look.colour(m_preview);
+    }
+    const QString highlight = m_bodyFilter->text().isEmpty() ? m_jumpName : m_bodyFilter->text();
+    const QTextDocument::FindFlags flags =
+        m_bodyCase->isChecked() ? QTextDocument::FindCaseSensitively : QTextDocument::FindFlags();
+    QList<QTextEdit::ExtraSelection> marks;
+    QTextCursor first;
+    if (!highlight.isEmpty())
+        for (QTextCursor at = m_preview->document()->find(highlight, 0, flags); !at.isNull();
+             at = m_preview->document()->find(highlight, at, flags)) {
+            if (first.isNull())
+                first = at;
+            QTextEdit::ExtraSelection mark;
+            mark.cursor = at;
+            mark.format.setBackground(m_look.marked);
+            marks.append(mark);
+        }
+    m_preview->setExtraSelections(marks);
+    QTextCursor caret(m_preview->document());
+    if (m_lineToShow > 0) {
+        const QTextBlock block = m_preview->document()->findBlockByNumber(int(m_lineToShow - 1));
+        if (block.isValid())
+            caret.setPosition(block.position());
+        m_lineToShow = -1;
+    } else if (!first.isNull()) {
+        caret = first;
+    }
+    m_preview->setTextCursor(caret);
+    m_preview->ensureCursorVisible();
+}
