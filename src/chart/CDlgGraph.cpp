@@ -56,6 +56,15 @@ QLineEdit* field(QWidget* parent, const char* name)
     return e;
 }
 
+// A range field: wide enough for the longest range text, a negative
+// nanosecond timestamp.
+void fitRangeText(QLineEdit* e)
+{
+    const int text = e->fontMetrics().horizontalAdvance(QStringLiteral("-2024.12.31D23:59:59.999999999"));
+    e->setMinimumWidth(text + 16);
+    e->setMaximumWidth(text + 48);
+}
+
 } // namespace
 
 CDlgGraph::CDlgGraph(CKTableRenderer* grid, ChartContext context, QWidget* parent)
@@ -124,6 +133,8 @@ void CDlgGraph::build()
     m_readX = field(this, "readX");
     m_readY = field(this, "readY");
     m_xTo->setAlignment(Qt::AlignRight);
+    for (QLineEdit* e : {m_xFrom, m_xTo, m_yFrom, m_yTo})
+        fitRangeText(e);
 
     auto* left = new QVBoxLayout;
     left->addWidget(m_properties, 1);

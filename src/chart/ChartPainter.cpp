@@ -173,48 +173,81 @@ void ChartPainter::draw(QPaintDevice& device, QSize size, const ChartModel& mode
             drawSeries(p, model, s, plot, options.drawEveryPoint, raster);
 }
 
-void ChartPainter::drawGrid(QPainter& p, const ChartModel& model, const PlotRect& plot)
+namespace {
+QFont labelFont()
 {
-    const CArea& a = model.range();
-    const PixelMap map(a, plot);
     QFont font(QStringLiteral("Tahoma"));
     font.setPixelSize(12);
-    p.setFont(font);
-    const QFontMetrics fm(font);
-    const int h = fm.height();
-    const QPen gridPen(QColor(0, 0, 255), 0, Qt::DotLine);
-    const QPen textPen(Qt::black);
+    return font;
+}
+} // namespace
 
+std::vector<ChartPainter::AxisLabel> ChartPainter::axisLabels(const ChartModel& model, const PlotRect& plot)
+{
+    std::vector<AxisLabel> labels;
+    const CArea& a = model.range();
+    const PixelMap map(a, plot);
+    const QFontMetrics fm(labelFont());
+    const int h = fm.height();
+
+    // The X labels first: they read upwards from the bottom edge.
+    std::vector<AxisLabel> xLabels;
+    const int xType = model.xType();
+    for (double x : AxisSteps::xValues(xType, a.xmin, a.xmax)) {
+        const int px = int(std::clamp<std::int64_t>(map.x(x), -1, plot.R + 1));
+        const QString text = ChartKinds::atomText(xType, x, model.options());
+        int centre = px;
+        if (centre + (h + 1) / 2 > plot.R)
+            centre = plot.R - (h + 1) / 2;
+        const int length = fm.horizontalAdvance(text) + 2;
+        xLabels.push_back({text, QRect(centre - h / 2, plot.B - 2 - length, h, length + 1), true, px});
+    }
     char fmt[16];
     std::snprintf(fmt, sizeof fmt, "%%.%dg", std::clamp(model.options().floatPrecision, 1, 32));
     for (double y : AxisSteps::values(a.ymin, a.ymax, AxisSteps::decimalStep(a.ymax - a.ymin))) {
         const int py = int(std::clamp<std::int64_t>(map.y(y), -1, plot.B + 1));
-        p.setPen(gridPen);
-        p.drawLine(plot.L, py, plot.R, py);
         char buf[64];
         std::snprintf(buf, sizeof buf, fmt, y);
         const QString text = QString::fromLatin1(buf);
         int top = py - h / 2;
         if (top + h > plot.B)
             top = plot.B - h;
-        p.setPen(textPen);
-        p.drawText(QRect(plot.L + 1, top, fm.horizontalAdvance(text) + 2, h), Qt::AlignLeft | Qt::AlignVCenter, text);
+        const QRect box(plot.L + 1, top, fm.horizontalAdvance(text) + 2, h);
+        const bool hidden = std::any_of(xLabels.begin(), xLabels.end(),
+                                        [&box](const AxisLabel& x) { return x.box.intersects(box); });
+        if (!hidden)
+            labels.push_back({text, box, false, py});
+        else
+            labels.push_back({QString(), QRect(), false, py}); // the grid line stays
     }
+    labels.insert(labels.end(), xLabels.begin(), xLabels.end());
+    return labels;
+}
 
-    const int xType = model.xType();
-    for (double x : AxisSteps::xValues(xType, a.xmin, a.xmax)) {
-        const int px = int(std::clamp<std::int64_t>(map.x(x), -1, plot.R + 1));
+void ChartPainter::drawGrid(QPainter& p, const ChartModel& model, const PlotRect& plot)
+{
+    const QFont font = labelFont();
+    p.setFont(font);
+    const int h = QFontMetrics(font).height();
+    const QPen gridPen(QColor(0, 0, 255), 0, Qt::DotLine);
+    const QPen textPen(Qt::black);
+    for (const AxisLabel& label : axisLabels(model, plot)) {
         p.setPen(gridPen);
-        p.drawLine(px, plot.B, px, plot.T);
-        const QString text = ChartKinds::atomText(xType, x, model.options());
-        int centre = px;
-        if (centre + (h + 1) / 2 > plot.R)
-            centre = plot.R - (h + 1) / 2;
-        p.save();
-        p.translate(centre, plot.B - 1);
-        p.rotate(-90);
+        if (label.xAxis)
+            p.drawLine(label.pos, plot.B, label.pos, plot.T);
+        else
+            p.drawLine(plot.L, label.pos, plot.R, label.pos);
+        if (label.text.isEmpty())
+            continue;
         p.setPen(textPen);
-        p.drawText(QRect(1, -h / 2, fm.horizontalAdvance(text) + 2, h), Qt::AlignLeft | Qt::AlignVCenter, text);
+        if (!label.xAxis) {
+            p.drawText(label.box, Qt::AlignLeft | Qt::AlignVCenter, label.text);
+            continue;
+        }
+        p.save();
+        p.translate(label.box.left() + h / 2, plot.B - 1);
+        p.rotate(-90);
+        p.drawText(QRect(1, -h / 2, label.box.height() + 1, h), Qt::AlignLeft | Qt::AlignVCenter, label.text);
         p.restore();
     }
 }

@@ -13,7 +13,11 @@
 #include "chart/PlotRect.h"
 
 #include <QImage>
+#include <QRect>
 #include <QRgb>
+#include <QString>
+
+#include <vector>
 
 class ChartModel;
 struct CColChart;
@@ -31,6 +35,19 @@ public:
     // Any paint device of that size (an SVG generator): circles are drawn as
     // shapes there, not stamped as pixels.
     static void draw(QPaintDevice& device, QSize size, const ChartModel& model, const ChartDrawOptions& options = {});
+
+    // One axis label: its text and the box it covers on the image (for an X
+    // label, the box of the text turned to read upwards); the grid line it
+    // belongs to is at pos (a pixel row for Y, a column for X).
+    struct AxisLabel {
+        QString text;
+        QRect box;
+        bool xAxis = false;
+        int pos = 0;
+    };
+    // The labels the grid draws. A Y label that would overlap an X label (at
+    // the bottom-left corner, say) is left out; the X labels all show.
+    static std::vector<AxisLabel> axisLabels(const ChartModel& model, const PlotRect& plot);
 
 private:
     static void drawGrid(QPainter& p, const ChartModel& model, const PlotRect& plot);

@@ -91,6 +91,7 @@ private slots:
     void chartingStyles();
     void saveAs();
     void bottomZeroSetting();
+    void rangeFieldsFitTimestamps();
 };
 
 void TestChartDialog::opensFromTheGrid()
@@ -372,6 +373,22 @@ void TestChartDialog::bottomZeroSetting()
     f.setValue(trades(2));
     CDlgGraph* next = f.launcher.plot(&f.grid);
     QVERIFY(next->bottomZero()->isChecked());
+}
+
+void TestChartDialog::rangeFieldsFitTimestamps()
+{
+    // A nanosecond timestamp X axis: each range field shows its whole text.
+    const long long day = 86400LL * 1000000000LL;
+    Fixture f(table({"time", "price"},
+                    {vec<J>(KP, {9000 * day + 123456789, 9001 * day + 987654321}), vec<double>(KF, {1.5, 2.5})}));
+    CDlgGraph* dlg = f.launcher.plot(&f.grid);
+    dlg->resize(900, 500);
+    QVERIFY(QTest::qWaitForWindowExposed(dlg));
+    dlg->chart();
+    QVERIFY(dlg->xTo()->text().contains(u'D'));
+    for (QLineEdit* e : {dlg->xFrom(), dlg->xTo(), dlg->yFrom(), dlg->yTo()})
+        QVERIFY2(e->width() >= e->fontMetrics().horizontalAdvance(e->text()) + 4,
+                 qPrintable(e->objectName() + QStringLiteral(": ") + e->text()));
 }
 
 QTEST_MAIN(TestChartDialog)

@@ -84,6 +84,7 @@ private slots:
     void reducedEqualsEveryPoint();
     void nothingBeyondRange();
     void dateAxisLines();
+    void axisLabelsNeverOverlap();
     void intNullDrawnAtRawValue();
 };
 
@@ -169,6 +170,34 @@ void TestChartDraw::dateAxisLines()
         // 2024.01.01 is a Monday; weekly lines fall on multiples of 7 days from 2000.01.01 (Saturdays).
         QCOMPARE(lineDays, days == 5 ? QList<int>({0, 1, 2, 3, 4}) : QList<int>({5}));
     }
+}
+
+void TestChartDraw::axisLabelsNeverOverlap()
+{
+    // Dates from the left edge and values from 0: the first X label (reading
+    // upwards from the bottom-left corner) meets the lowest Y labels.
+    ChartModel m;
+    const int from = 8766;
+    load(m, cv::table({"d", "v"}, {list<I>(KD, {from, from + 5}), list<F>(KF, {0.0, 1.0})}), "d");
+    m.prepare(nullptr, 0, false);
+    const PlotRect plot = PlotRect::inside(QSize(640, 400));
+    const auto labels = ChartPainter::axisLabels(m, plot);
+    std::vector<QRect> xs, ys;
+    int hidden = 0;
+    for (const auto& l : labels) {
+        if (l.xAxis)
+            xs.push_back(l.box);
+        else if (l.text.isEmpty())
+            ++hidden;
+        else
+            ys.push_back(l.box);
+    }
+    QCOMPARE(int(xs.size()), 5); // a label for every day line
+    QVERIFY(!ys.empty());
+    QVERIFY(hidden > 0); // the corner's Y labels gave way
+    for (const QRect& y : ys)
+        for (const QRect& x : xs)
+            QVERIFY2(!x.intersects(y), qPrintable(QStringLiteral("%1,%2 vs %3,%4").arg(y.x()).arg(y.y()).arg(x.x()).arg(x.y())));
 }
 
 void TestChartDraw::intNullDrawnAtRawValue()
