@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDockWidget>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTextEdit>
@@ -115,6 +116,15 @@ void TestExplorer::loadSelectAndQuery()
             return;
         listed = dialog->list()->topLevelItem(0) ? dialog->list()->topLevelItem(0)->text(0) : QString();
         previewed = dialog->preview()->toPlainText();
+        if (const QString shots = qEnvironmentVariable("TOVO_SHOTS"); !shots.isEmpty()) {
+            dialog->bodyFilter()->setText(QStringLiteral("insert"));
+            dialog->refill();
+            dialog->list()->setCurrentItem(dialog->list()->topLevelItem(0));
+            dialog->grab().save(shots + QStringLiteral("/functions-inventory-body-filter.png"));
+            dialog->bodyFilter()->clear();
+            dialog->refill();
+            dialog->list()->setCurrentItem(dialog->list()->topLevelItem(0));
+        }
         dialog->jumpButton()->click();
     });
     functions->trigger();
@@ -145,6 +155,8 @@ void TestExplorer::loadSelectAndQuery()
     deps->tree()->setCurrentItem(top->child(0));
     QCOMPARE(deps->upperPane()->toPlainText(), QStringLiteral(".feed.run:{[n] upd[trades;n]}"));
     QCOMPARE(deps->lowerPane()->toPlainText(), QStringLiteral(".feed.upd:{[t;x] t insert x}"));
+    if (const QString shots = qEnvironmentVariable("TOVO_SHOTS"); !shots.isEmpty())
+        deps->grab().save(shots + QStringLiteral("/dependency-explorer.png"));
     // Show Callers of .feed.upd: .feed.run uses it.
     QVERIFY(view->selectByName(QStringLiteral(".feed.upd")));
     view->showDependencies(CDlgDependency::Callers);

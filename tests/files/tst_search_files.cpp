@@ -284,6 +284,10 @@ void TestSearchFiles::remoteInventory()
     dialog.tree()->setCurrentItem(dialog.tree()->findItems("feed.q", Qt::MatchExactly | Qt::MatchRecursive).value(0));
     QCOMPARE(dialog.matchedEdit()->text(), QFileInfo(dir.filePath("src/feed.q")).absoluteFilePath());
     QVERIFY(dialog.openButton()->isEnabled());
+    if (const QString shots = qEnvironmentVariable("TOVO_SHOTS"); !shots.isEmpty()) {
+        dialog.show();
+        dialog.grab().save(shots + QStringLiteral("/remote-files-matched.png"));
+    }
     dialog.openButton()->click();
     QCOMPARE(opened, QFileInfo(dir.filePath("src/feed.q")).absoluteFilePath());
     // A name filter that matches nothing leaves the root alone.
