@@ -1,5 +1,7 @@
 #include "files/CDlgRemoteFiles.h"
 
+#include "files/FileTreeView.h"
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -18,9 +20,9 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int PathRole = Qt::UserRole;
-constexpr int LineRole = Qt::UserRole + 1;
-constexpr int KindRole = Qt::UserRole + 2;
+using FileTreeView::KindRole;
+using FileTreeView::LineRole;
+using FileTreeView::PathRole;
 } // namespace
 
 CDlgRemoteFiles::CDlgRemoteFiles(QWidget* parent) : QDialog(parent)
@@ -246,16 +248,8 @@ void CDlgRemoteFiles::refill()
     const SearchFiles::Layout layout = SearchFiles::layout(remote ? QStringLiteral("Remote FS") : QStringLiteral("Local FS"),
                                                            shown, filter, m_reselect, m_jumpName, QString(), functionsOf);
 
-    m_tree->setUpdatesEnabled(false);
-    const QSignalBlocker block(m_tree);
-    m_tree->clear();
     int files = 0, matched = 0, functions = 0;
-    QTreeWidgetItem* select = nullptr;
-    std::function<void(QTreeWidgetItem*, const SearchFiles::Node&)> add = [&](QTreeWidgetItem* parent,
-                                                                           const SearchFiles::Node& node) {
-        auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(m_tree);
-        item->setText(0, node.text);
-        item->setData(0, KindRole, int(node.kind));
+    QTreeWidgetItem* select = FileTreeView::fill(m_tree, layout, [&](const SearchFiles::Node& node) {
         QStyle::StandardPixmap icon = QStyle::SP_DirIcon;
         if (node.kind == SearchFiles::Node::Root)
             icon = QStyle::SP_DriveHDIcon;
@@ -269,27 +263,10 @@ void CDlgRemoteFiles::refill()
             ++functions;
             icon = QStyle::SP_ArrowRight;
         }
-        item->setIcon(0, style()->standardIcon(icon));
-        if (node.kind == SearchFiles::Node::File || node.kind == SearchFiles::Node::Function) {
-            item->setData(0, PathRole, node.path);
-            item->setData(0, LineRole, node.line);
-        }
-        if (node.kind == SearchFiles::Node::File && node.path == layout.selectedPath && layout.selectedFunction.isEmpty())
-            select = item;
-        if (node.kind == SearchFiles::Node::Function && node.path == layout.selectedPath
-            && node.text == layout.selectedFunction)
-            select = item;
-        for (const SearchFiles::Node& child : node.children)
-            add(item, child);
-    };
-    add(nullptr, layout.root);
+        return style()->standardIcon(icon);
+    });
     m_functionsLabel->setText(QStringLiteral("%1 Functions").arg(functions));
     m_filesLabel->setText(QStringLiteral("%1 Files - %2 Matched").arg(files).arg(matched));
-    if (files < 1000)
-        m_tree->expandAll();
-    else if (QTreeWidgetItem* root = m_tree->topLevelItem(0))
-        root->setExpanded(true);
-    m_tree->setUpdatesEnabled(true);
     m_reselect.clear();
     if (select) {
         m_tree->setCurrentItem(select);
@@ -351,19 +328,7 @@ void CDlgRemoteFiles::showPreview(const QString& text)
     const QString highlight = m_bodyFilter->text().isEmpty() ? m_jumpName : m_bodyFilter->text();
     const QTextDocument::FindFlags flags =
         m_bodyCase->isChecked() ? QTextDocument::FindCaseSensitively : QTextDocument::FindFlags();
-    QList<QTextEdit::ExtraSelection> marks;
-    QTextCursor first;
-    if (!highlight.isEmpty())
-        for (QTextCursor at = m_preview->document()->find(highlight, 0, flags); !at.isNull();
-             at = m_preview->document()->find(highlight, at, flags)) {
-            if (first.isNull())
-                first = at;
-            QTextEdit::ExtraSelection mark;
-            mark.cursor = at;
-            mark.format.setBackground(m_look.marked);
-            marks.append(mark);
-        }
-    m_preview->setExtraSelections(marks);
+    const QTextCursor first = FileTreeView::markAll(m_preview, highlight, flags, m_look.marked);
     QTextCursor caret(m_preview->document());
     if (m_lineToShow > 0) {
         const QTextBlock block = m_preview->document()->findBlockByNumber(int(m_lineToShow - 1));

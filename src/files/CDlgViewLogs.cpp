@@ -1,5 +1,7 @@
 #include "files/CDlgViewLogs.h"
 
+#include "files/FileTreeView.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
@@ -18,9 +20,9 @@
 #include <QTreeWidget>
 
 namespace {
-constexpr int PathRole = Qt::UserRole;
-constexpr int LineRole = Qt::UserRole + 1;
-constexpr int KindRole = Qt::UserRole + 2;
+using FileTreeView::KindRole;
+using FileTreeView::LineRole;
+using FileTreeView::PathRole;
 
 QTextDocument::FindFlags caseFlag(bool matchCase)
 {
@@ -170,37 +172,12 @@ void CDlgViewLogs::fill()
     const SearchFiles::Layout layout =
         SearchFiles::layout(m_title, m_files, filter, m_selectedPath, m_selectedFunction, pending, m_functionsOf);
 
-    m_tree->setUpdatesEnabled(false);
-    const QSignalBlocker block(m_tree);
-    m_tree->clear();
-    QTreeWidgetItem* select = nullptr;
-    std::function<void(QTreeWidgetItem*, const SearchFiles::Node&)> add = [&](QTreeWidgetItem* parent,
-                                                                           const SearchFiles::Node& node) {
-        auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(m_tree);
-        item->setText(0, node.text);
-        item->setData(0, KindRole, int(node.kind));
+    QTreeWidgetItem* select = FileTreeView::fill(m_tree, layout, [this](const SearchFiles::Node& node) {
         const QStyle::StandardPixmap icon = node.kind == SearchFiles::Node::File ? QStyle::SP_FileIcon
             : node.kind == SearchFiles::Node::Function                           ? QStyle::SP_ArrowRight
                                                                                  : QStyle::SP_DirIcon;
-        item->setIcon(0, style()->standardIcon(icon));
-        if (node.kind == SearchFiles::Node::File || node.kind == SearchFiles::Node::Function) {
-            item->setData(0, PathRole, node.path);
-            item->setData(0, LineRole, node.line);
-        }
-        if (node.kind == SearchFiles::Node::File && node.path == layout.selectedPath && layout.selectedFunction.isEmpty())
-            select = item;
-        if (node.kind == SearchFiles::Node::Function && node.path == layout.selectedPath
-            && node.text == layout.selectedFunction)
-            select = item;
-        for (const SearchFiles::Node& child : node.children)
-            add(item, child);
-    };
-    add(nullptr, layout.root);
-    if (layout.expandAll())
-        m_tree->expandAll();
-    else if (QTreeWidgetItem* root = m_tree->topLevelItem(0))
-        root->setExpanded(true);
-    m_tree->setUpdatesEnabled(true);
+        return style()->standardIcon(icon);
+    });
     if (select) {
         m_tree->setCurrentItem(select);
         m_tree->scrollToItem(select);
@@ -237,22 +214,6 @@ void CDlgViewLogs::itemSelected(QTreeWidgetItem* item)
     m_open->setEnabled(!path.isEmpty());
 }
 
-void CDlgViewLogs::markAll(const QString& text, bool matchCase, const QColor& colour)
-{
-    QList<QTextEdit::ExtraSelection> marks;
-    if (!text.isEmpty() && colour != m_look.background) {
-        QTextDocument* doc = m_preview->document();
-        for (QTextCursor at = doc->find(text, 0, caseFlag(matchCase)); !at.isNull();
-             at = doc->find(text, at, caseFlag(matchCase))) {
-            QTextEdit::ExtraSelection mark;
-            mark.cursor = at;
-            mark.format.setBackground(colour);
-            marks.append(mark);
-        }
-    }
-    m_preview->setExtraSelections(marks);
-}
-
 void CDlgViewLogs::showPreview(const QString& text, const QString& highlight)
 {
     if (text != m_preview->toPlainText()) {
@@ -266,7 +227,7 @@ void CDlgViewLogs::showPreview(const QString& text, const QString& highlight)
     }
     // The previous marks go; the new ones are the highlight's.
     const bool matchCase = m_bodyCase->isChecked();
-    markAll(highlight, matchCase, m_look.marked);
+    FileTreeView::markAll(m_preview, highlight, caseFlag(matchCase), m_look.marked);
     QTextCursor caret(m_preview->document());
     if (m_pendingLine > 0) {
         const QTextBlock block = m_preview->document()->findBlockByNumber(int(m_pendingLine - 1));

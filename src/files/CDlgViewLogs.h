@@ -80,7 +80,6 @@ private:
     void tick();
     void itemSelected(QTreeWidgetItem* item);
     void showPreview(const QString& text, const QString& highlight);
-    void markAll(const QString& text, bool matchCase, const QColor& colour);
 
     Look m_look;
     SearchFiles::FunctionsOf m_functionsOf;

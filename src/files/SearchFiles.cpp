@@ -10,21 +10,28 @@
 
 #include <algorithm>
 
+namespace {
+// Reads path into files when it is a regular file under the size bound whose
+// text passes the NUL rule.
+void readInto(SearchFiles::FileMap& files, const QString& path, qint64 size)
+{
+    if (!SafeFile::isRegular(path) || size >= SearchFiles::kMaxFileBytes)
+        return;
+    QByteArray bytes;
+    if (!SafeFile::read(path, SearchFiles::kMaxFileBytes - 1, &bytes, nullptr))
+        return;
+    if (std::optional<QString> text = SearchFiles::acceptedText(bytes))
+        files.emplace(path, std::move(*text));
+}
+} // namespace
+
 SearchFiles::FileMap SearchFiles::load(const QString& folder, const QString& mask)
 {
     FileMap files;
     const QDir dir(folder);
-    for (const QFileInfo& info : dir.entryInfoList({mask}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
-        const QString path = info.absoluteFilePath();
-        // Larger files, and FIFOs and devices, are left out.
-        if (!SafeFile::isRegular(path) || info.size() >= kMaxFileBytes)
-            continue;
-        QByteArray bytes;
-        if (!SafeFile::read(path, kMaxFileBytes - 1, &bytes, nullptr))
-            continue;
-        if (std::optional<QString> text = acceptedText(bytes))
-            files.emplace(path, std::move(*text));
-    }
+    // Sub-folders are not entered; larger files, FIFOs and devices are left out.
+    for (const QFileInfo& info : dir.entryInfoList({mask}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name))
+        readInto(files, info.absoluteFilePath(), info.size());
     return files;
 }
 
@@ -35,13 +42,7 @@ SearchFiles::FileMap SearchFiles::loadTree(const QString& folder)
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        if (!SafeFile::isRegular(path) || it.fileInfo().size() >= kMaxFileBytes)
-            continue;
-        QByteArray bytes;
-        if (!SafeFile::read(path, kMaxFileBytes - 1, &bytes, nullptr))
-            continue;
-        if (std::optional<QString> text = acceptedText(bytes))
-            files.emplace(path, std::move(*text));
+        readInto(files, path, it.fileInfo().size());
     }
     return files;
 }
