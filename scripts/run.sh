@@ -107,6 +107,7 @@ if grep -E '^[[:space:]]*`' "$list" | grep -Evq '^[[:space:]]*`+[^`]*`Demo`'; th
 extra=()
 if [ "$own" = 0 ]; then extra+=("--server:$symbol"); fi
 if [ "$first" = 1 ] && [ "$files" = 0 ]; then extra+=("$PWD/demo/demo.q"); fi
+echo "run.sh: $tovo ${args[*]} ${extra[*]}" >&2
 "$tovo" "${args[@]}" "${extra[@]}" &
 tovo_pid=$!
 set +e
