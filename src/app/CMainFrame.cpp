@@ -701,6 +701,12 @@ void CMainFrame::setApplicationLook(int id)
     m_look = id;
     if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance()))
         ApplicationLook::apply(*application, id);
+    // The drawn icons again, in ink that shows on the new toolbar colour.
+    for (int command : m_actions->ids()) {
+        const QIcon icon = CommandIcons::icon(command);
+        if (!icon.isNull())
+            action(command)->setIcon(icon);
+    }
     // The dark look and the dark scheme go together; a scheme of the user's own stays.
     if (m_scheme) {
         const bool dark = ApplicationLook::isDark(ApplicationLook::resolve(id));

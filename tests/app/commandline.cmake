@@ -14,3 +14,4 @@ tovo_test(test_app_demo SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_demo.cpp LIBS tovo
 add_dependencies(test_app_demo tovo tovo-test-instance)
 target_compile_definitions(test_app_demo PRIVATE TOVO_EXE="$<TARGET_FILE:tovo>"
   TOVO_INSTANCE_EXE="$<TARGET_FILE:tovo-test-instance>" TOVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+tovo_test(test_app_commandicons SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_commandicons.cpp LIBS tovo_app)

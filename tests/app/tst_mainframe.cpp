@@ -195,8 +195,11 @@ void TestMainFrame::darkLookRecoloursOpenViews()
     QVERIFY(view);
     const QColor light = view->lexer().defaultPaper();
     QCOMPARE(light, QColor(Qt::white));
+    const QImage cutOnLight = frame()->action(cmd::EditCut)->icon().pixmap(32, 32).toImage();
     // The dark look brings the dark scheme: the open editor recolours at once and the scheme is stored.
     frame()->action(cmd::LookDark)->trigger();
+    // The toolbar icons are drawn again in ink for the dark toolbar.
+    QVERIFY(frame()->action(cmd::EditCut)->icon().pixmap(32, 32).toImage() != cutOnLight);
     QCOMPARE(view->lexer().defaultPaper(), QColor(0x1E, 0x1F, 0x22));
     QVERIFY(QApplication::palette().color(QPalette::Base).lightness() < 60);
     CDialogFontsColors stored;
