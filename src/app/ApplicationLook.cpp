@@ -3,6 +3,8 @@
 #include "app/CommandIds.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QStyleHints>
 #include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
@@ -37,7 +39,21 @@ QPalette tinted(const QColor& window, const QColor& base, const QColor& text, co
 }
 } // namespace
 
-bool ApplicationLook::isKnown(int id) { return (id >= cmd::LookWindows2000 && id <= cmd::LookVS2008) || (id >= cmd::LookBlue && id <= cmd::LookWindows7); }
+bool ApplicationLook::isKnown(int id) { return (id >= cmd::LookWindows2000 && id <= cmd::LookVS2008) || (id >= cmd::LookBlue && id <= cmd::LookDark); }
+
+bool ApplicationLook::isDark(int id) { return id == cmd::LookDark; }
+
+bool ApplicationLook::desktopPrefersDark()
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+    if (QGuiApplication::styleHints()->colorScheme() != Qt::ColorScheme::Unknown)
+        return QGuiApplication::styleHints()->colorScheme() == Qt::ColorScheme::Dark;
+#endif
+    const QPalette p = QGuiApplication::palette();
+    return p.color(QPalette::Window).lightness() < p.color(QPalette::WindowText).lightness();
+}
+
+int ApplicationLook::firstStartLook(bool desktopDark, int storedDefault) { return desktopDark ? int(cmd::LookDark) : storedDefault; }
 
 int ApplicationLook::resolve(int id, int currentOffice2007) { return isKnown(id) ? id : currentOffice2007; }
 
@@ -60,6 +76,22 @@ void ApplicationLook::apply(QApplication& app, int id)
     case cmd::LookSilver: app.setPalette(tinted(QColor(225, 229, 236), Qt::white, QColor(40, 40, 40), QColor(110, 130, 160))); break;
     case cmd::LookAqua: app.setPalette(tinted(QColor(207, 232, 239), Qt::white, QColor(20, 60, 80), QColor(40, 150, 180))); break;
     case cmd::LookWindows7: app.setPalette(tinted(QColor(240, 240, 240), Qt::white, Qt::black, QColor(51, 153, 255))); break;
+    case cmd::LookDark: {
+        QPalette p = tinted(QColor(43, 45, 48), QColor(30, 31, 34), QColor(212, 212, 212), QColor(38, 79, 120));
+        p.setColor(QPalette::Light, QColor(70, 72, 76));
+        p.setColor(QPalette::Midlight, QColor(58, 60, 64));
+        p.setColor(QPalette::Mid, QColor(36, 37, 40));
+        p.setColor(QPalette::Dark, QColor(24, 25, 27));
+        p.setColor(QPalette::Shadow, QColor(10, 10, 10));
+        p.setColor(QPalette::Link, QColor(108, 168, 255));
+        p.setColor(QPalette::BrightText, QColor(255, 107, 107));
+        p.setColor(QPalette::PlaceholderText, QColor(140, 147, 160));
+        p.setColor(QPalette::Disabled, QPalette::Text, QColor(120, 124, 130));
+        p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(120, 124, 130));
+        p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(120, 124, 130));
+        app.setPalette(p);
+        break;
+    }
     default: break;
     }
 }

@@ -91,6 +91,7 @@ const CommandDef kCommands[] = {
     {cmd::LookSilver, "&Silver Style", "", ""},
     {cmd::LookAqua, "&Aqua Style", "", ""},
     {cmd::LookWindows7, "Win&dows 7", "", ""},
+    {cmd::LookDark, "Dar&k", "", "Dark frame, editor, console, grid and charts"},
 };
 } // namespace
 

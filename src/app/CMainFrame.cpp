@@ -1,6 +1,7 @@
 #include "app/CMainFrame.h"
 
 #include "app/ApplicationLook.h"
+#include "core/colors/ColorSchemePresets.h"
 #include "app/CActionRegistry.h"
 #include "app/CChildFrame.h"
 #include "app/CConnectComboButton.h"
@@ -60,7 +61,11 @@ CMainFrame::CMainFrame(CTovoApp& app, Prompter& prompter)
     m_qSettings.asyncAllowed = app.commandLine().async();
     m_qSettings.load(app.store());
     m_editorSettings.load(app.store());
-    m_look = app.store().readInt(QString::fromLatin1(kept::ApplicationLook.name), kept::ApplicationLook.def);
+    // With no stored look (a first start) the desktop's light or dark preference decides.
+    const QString lookKey = QString::fromLatin1(kept::ApplicationLook.name);
+    m_look = app.store().contains(lookKey)
+                 ? app.store().readInt(lookKey, kept::ApplicationLook.def)
+                 : ApplicationLook::firstStartLook(ApplicationLook::desktopPrefersDark(), kept::ApplicationLook.def);
     if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance()))
         ApplicationLook::apply(*application, m_look);
 
@@ -224,6 +229,7 @@ void CMainFrame::createMenus()
     for (int id : {cmd::LookBlue, cmd::LookBlack, cmd::LookSilver, cmd::LookAqua})
         addLook(office2007, id);
     addLook(looks, cmd::LookWindows7);
+    addLook(looks, cmd::LookDark);
     fill(view, {cmd::FullScreen, cmd::LineWrapping, cmd::ChartGrid, cmd::SyntaxHighlight});
 
     m_windowMenu = bar->addMenu(QStringLiteral("&Window"));
@@ -309,7 +315,7 @@ void CMainFrame::customizeToolBars()
 {
     QList<int> commands;
     for (int id : CActionRegistry::allCommands())
-        if (id != cmd::Customize && id != cmd::ConnectToServer && (id < cmd::LookWindows2000 || id > cmd::LookWindows7))
+        if (id != cmd::Customize && id != cmd::ConnectToServer && (id < cmd::LookWindows2000 || id > cmd::LookDark))
             commands.append(id);
     commands.prepend(cmd::ContentSearch);
     commands.prepend(cmd::ConnectToServer);
@@ -680,11 +686,40 @@ void CMainFrame::toggleAsync()
     updateToggleActions();
 }
 
+void CMainFrame::setFontsColors(CDialogFontsColors* scheme)
+{
+    m_scheme = scheme;
+    // The dark look with the light scheme untouched (a first start on a dark desktop).
+    if (m_scheme && ApplicationLook::isDark(m_look) && ColorSchemePresets::isLightPreset(*m_scheme)) {
+        ColorSchemePresets::applyDark(*m_scheme);
+        m_scheme->save(m_app.store());
+    }
+}
+
 void CMainFrame::setApplicationLook(int id)
 {
     m_look = id;
     if (auto* application = qobject_cast<QApplication*>(QCoreApplication::instance()))
         ApplicationLook::apply(*application, id);
+    // The drawn icons again, in ink that shows on the new toolbar colour.
+    for (int command : m_actions->ids()) {
+        const QIcon icon = CommandIcons::icon(command);
+        if (!icon.isNull())
+            action(command)->setIcon(icon);
+    }
+    // The dark look and the dark scheme go together; a scheme of the user's own stays.
+    if (m_scheme) {
+        const bool dark = ApplicationLook::isDark(ApplicationLook::resolve(id));
+        const bool change = dark ? ColorSchemePresets::isLightPreset(*m_scheme) : ColorSchemePresets::isDarkPreset(*m_scheme);
+        if (change) {
+            if (dark)
+                ColorSchemePresets::applyDark(*m_scheme);
+            else
+                ColorSchemePresets::applyLight(*m_scheme);
+            m_scheme->save(m_app.store());
+            emit colourSchemeChanged();
+        }
+    }
     m_actions->updateCommands();
     m_app.store().writeInt(QString::fromLatin1(kept::ApplicationLook.name), id);
     update();

@@ -49,7 +49,8 @@ public:
     CDlgQSettings& qSettings() { return m_qSettings; }
     CDlgEditorSettings& editorSettings() { return m_editorSettings; }
     // The live fonts and colours, shown as the third page of the settings dialog.
-    void setFontsColors(CDialogFontsColors* scheme) { m_scheme = scheme; }
+    // The live scheme; the dark look brings the dark scheme with it.
+    void setFontsColors(CDialogFontsColors* scheme);
     CActionRegistry& actions() { return *m_actions; }
     // Where panes, views and the session register the handlers of their commands.
     CommandHandlers& commands();
@@ -133,6 +134,8 @@ public:
 signals:
     // After OK in the settings dialog: which of the watched values changed.
     void settingsChanged(bool serversViewChanged, bool outputChanged, bool typingDelayChanged);
+    // A look change replaced the colour scheme: views recolour at once.
+    void colourSchemeChanged();
     // The quick-connect box asked for a connection.
     void connectRequested(const QString& text);
     // Esc in the quick-connect box.

@@ -7,6 +7,9 @@
 #include <QPainterPath>
 #include <QStyle>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 enum class Shape { Glyph, Copy, Paste, Document, Plug, Lock, Chart, Grid };
 
@@ -47,13 +50,18 @@ const IconDef kIcons[] = {
     {cmd::QuickWatch, Shape::Glyph, "\u25c9", 0x1565c0},
 };
 
-QPixmap draw(const IconDef& def)
+QPixmap draw(const IconDef& def, const QColor& background)
 {
     QPixmap pm(32, 32);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    const QColor c(def.colour);
+    const QColor c = CommandIcons::ink(def.colour, background);
+    // Paper (documents, sheets, the clipboard) stays light on a light toolbar
+    // and turns a shade lighter than a dark one, under light ink.
+    const bool dark = background.lightness() < 128;
+    const QColor paper = dark ? background.lighter(150) : QColor(Qt::white);
+    const QColor clipboard = dark ? background.lighter(190) : QColor(0xf5, 0xe6, 0xc8);
     p.setPen(QPen(c, 2.2));
     switch (def.shape) {
     case Shape::Glyph: {
@@ -65,18 +73,18 @@ QPixmap draw(const IconDef& def)
         break;
     }
     case Shape::Copy:
-        p.setBrush(Qt::white);
+        p.setBrush(paper);
         p.drawRect(QRectF(4, 4, 16, 20));
         p.drawRect(QRectF(12, 9, 16, 20));
         break;
     case Shape::Paste:
-        p.setBrush(QColor(0xf5, 0xe6, 0xc8));
+        p.setBrush(clipboard);
         p.drawRoundedRect(QRectF(5, 6, 22, 23), 2, 2);
-        p.setBrush(Qt::white);
+        p.setBrush(paper);
         p.drawRect(QRectF(11, 3, 10, 6));
         break;
     case Shape::Document:
-        p.setBrush(Qt::white);
+        p.setBrush(paper);
         p.drawRect(QRectF(7, 3, 18, 26));
         break;
     case Shape::Plug:
@@ -97,7 +105,7 @@ QPixmap draw(const IconDef& def)
         p.drawPolyline(QPolygonF({QPointF(7, 22), QPointF(13, 14), QPointF(19, 18), QPointF(27, 6)}));
         break;
     case Shape::Grid:
-        p.setBrush(Qt::white);
+        p.setBrush(paper);
         p.drawRect(QRectF(4, 5, 24, 22));
         for (int x : {12, 20})
             p.drawLine(QPointF(x, 5), QPointF(x, 27));
@@ -109,7 +117,35 @@ QPixmap draw(const IconDef& def)
 }
 } // namespace
 
-QIcon CommandIcons::icon(int id)
+double CommandIcons::contrast(const QColor& a, const QColor& b)
+{
+    auto luminance = [](const QColor& c) {
+        auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor CommandIcons::ink(QRgb colour, const QColor& background)
+{
+    // A little over 3:1, so that anti-aliased edges still reach it.
+    constexpr double wanted = 3.2;
+    QColor c = QColor::fromRgb(colour);
+    // Lighter on a dark toolbar, darker on a light one, keeping hue and saturation.
+    const float step = background.lightness() < 128 ? 0.04f : -0.04f;
+    float h = 0, s = 0, l = 0;
+    c.getHslF(&h, &s, &l);
+    while (contrast(c, background) < wanted && l > 0.0f && l < 1.0f) {
+        l = std::clamp(l + step, 0.0f, 1.0f);
+        c = QColor::fromHslF(h, s, l);
+    }
+    return c;
+}
+
+QIcon CommandIcons::icon(int id) { return icon(id, QApplication::palette().color(QPalette::Window)); }
+
+QIcon CommandIcons::icon(int id, const QColor& background)
 {
     QStyle* style = QApplication::style();
     switch (id) {
@@ -120,6 +156,6 @@ QIcon CommandIcons::icon(int id)
     }
     for (const IconDef& def : kIcons)
         if (def.id == id)
-            return QIcon(draw(def));
+            return QIcon(draw(def, background));
     return QIcon();
 }

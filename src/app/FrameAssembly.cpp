@@ -132,6 +132,13 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     };
     applyGridScheme();
     QObject::connect(&frame, &CMainFrame::settingsChanged, table, applyGridScheme);
+    QObject::connect(&frame, &CMainFrame::colourSchemeChanged, table, applyGridScheme);
+    // A look change that brings another scheme recolours the open source views.
+    QObject::connect(&frame, &CMainFrame::colourSchemeChanged, &frame, [&frame] {
+        for (CChildFrame* child : frame.documentArea()->documents())
+            if (auto* view = qobject_cast<CTovoView*>(child->view()))
+                view->applyFontsAndColours();
+    });
     // "Plot result..." of both grids: one chart dialog per grid.
     auto* charts = new ChartLauncher(ChartContext{&prompter, &app.fileChooser(), &app.store(), &frame.qSettings(),
                                                   app.home().filePath(QStringLiteral("graph.cfg")), {}},

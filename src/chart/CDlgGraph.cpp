@@ -14,6 +14,7 @@
 #include "core/values/ValueCatalogue.h"
 #include "results/grid/CKTableRenderer.h"
 
+#include <QEvent>
 #include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
@@ -228,8 +229,32 @@ void CDlgGraph::build()
 void CDlgGraph::loadColours()
 {
     const GraphColours c = m_ctx.graphCfgPath.isEmpty() ? GraphConfig::parse({}) : GraphConfig::load(m_ctx.graphCfgPath);
-    m_defaultBackground = c.background;
+    m_fileBackground = c.background;
     m_palette = c.palette;
+    followLookBackground();
+}
+
+void CDlgGraph::followLookBackground()
+{
+    const QColor base = palette().color(QPalette::Base);
+    const bool darkLook = base.lightness() < 128;
+    m_defaultBackground = darkLook && (m_fileBackground | 0xff000000u) == 0xffffffffu ? base.rgb() : m_fileBackground;
+}
+
+void CDlgGraph::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::PaletteChange || !m_properties)
+        return;
+    // A look change: the default background follows, the chart is drawn again.
+    const QRgb before = m_defaultBackground;
+    followLookBackground();
+    if (before == m_defaultBackground)
+        return;
+    if (!m_background)
+        setDefaultColour(0);
+    if (m_control->chartDrawn())
+        chart();
 }
 
 void CDlgGraph::fillProperties()
@@ -490,7 +515,7 @@ void CDlgGraph::defaultColours()
     if (a == Prompter::Answer::Yes) {
         // The background, then the colour of every column that can be a
         // series, so that reading the file gives each its colour back.
-        std::vector<QRgb> colours{colourOf(0)};
+        std::vector<QRgb> colours{m_background.value_or(m_fileBackground)};
         for (std::size_t i = 0; i < m_model.series().size(); ++i)
             if (ChartKinds::isYable(m_model.series()[i].type))
                 colours.push_back(colourOf(int(i) + 1));
@@ -536,8 +561,7 @@ void CDlgGraph::saveAs()
         svg.setSize(size);
         svg.setViewBox(QRect(QPoint(0, 0), size));
         svg.setTitle(windowTitle());
-        ChartDrawOptions o;
-        o.background = colourOf(0);
+        const ChartDrawOptions o = ChartPainter::withBackground(colourOf(0));
         ChartPainter::draw(svg, size, m_model, o);
     } else {
         const char* format = suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg") ? "JPEG"

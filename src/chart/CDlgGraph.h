@@ -78,9 +78,14 @@ public:
     QColor background() const;
     QRgb colourOf(int property) const;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void build();
     void loadColours();
+    // The file's background, or under a dark look the look's for the built-in white.
+    void followLookBackground();
     void fillProperties();
     void updateProperty(int series);
     void onXAxisChanged(int index);
@@ -96,6 +101,7 @@ private:
     ChartContext m_ctx;
     ChartModel m_model;
     QRgb m_defaultBackground = 0xffffffff;
+    QRgb m_fileBackground = 0xffffffff;           // as graph.cfg (or the built-in default) says
     std::vector<QRgb> m_palette;
     std::optional<QRgb> m_background;             // custom background
     std::vector<std::optional<QRgb>> m_custom;    // custom series colours

@@ -17,7 +17,13 @@ class CGraphControl : public QWidget {
 public:
     explicit CGraphControl(ChartModel& model, QWidget* parent = nullptr);
 
-    void setBackground(QRgb colour) { m_options.background = colour; }
+    // The plot background; surround, labels and grid follow its lightness.
+    void setBackground(QRgb colour)
+    {
+        const bool everyPoint = m_options.drawEveryPoint;
+        m_options = ChartPainter::withBackground(colour);
+        m_options.drawEveryPoint = everyPoint;
+    }
     // Draws the chart from the model's current range.
     void draw();
     bool chartDrawn() const { return m_drawn; }

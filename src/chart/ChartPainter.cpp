@@ -145,6 +145,24 @@ bool within(double v, double lo, double hi) { return v >= lo && v <= hi; }
 
 } // namespace
 
+ChartDrawOptions ChartPainter::withBackground(QRgb background)
+{
+    ChartDrawOptions o;
+    o.background = background;
+    auto linear = [](int v) {
+        const double c = v / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    const double luminance = 0.2126 * linear(qRed(background)) + 0.7152 * linear(qGreen(background))
+        + 0.0722 * linear(qBlue(background));
+    if (luminance < 0.2) {
+        o.surround = qRgb(0x2B, 0x2D, 0x30);
+        o.text = qRgb(0xD4, 0xD4, 0xD4);
+        o.grid = qRgb(0x5A, 0x8C, 0xE6);
+    }
+    return o;
+}
+
 void ChartPainter::draw(QImage& image, const ChartModel& model, const ChartDrawOptions& options)
 {
     draw(image, image.size(), model, options);
@@ -155,7 +173,7 @@ void ChartPainter::draw(QPaintDevice& device, QSize size, const ChartModel& mode
     QPainter p(&device);
     const bool raster = device.devType() == QInternal::Image;
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.fillRect(QRect(QPoint(0, 0), size), QColor(0xF0, 0xF0, 0xF0));
+    p.fillRect(QRect(QPoint(0, 0), size), QColor::fromRgb(options.surround));
     const PlotRect plot = PlotRect::inside(size);
     p.fillRect(QRect(plot.L, plot.T, plot.R - plot.L, plot.B - plot.T), QColor::fromRgb(options.background));
     p.setPen(QPen(Qt::white, 0));
@@ -167,7 +185,7 @@ void ChartPainter::draw(QPaintDevice& device, QSize size, const ChartModel& mode
     const CArea& a = model.range();
     if (!std::isfinite(a.xmin) || !std::isfinite(a.xmax) || !std::isfinite(a.ymin) || !std::isfinite(a.ymax))
         return;
-    drawGrid(p, model, plot);
+    drawGrid(p, model, plot, options);
     for (const CColChart& s : model.series())
         if (s.checked && s.yable)
             drawSeries(p, model, s, plot, options.drawEveryPoint, raster);
@@ -224,13 +242,13 @@ std::vector<ChartPainter::AxisLabel> ChartPainter::axisLabels(const ChartModel& 
     return labels;
 }
 
-void ChartPainter::drawGrid(QPainter& p, const ChartModel& model, const PlotRect& plot)
+void ChartPainter::drawGrid(QPainter& p, const ChartModel& model, const PlotRect& plot, const ChartDrawOptions& options)
 {
     const QFont font = labelFont();
     p.setFont(font);
     const int h = QFontMetrics(font).height();
-    const QPen gridPen(QColor(0, 0, 255), 0, Qt::DotLine);
-    const QPen textPen(Qt::black);
+    const QPen gridPen(QColor::fromRgb(options.grid), 0, Qt::DotLine);
+    const QPen textPen(QColor::fromRgb(options.text));
     for (const AxisLabel& label : axisLabels(model, plot)) {
         p.setPen(gridPen);
         if (label.xAxis)

@@ -25,12 +25,20 @@ class QPainter;
 
 struct ChartDrawOptions {
     QRgb background = 0xffffffff;
+    // Around the plot, the axis labels and the grid lines: light by default,
+    // dark ones from withBackground for a dark plot.
+    QRgb surround = 0xfff0f0f0;
+    QRgb text = 0xff000000;
+    QRgb grid = 0xff0000ff;
     // Draw each row's primitives one by one, as a reference and a baseline.
     bool drawEveryPoint = false;
 };
 
 class ChartPainter {
 public:
+    // The options for a plot background: a dark background (relative
+    // luminance under 0.2) gets a dark surround, light labels and a lighter blue grid.
+    static ChartDrawOptions withBackground(QRgb background);
     static void draw(QImage& image, const ChartModel& model, const ChartDrawOptions& options = {});
     // Any paint device of that size (an SVG generator): circles are drawn as
     // shapes there, not stamped as pixels.
@@ -50,7 +58,7 @@ public:
     static std::vector<AxisLabel> axisLabels(const ChartModel& model, const PlotRect& plot);
 
 private:
-    static void drawGrid(QPainter& p, const ChartModel& model, const PlotRect& plot);
+    static void drawGrid(QPainter& p, const ChartModel& model, const PlotRect& plot, const ChartDrawOptions& options);
     static void drawSeries(QPainter& p, const ChartModel& model, const CColChart& series, const PlotRect& plot,
                            bool everyPoint, bool raster);
 };

@@ -200,6 +200,11 @@ void CTovoView::applyFontsAndColours()
     setFont(font);
     setColor(FontConv::toQColor(m_scheme.color(E::Default)));
     setPaper(background);
+    // The caret in the text's colour, visible on a dark paper too; the margins
+    // in the look's button colours.
+    setCaretForegroundColor(FontConv::toQColor(m_scheme.color(E::Default)));
+    setMarginsBackgroundColor(QApplication::palette().color(QPalette::Button));
+    setMarginsForegroundColor(QApplication::palette().color(QPalette::ButtonText));
     setIndicatorForegroundColor(FontConv::toQColor(m_scheme.color(E::BracketsBackground)),
                                 indicatorNumber(BracketIndicator));
     setIndicatorForegroundColor(FontConv::toQColor(m_scheme.color(E::BracketsContentBackground)),

@@ -8,6 +8,10 @@
 #include "app/CToolBarLayout.h"
 #include "app/CFrameStatusBar.h"
 #include "app/ApplicationLook.h"
+#include "core/colors/CDialogFontsColors.h"
+#include "core/colors/ColorSchemePresets.h"
+#include "editor/CQLexer.h"
+#include "editor/CTovoView.h"
 #include "app/CMainFrame.h"
 #include "app/CTovoApp.h"
 #include "app/CommandIds.h"
@@ -37,6 +41,7 @@ private slots:
     void applicationLookIsStored();
     void unknownLookFallsBack();
     void disabledTextDiffersInEveryLook();
+    void darkLookRecoloursOpenViews();
     void tabGroups();
     void busyAnimationFollowsRunningQuery();
     void toolBarLayoutIsKeptAndReset();
@@ -184,13 +189,45 @@ void TestMainFrame::unknownLookFallsBack()
     QVERIFY(again.mainFrame()->action(cmd::LookBlue)->isChecked());
 }
 
+void TestMainFrame::darkLookRecoloursOpenViews()
+{
+    auto* view = qobject_cast<CTovoView*>(frame()->activeDocument()->view());
+    QVERIFY(view);
+    const QColor light = view->lexer().defaultPaper();
+    QCOMPARE(light, QColor(Qt::white));
+    const QImage cutOnLight = frame()->action(cmd::EditCut)->icon().pixmap(32, 32).toImage();
+    // The dark look brings the dark scheme: the open editor recolours at once and the scheme is stored.
+    frame()->action(cmd::LookDark)->trigger();
+    // The toolbar icons are drawn again in ink for the dark toolbar.
+    QVERIFY(frame()->action(cmd::EditCut)->icon().pixmap(32, 32).toImage() != cutOnLight);
+    QCOMPARE(view->lexer().defaultPaper(), QColor(0x1E, 0x1F, 0x22));
+    QVERIFY(QApplication::palette().color(QPalette::Base).lightness() < 60);
+    CDialogFontsColors stored;
+    stored.load(m_app->store());
+    QVERIFY(ColorSchemePresets::isDarkPreset(stored));
+    // Back to a light look: the light scheme returns.
+    frame()->action(cmd::LookVS2008)->trigger();
+    QCOMPARE(view->lexer().defaultPaper(), light);
+    stored.load(m_app->store());
+    QVERIFY(ColorSchemePresets::isLightPreset(stored));
+    // A scheme of the user's own is kept whatever the look.
+    stored.setColor(CDialogFontsColors::Comment, 0x123456);
+    stored.save(m_app->store());
+    CTovoApp again(CommandLine(QStringLiteral("--homedir:") + m_home->path()), m_prompter, m_home->store());
+    QVERIFY(again.initInstance());
+    again.mainFrame()->action(cmd::LookDark)->trigger();
+    stored.load(m_app->store());
+    QCOMPARE(stored.color(CDialogFontsColors::Comment), 0x123456u);
+    QVERIFY(!ColorSchemePresets::isDarkPreset(stored));
+}
+
 void TestMainFrame::disabledTextDiffersInEveryLook()
 {
     // A disabled menu command must not look like an enabled one, whatever the look.
     auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
     QVERIFY(app);
     const QPalette before = app->palette();
-    for (int id = cmd::LookWindows2000; id <= cmd::LookWindows7; ++id) {
+    for (int id = cmd::LookWindows2000; id <= cmd::LookDark; ++id) {
         if (!ApplicationLook::isKnown(id))
             continue;
         ApplicationLook::apply(*app, id);

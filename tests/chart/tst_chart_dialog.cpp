@@ -92,7 +92,35 @@ private slots:
     void saveAs();
     void bottomZeroSetting();
     void rangeFieldsFitTimestamps();
+    void darkLookRedrawsTheChart();
 };
+
+void TestChartDialog::darkLookRedrawsTheChart()
+{
+    Fixture f(trades());
+    CDlgGraph* dlg = f.launcher.plot(&f.grid);
+    dlg->resize(900, 500);
+    QVERIFY(QTest::qWaitForWindowExposed(dlg));
+    dlg->chart();
+    QVERIFY(dlg->control()->chartDrawn());
+    const QPoint corner(2, 2); // in the surround, outside the plot
+    QCOMPARE(QColor(dlg->control()->picture().pixel(corner)), QColor(0xF0, 0xF0, 0xF0));
+    // A dark look: the built-in white background follows it and the open chart is drawn again.
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::Base, QColor(30, 31, 34));
+    dark.setColor(QPalette::Window, QColor(43, 45, 48));
+    QApplication::setPalette(dark);
+    QCoreApplication::processEvents();
+    QCOMPARE(dlg->background(), QColor(30, 31, 34));
+    QCOMPARE(prop(dlg, 0)->text(1), QStringLiteral("#1e1f22"));
+    QCOMPARE(QColor(dlg->control()->picture().pixel(corner)), QColor(0x2B, 0x2D, 0x30));
+    // Back to a light look.
+    QApplication::setPalette(light);
+    QCoreApplication::processEvents();
+    QCOMPARE(dlg->background(), QColor(Qt::white));
+    QCOMPARE(QColor(dlg->control()->picture().pixel(corner)), QColor(0xF0, 0xF0, 0xF0));
+}
 
 void TestChartDialog::opensFromTheGrid()
 {

@@ -86,7 +86,46 @@ private slots:
     void dateAxisLines();
     void axisLabelsNeverOverlap();
     void intNullDrawnAtRawValue();
+    void surroundFollowsTheBackground_data();
+    void surroundFollowsTheBackground();
 };
+
+void TestChartDraw::surroundFollowsTheBackground_data()
+{
+    QTest::addColumn<uint>("background");
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("white") << 0xffffffffu << false;
+    QTest::newRow("light grey") << 0xffc0c0c0u << false;
+    QTest::newRow("pale yellow") << 0xffffffccu << false;
+    QTest::newRow("black") << 0xff000000u << true;
+    QTest::newRow("editor dark") << 0xff1e1f22u << true;
+    QTest::newRow("navy") << 0xff000080u << true;
+    QTest::newRow("pure blue, dark by luminance") << 0xff0000ffu << true;
+}
+
+void TestChartDraw::surroundFollowsTheBackground()
+{
+    QFETCH(uint, background);
+    QFETCH(bool, dark);
+    const ChartDrawOptions o = ChartPainter::withBackground(background);
+    QCOMPARE(o.background, QRgb(background));
+    const QRgb surround = dark ? qRgb(0x2B, 0x2D, 0x30) : qRgb(0xF0, 0xF0, 0xF0);
+    const QRgb text = dark ? qRgb(0xD4, 0xD4, 0xD4) : qRgb(0, 0, 0);
+    const QRgb grid = dark ? qRgb(0x5A, 0x8C, 0xE6) : qRgb(0, 0, 255);
+    QCOMPARE(o.surround | 0xff000000u, surround);
+    QCOMPARE(o.text | 0xff000000u, text);
+    QCOMPARE(o.grid | 0xff000000u, grid);
+    // Drawn: the surround, the grid lines and the axis labels in those colours.
+    ChartModel m;
+    load(m, cv::table({"d", "v"}, {list<I>(KD, {8766, 8771}), list<F>(KF, {0.0, 1.0})}), "d");
+    m.prepare(nullptr, 0, false);
+    QImage img(QSize(640, 400), QImage::Format_RGB32);
+    ChartPainter::draw(img, m, o);
+    QCOMPARE(img.pixel(1, 1), surround);
+    QVERIFY(coloured(img, grid) > 100);
+    QVERIFY(coloured(img, text) > 20);
+    QVERIFY(coloured(img, background) > 1000);
+}
 
 void TestChartDraw::reducedEqualsEveryPoint_data()
 {

@@ -13,4 +13,12 @@ public:
 
     // Null when rows is outside 0..kMaxRows.
     static KPtr make(long long rows);
+
+    // A day of trades shaped like a market feed, also by rule: columns time
+    // (timestamp) 2026.01.05D09:30:00 + 20 ms a row, sym (symbol) one of
+    // kTradeSyms in turn, price (float, cents) about the symbol's base price,
+    // size (long) a round lot of 100 to 5000. Null when rows is outside 0..kMaxRows.
+    static KPtr makeTrades(long long rows);
+    static constexpr int kTradeSymCount = 8;
+    static const char* const kTradeSyms[kTradeSymCount];
 };

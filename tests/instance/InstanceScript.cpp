@@ -49,6 +49,10 @@ QString InstanceScript::formatHelp()
         "                                  id (long) i, price (float) 100+(i mod 1000)/100,\n"
         "                                  sym (symbol) `s(i mod 200), time (timestamp)\n"
         "                                  2000.01.10D06:13:20 + i milliseconds\n"
+        "    trade-rows: 1000000           reply with a day of trades of this many rows, made at\n"
+        "                                  start: time (timestamp) 2026.01.05D09:30 + 20 ms a row,\n"
+        "                                  sym (symbol) AAPL MSFT GOOG AMZN IBM JPM XOM TSLA in turn,\n"
+        "                                  price (float, cents), size (long, 100 to 5000)\n"
         "    error: type                   reply with this q error\n"
         "    raw: 0x0100000009000000ff     reply with these message bytes as they are\n"
         "    delay: 500                    wait this many ms first\n"
@@ -152,6 +156,12 @@ bool InstanceScript::apply(const QString& script, TestInstance& instance, Settin
                 return fail(n, QStringLiteral("table-rows must be 0 to %1").arg(GeneratedTable::kMaxRows));
             if (ok)
                 rule->reply = GeneratedTable::make(rows);
+        } else if (key == QLatin1String("trade-rows")) {
+            const long long rows = value.toLongLong(&ok);
+            if (ok && (rows < 0 || rows > GeneratedTable::kMaxRows))
+                return fail(n, QStringLiteral("trade-rows must be 0 to %1").arg(GeneratedTable::kMaxRows));
+            if (ok)
+                rule->reply = GeneratedTable::makeTrades(rows);
         } else if (key == QLatin1String("error")) {
             rule->error = value;
             rule->hasError = true;

@@ -22,10 +22,22 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const QStringList args = app.arguments().mid(1);
+    QStringList args = app.arguments().mid(1);
+    // --port N overrides the script's port (a launcher's choice wins over the file's).
+    int portOverride = -1;
+    if (args.size() == 3 && args.front() == QLatin1String("--port")) {
+        bool ok = false;
+        portOverride = args.at(1).toInt(&ok);
+        if (!ok || portOverride < 0 || portOverride > 65535) {
+            err << "tovo-test-instance: invalid port " << args.at(1) << "\n";
+            return 2;
+        }
+        args = args.mid(2);
+    }
     if (args.size() != 1 || args.front() == QLatin1String("--help") || args.front() == QLatin1String("-h")) {
-        (args.size() == 1 ? out : err) << "usage: tovo-test-instance SCRIPT\n"
-                                          "Serves kdb+ IPC on 127.0.0.1 and answers queries from SCRIPT.\n\n"
+        (args.size() == 1 ? out : err) << "usage: tovo-test-instance [--port N] SCRIPT\n"
+                                          "Serves kdb+ IPC on 127.0.0.1 and answers queries from SCRIPT\n"
+                                          "(on port N when given, whatever SCRIPT says).\n\n"
                                        << InstanceScript::formatHelp();
         return args.size() == 1 ? 0 : 2;
     }
@@ -41,6 +53,8 @@ int main(int argc, char** argv)
         err << "tovo-test-instance: " << args.front() << ": " << error << "\n";
         return 1;
     }
+    if (portOverride >= 0)
+        settings.port = portOverride;
     if (settings.tls && !instance.enableTls()) {
         err << "tovo-test-instance: TLS: " << instance.tlsError() << "\n";
         return 1;

@@ -181,6 +181,8 @@ void TestIpcInstance::scriptErrors_data()
     QTest::newRow("negative table rows") << "query: t\ntable-rows: -1" << "line 2:";
     QTest::newRow("table rows not a number") << "query: t\ntable-rows: many" << "line 2:";
     QTest::newRow("table rows before a rule") << "table-rows: 5" << "line 1:";
+    QTest::newRow("negative trade rows") << "query: t\ntrade-rows: -1" << "line 2:";
+    QTest::newRow("trade rows not a number") << "query: t\ntrade-rows: all" << "line 2:";
 }
 
 void TestIpcInstance::scriptErrors()

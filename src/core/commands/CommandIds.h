@@ -31,6 +31,6 @@ inline constexpr int TabbedDocument = 32816, NewHorizontalTabGroup = 32817, NewV
 inline constexpr int MoveToPreviousTabGroup = 32820, ShowInFileView = 32954;
 // Application looks
 inline constexpr int LookWindows2000 = 205, LookOfficeXP = 206, LookWindowsXP = 207, LookOffice2003 = 208, LookVS2005 = 209;
-inline constexpr int LookVS2008 = 210, LookBlue = 215, LookBlack = 216, LookSilver = 217, LookAqua = 218, LookWindows7 = 219;
+inline constexpr int LookVS2008 = 210, LookBlue = 215, LookBlack = 216, LookSilver = 217, LookAqua = 218, LookWindows7 = 219, LookDark = 220;
 
 } // namespace cmd
