@@ -70,7 +70,7 @@ bool ChartRender::toFile(K value, const Options& options, const QString& path, Q
         }
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush() || !file.commit()) {
         error = file.errorString();
         return false;
     }

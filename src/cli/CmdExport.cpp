@@ -105,7 +105,7 @@ int run(const std::vector<std::string>& args, CliIo& io)
         failure = QStringLiteral("standard output refused the text");
     } else {
         QSaveFile file(outFile);
-        ok = file.open(QIODevice::WriteOnly) && write(file) && file.commit();
+        ok = file.open(QIODevice::WriteOnly) && write(file) && file.flush() && file.commit();
         if (!ok) {
             failure = file.errorString();
             file.cancelWriting();

@@ -224,7 +224,7 @@ QByteArray CDialogFontsColors::exportText() const
 bool CDialogFontsColors::exportToFile(const QString& path, QString* error) const
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(exportText()) < 0 || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(exportText()) < 0 || !file.flush() || !file.commit()) {
         if (error)
             *error = file.errorString();
         return false;

@@ -19,6 +19,10 @@ bool writeWhole(const QString& path, const char* head, qint64 headSize, const ch
         ok = file.write(head, headSize) == headSize;
     if (ok && bodySize)
         ok = file.write(body, bodySize) == bodySize;
+    // flush() first: commit() misses a failure to write the last buffered
+    // bytes (a full disk) and would put a short file in place.
+    if (ok)
+        ok = file.flush();
     if (ok)
         ok = file.commit();
     if (!ok) {

@@ -50,7 +50,8 @@ bool CsvExport::save(const QString& path, const CKTableRenderer& grid, const std
                      QString* error)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !write(grid, rows, separator, file) || !file.commit()) {
+    // flush() before commit(): commit() misses a failed write of the last buffered bytes.
+    if (!file.open(QIODevice::WriteOnly) || !write(grid, rows, separator, file) || !file.flush() || !file.commit()) {
         if (error)
             *error = file.errorString();
         file.cancelWriting();
