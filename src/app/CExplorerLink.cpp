@@ -3,6 +3,7 @@
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/CQueryLink.h"
+#include "app/NamespaceCompletion.h"
 #include "connect/BackgroundJob.h"
 #include "connect/CQHelper.h"
 #include "connect/ConnectionController.h"
@@ -56,6 +57,8 @@ CExplorerLink::CExplorerLink(CMainFrame& frame, CQueryLink& link, Prompter& prom
         m_link.session().worker().post(owner, std::move(work), std::move(done));
     };
     m_view->setLoadContext(context);
+    m_completion = std::make_unique<NamespaceCompletion>([this] { return m_view->entities(); },
+                                                         [this] { return m_view->isLoading(); });
 
     m_properties->setSelector([this](const QString& name) { return m_view->selectByName(name, false); });
     m_properties->setQueryAllowed([this] { return m_link.session().isOpen() && !m_link.runner().isRunning(); });
@@ -115,6 +118,10 @@ CExplorerLink::CExplorerLink(CMainFrame& frame, CQueryLink& link, Prompter& prom
         requestLoad();
     }, [this] { return m_link.session().isOpen(); });
 }
+
+CExplorerLink::~CExplorerLink() = default;
+
+const CompletionSource* CExplorerLink::completion() const { return m_completion.get(); }
 
 void CExplorerLink::requestLoad()
 {
