@@ -51,14 +51,23 @@ CExplorerLink::CExplorerLink(CMainFrame& frame, CQueryLink& link, Prompter& prom
         CQHelper* session = &m_link.session();
         return std::make_unique<HandleChannel>([session] { return session->handle(); });
     };
-    // Loads queue on the session's worker between the user's queries.
+    m_completion = std::make_shared<NamespaceCompletion>([this] { return m_view->entities(); },
+                                                         [this] { return m_view->isLoading(); });
+    // Loads queue on the session's worker between the user's queries; the
+    // names auto-complete offers are taken there too, from the new model.
     context.executor = [this](QObject* owner, std::function<NamespaceLoad::Result()> work,
                               std::function<void(const NamespaceLoad::Result&)> done) {
-        m_link.session().worker().post(owner, std::move(work), std::move(done));
+        m_link.session().worker().post(
+            owner,
+            [work = std::move(work), completion = m_completion] {
+                NamespaceLoad::Result result = work();
+                if (result.loaded) // a new model, not yet shown
+                    completion->prepare(result.model);
+                return result;
+            },
+            std::move(done));
     };
     m_view->setLoadContext(context);
-    m_completion = std::make_unique<NamespaceCompletion>([this] { return m_view->entities(); },
-                                                         [this] { return m_view->isLoading(); });
 
     m_properties->setSelector([this](const QString& name) { return m_view->selectByName(name, false); });
     m_properties->setQueryAllowed([this] { return m_link.session().isOpen() && !m_link.runner().isRunning(); });

@@ -40,5 +40,5 @@ private:
     CPropertiesWnd* m_properties = nullptr;
     bool m_pending = false;
     BackgroundJob* m_job = nullptr;
-    std::unique_ptr<NamespaceCompletion> m_completion;
+    std::shared_ptr<NamespaceCompletion> m_completion;
 };
