@@ -130,8 +130,8 @@ bool CSourceViews::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         auto* view = qobject_cast<CTovoView*>(watched);
-        if (view && key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && !view->isListActive() && !view->completionOpen()
-            && m_link.runner().canStop()) {
+        if (view && key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && !view->isListActive()
+            && !view->completionOpen() && m_link.runner().canStop()) {
             m_link.runner().stop();
             return true;
         }

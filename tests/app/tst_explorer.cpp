@@ -9,6 +9,7 @@
 #include "app/CChildFrame.h"
 #include "app/CDocumentArea.h"
 #include "app/CMainFrame.h"
+#include "app/CQueryLink.h"
 #include "app/CTovoApp.h"
 #include "app/CommandIds.h"
 #include "editor/CLookupListBox.h"
@@ -18,6 +19,7 @@
 #include "explorer/panes/CDlgInventory.h"
 #include "explorer/panes/CPropertiesWnd.h"
 #include "explorer/panes/NamespaceTreeModel.h"
+#include "query/QueryRunner.h"
 
 #include <QAction>
 #include <QApplication>
@@ -49,6 +51,7 @@ void TestExplorer::autoCompleteListsTheLoadedNames()
     trades.columns = {{QStringLiteral("sym"), 's', {}, {}}};
     instance.namespaces().addTable(QStringLiteral("trades"), trades);
     instance.namespaces().addVariable(QStringLiteral(".feed.limit"), {-7, 1, 8});
+    instance.on(QStringLiteral("slow"), kj(1)).delay(20000);
     QVERIFY(instance.start());
     TempHome home;
     ScriptedPrompter prompter;
@@ -94,11 +97,19 @@ void TestExplorer::autoCompleteListsTheLoadedNames()
     QTest::keyClicks(view, QStringLiteral("["));
     QCOMPARE(view->text(), QStringLiteral("x:upd[t;x];.feed.upd["));
     QVERIFY(!list->isVisible());
-    // Esc with the list open hides it.
+    // While a query runs, Esc with the list open only hides the list; the
+    // next Esc stops the query.
+    QueryRunner& runner = app->queryLink()->runner();
+    app->queryLink()->run(QStringLiteral("slow"), false);
+    QTRY_VERIFY(runner.isRunning());
     QTest::keyClick(view, Qt::Key_Space, Qt::ControlModifier);
     QVERIFY(list->isVisible());
     QTest::keyClick(view, Qt::Key_Escape);
     QVERIFY(!list->isVisible());
+    QVERIFY(runner.isRunning());
+    QTest::keyClick(view, Qt::Key_Escape);
+    QTRY_VERIFY_WITH_TIMEOUT(!runner.isRunning(), 5000);
+    QCOMPARE(view->text(), QStringLiteral("x:upd[t;x];.feed.upd["));
 }
 
 void TestExplorer::loadSelectAndQuery()
