@@ -101,4 +101,50 @@ void BlockPool::release()
         threadBlocks().clear();
 }
 
+PooledBuffer::PooledBuffer(std::size_t size)
+    : m_size(size)
+{
+    if (size >= BlockPool::kSmallest) {
+        m_sizeClass = BlockPool::classOf(size);
+        m_data = static_cast<char*>(BlockPool::take(m_sizeClass, false));
+    } else {
+        m_data = static_cast<char*>(std::malloc(size ? size : 1));
+    }
+}
+
+PooledBuffer::~PooledBuffer() { free(); }
+
+PooledBuffer::PooledBuffer(PooledBuffer&& other) noexcept
+    : m_data(other.m_data)
+    , m_size(other.m_size)
+    , m_sizeClass(other.m_sizeClass)
+{
+    other.m_data = nullptr;
+    other.m_size = 0;
+}
+
+PooledBuffer& PooledBuffer::operator=(PooledBuffer&& other) noexcept
+{
+    if (this != &other) {
+        free();
+        m_data = other.m_data;
+        m_size = other.m_size;
+        m_sizeClass = other.m_sizeClass;
+        other.m_data = nullptr;
+        other.m_size = 0;
+    }
+    return *this;
+}
+
+void PooledBuffer::free()
+{
+    if (!m_data)
+        return;
+    if (m_sizeClass >= 0)
+        BlockPool::give(m_data, m_sizeClass);
+    else
+        std::free(m_data);
+    m_data = nullptr;
+}
+
 } // namespace kdb

@@ -23,4 +23,28 @@ public:
     static void release();
 };
 
+// A scratch buffer: a pool block when large enough, else plain heap memory;
+// handed back when destroyed. data() is null when memory ran out. The
+// contents start undefined.
+class PooledBuffer {
+public:
+    PooledBuffer() = default;
+    explicit PooledBuffer(std::size_t size);
+    ~PooledBuffer();
+    PooledBuffer(PooledBuffer&& other) noexcept;
+    PooledBuffer& operator=(PooledBuffer&& other) noexcept;
+    PooledBuffer(const PooledBuffer&) = delete;
+    PooledBuffer& operator=(const PooledBuffer&) = delete;
+
+    char* data() const { return m_data; }
+    std::size_t size() const { return m_data ? m_size : 0; }
+
+private:
+    void free();
+
+    char* m_data = nullptr;
+    std::size_t m_size = 0;
+    int m_sizeClass = -1; // -1: plain heap memory
+};
+
 } // namespace kdb

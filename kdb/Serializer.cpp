@@ -234,6 +234,12 @@ bool Serializer::valueSize(K x, int mode, std::size_t& size, std::string& error)
     return true;
 }
 
+void Serializer::writeValue(K x, char* out)
+{
+    Writer writer(out);
+    writer.value(x);
+}
+
 bool Serializer::serialize(K x, int messageType, std::vector<char>& out, std::string& error, int mode)
 {
     std::size_t size;

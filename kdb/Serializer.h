@@ -24,6 +24,9 @@ public:
 
     // Bytes x occupies without the header, or false when it cannot be written.
     static bool valueSize(K x, int mode, std::size_t& size, std::string& error);
+    // Writes x without a header at out, which holds the valueSize() bytes
+    // that valueSize() accepted in the same mode.
+    static void writeValue(K x, char* out);
 };
 
 } // namespace kdb

@@ -8,12 +8,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace kdb {
 
 class SymbolCache {
 public:
+    SymbolCache() = default;
+    SymbolCache(const SymbolCache&) = delete; // the short table points into itself
+    SymbolCache& operator=(const SymbolCache&) = delete;
+
     // Finds the zero that ends a symbol within available bytes, hashing the
     // text on the way (eight bytes at a time). False when there is no zero.
     static bool scan(const unsigned char* p, std::size_t available, std::size_t& length, std::uint64_t& hash)
@@ -119,6 +124,8 @@ private:
             i = (i + 1) & mask;
         m_slots[i] = Slot{hash, length, symbol};
         ++m_used;
+        if (m_used == kGrowShortAt && !m_shortLarge)
+            growShortTable();
     }
 
     void grow()
@@ -136,13 +143,28 @@ private:
         std::uint64_t word = 0;
         S symbol = nullptr;
     };
+    // The short table starts small and inline (most replies name a few
+    // symbols); once a decode has seen many distinct names it moves to a
+    // larger one on the heap, so that a column of a thousand names does not
+    // keep evicting itself.
     static constexpr int kShortBits = 10;
-    static std::size_t shortSlotOf(std::uint64_t word)
+    static constexpr int kLargeShortBits = 13;
+    static constexpr std::size_t kGrowShortAt = 512;
+    std::size_t shortSlotOf(std::uint64_t word) const
     {
-        return static_cast<std::size_t>((word * 0x9e3779b97f4a7c15ull) >> (64 - kShortBits));
+        return static_cast<std::size_t>((word * 0x9e3779b97f4a7c15ull) >> m_shortShift);
+    }
+    void growShortTable()
+    {
+        m_shortLarge.reset(new ShortSlot[std::size_t(1) << kLargeShortBits]());
+        m_short = m_shortLarge.get();
+        m_shortShift = 64 - kLargeShortBits;
     }
 
-    ShortSlot m_short[std::size_t(1) << kShortBits] = {};
+    ShortSlot m_shortInline[std::size_t(1) << kShortBits] = {};
+    ShortSlot* m_short = m_shortInline;
+    int m_shortShift = 64 - kShortBits;
+    std::unique_ptr<ShortSlot[]> m_shortLarge;
     std::vector<Slot> m_slots;
     std::size_t m_used = 0;
     int m_shift = 64 - 8; // 256 slots to start with

@@ -85,11 +85,22 @@ bool BinaryResult::encode(K x, Encoded& out, std::string& error)
         out.bodySize = static_cast<std::size_t>(x->n) * static_cast<std::size_t>(itemWidth(x->t));
         return true;
     }
-    if (!kdb::Serializer::serialize(x, kdb::MsgAsync, out.storage, error, kdb::Serializer::kDefaultMode))
+    std::size_t size = 0;
+    if (!kdb::Serializer::valueSize(x, kdb::Serializer::kDefaultMode, size, error))
         return false;
+    if (size + kdb::MessageHeader::kSize > kdb::MessageHeader::maxLength(kdb::CapLarge)) {
+        error = "b9: message too large";
+        return false;
+    }
+    out.storage = kdb::PooledBuffer(size);
+    if (!out.storage.data()) {
+        error = "not enough memory to write the value";
+        return false;
+    }
+    kdb::Serializer::writeValue(x, out.storage.data());
     out.head = {static_cast<char>(kSerialMark), 0x01};
-    out.body = out.storage.data() + kdb::MessageHeader::kSize;
-    out.bodySize = out.storage.size() - kdb::MessageHeader::kSize;
+    out.body = out.storage.data();
+    out.bodySize = size;
     return true;
 }
 

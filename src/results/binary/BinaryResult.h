@@ -6,6 +6,7 @@
 // untrusted: sizes and counts are checked before use.
 #pragma once
 
+#include "kdb/BlockPool.h"
 #include "kdb/k.h"
 
 #include <cstddef>
@@ -15,12 +16,13 @@
 class BinaryResult {
 public:
     // A file's bytes as a head and a body; the body points into the value
-    // itself (vector layout) or into storage, so a large vector is never copied.
+    // itself (vector layout), so a large vector is never copied, or into
+    // storage, a block reused from one save to the next.
     struct Encoded {
         std::vector<char> head;
         const char* body = nullptr;
         std::size_t bodySize = 0;
-        std::vector<char> storage;
+        kdb::PooledBuffer storage;
 
         std::size_t size() const { return head.size() + bodySize; }
         std::vector<char> bytes() const;

@@ -3,6 +3,9 @@
 #include "results/binary/BinaryResult.h"
 
 #include "connect/ProcessMemory.h"
+#include "kdb/BlockPool.h"
+#include "kdb/Deserializer.h"
+#include "kdb/MessageHeader.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -31,6 +34,68 @@ bool writeWhole(const QString& path, const char* head, qint64 headSize, const ch
         file.cancelWriting();
     }
     return ok;
+}
+
+// Exactly size bytes, or false.
+bool readFully(QFile& file, char* data, qint64 size)
+{
+    qint64 got = 0;
+    while (got < size) {
+        const qint64 n = file.read(data + got, size - got);
+        if (n <= 0)
+            return false;
+        got += n;
+    }
+    return true;
+}
+
+class FileSource : public kdb::Deserializer::Source {
+public:
+    explicit FileSource(QFile& file)
+        : m_file(file)
+    {
+    }
+    bool read(void* data, std::size_t size) override
+    {
+        return readFully(m_file, static_cast<char*>(data), qint64(size));
+    }
+    std::string error() const override
+    {
+        return m_file.error() != QFileDevice::NoError ? m_file.errorString().toStdString()
+                                                       : std::string("the file is shorter than it was");
+    }
+
+private:
+    QFile& m_file;
+};
+
+// A serialised value is decoded as the file is read, its vectors filled
+// straight from the file; the vector layout is read whole into a block the
+// thread reuses from one load to the next.
+K decodeFile(QFile& file, qint64 size, std::string& reason, QString& readError)
+{
+    char mark[2] = {0, 0};
+    if (size > 2 && readFully(file, mark, 2) && static_cast<unsigned char>(mark[0]) == 0xFF) {
+        kdb::MessageHeader header;
+        header.length = std::uint64_t(size - 2) + kdb::MessageHeader::kSize;
+        FileSource source(file);
+        bool sourceFailed = false;
+        K value = kdb::Deserializer::decodeStreamed(source, header, reason, sourceFailed);
+        if (sourceFailed)
+            readError = QString::fromStdString(source.error());
+        return value;
+    }
+    kdb::PooledBuffer buffer{std::size_t(size)};
+    if (!buffer.data()) {
+        readError = QStringLiteral("not enough memory to read the file");
+        return nullptr;
+    }
+    if (!file.seek(0) || !readFully(file, buffer.data(), size)) {
+        readError = file.error() != QFileDevice::NoError ? file.errorString()
+                                                         : QStringLiteral("the file is shorter than it was");
+        return nullptr;
+    }
+    return BinaryResult::decode(buffer.data(), std::size_t(size), reason);
 }
 
 } // namespace
@@ -70,18 +135,8 @@ BinaryResultFile::Loaded BinaryResultFile::load(const QString& path)
         loaded.error = QStringLiteral("the file is empty");
         return loaded;
     }
-    if (uchar* mapped = file.map(0, size)) {
-        loaded.value = BinaryResult::decode(reinterpret_cast<const char*>(mapped), std::size_t(size), reason);
-        file.unmap(mapped);
-    } else {
-        const QByteArray bytes = file.readAll();
-        if (bytes.size() != size) {
-            loaded.error = file.errorString();
-            return loaded;
-        }
-        loaded.value = BinaryResult::decode(bytes.constData(), std::size_t(bytes.size()), reason);
-    }
-    if (!loaded.value)
+    loaded.value = decodeFile(file, size, reason, loaded.error);
+    if (!loaded.value && loaded.error.isEmpty())
         loaded.error = QString::fromStdString(reason);
     loaded.elapsedMs = std::int32_t(timer.elapsed());
     const std::int64_t after = ProcessMemory::workingSet();

@@ -1,5 +1,5 @@
-// Binary result files on disk: written whole or not at all, read through a
-// mapping of the file so that a large one is not copied before it is decoded.
+// Binary result files on disk: written whole or not at all, read into a
+// block the thread reuses from one load to the next.
 #pragma once
 
 #include "kdb/k.h"
