@@ -144,6 +144,8 @@ void TestGridFilter::conditionPerType_data()
     QTest::newRow("symbol <>") << symbols() << QStringLiteral("<>IBM") << QList<int>{1, 3};
     QTest::newRow("symbol =`") << symbols() << QStringLiteral("=`") << QList<int>{2};
     QTest::newRow("symbol null") << symbols() << QStringLiteral("null") << QList<int>{2};
+    QTest::newRow("symbol substring beyond ASCII") << own(syms({"Z\u00fcrich", "Bern", "ZUG"})) << QStringLiteral("Z\u00dc")
+                                                   << QList<int>{0};
 
     const auto texts = [] { return own(strings({"apple", "", "banana"})); };
     QTest::newRow("string =") << texts() << QStringLiteral("=apple") << QList<int>{0};

@@ -6,8 +6,29 @@
 
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 namespace {
+
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+
+// Whether text holds needle (lower-case ASCII), ignoring the case of ASCII letters.
+bool containsAscii(std::string_view text, const QByteArray& needle)
+{
+    const std::size_t n = static_cast<std::size_t>(needle.size());
+    if (n == 0)
+        return true;
+    if (text.size() < n)
+        return false;
+    for (std::size_t i = 0; i + n <= text.size(); ++i) {
+        std::size_t j = 0;
+        while (j < n && lowerAscii(text[i + j]) == needle[qsizetype(j)])
+            ++j;
+        if (j == n)
+            return true;
+    }
+    return false;
+}
 
 int sign(long long a, long long b) { return a < b ? -1 : a > b ? 1 : 0; }
 
@@ -93,6 +114,13 @@ FilterCondition FilterCondition::parse(const QString& text, int type)
     }
     c.m_op = Op::Contains;
     c.m_needle = text;
+    // An ASCII needle is looked for in the UTF-8 text, without a QString a cell.
+    bool ascii = true;
+    for (QChar ch : text)
+        ascii = ascii && ch.unicode() < 0x80;
+    if (ascii)
+        c.m_asciiNeedle = text.toLower().toLatin1();
+    c.m_ascii = ascii;
     return c;
 }
 
@@ -159,6 +187,8 @@ bool FilterCondition::contains(K column, long long row, Scratch& scratch) const
     if (!column || row < 0 || row >= TableColumns::length(column))
         return m_needle.isEmpty();
     auto test = [&] {
+        if (m_ascii)
+            return containsAscii(scratch.render.renderUtf8(column, -1, false, row, scratch.cellLimit), m_asciiNeedle);
         return scratch.render.render(column, -1, false, row, scratch.cellLimit).contains(m_needle, Qt::CaseInsensitive);
     };
     if (column->t != KS)

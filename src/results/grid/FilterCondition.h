@@ -17,6 +17,7 @@
 
 #include "kdb/k.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <unordered_map>
@@ -64,6 +65,8 @@ private:
     int m_type = 0;
     FilterLiteral m_operand;
     QString m_needle;       // Contains; also the operand as text
+    bool m_ascii = false;   // Contains: the needle is ASCII
+    QByteArray m_asciiNeedle; // ... and in lower case
     bool m_hasNumber = false; // general lists: the operand is also a number
     double m_number = 0;
 };
