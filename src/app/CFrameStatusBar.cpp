@@ -34,6 +34,8 @@ CFrameStatusBar::CFrameStatusBar(QWidget* parent)
     m_progressStack->setFixedWidth(100);
 
     addWidget(m_labels[Message], 1);
+    // A long grid text is cut rather than widening the window.
+    m_labels[Grid]->setMinimumWidth(1);
     addPermanentWidget(m_labels[Grid]);
     addPermanentWidget(m_labels[Connection]);
     addPermanentWidget(m_labels[Busy]);

@@ -361,16 +361,16 @@ void TestGridFilter::statisticsOfMixedSelection()
     QCOMPARE(stats.minimum, -4.0);
     QCOMPARE(stats.maximum, 20.0);
     QVERIFY(!stats.integral);
-    QCOMPARE(stats.text(), QStringLiteral("Count: 5  Sum: 28.75  Average: 5.75  Min: -4  Max: 20"));
+    QCOMPARE(stats.text(), QStringLiteral("Count: 5  Sum: 28.75  Avg: 5.75  Min: -4  Max: 20"));
 
     // Rows 1 and 2: nulls and infinities only, save 1.5.
     const GridStatistics sparse = GridStatistics::of(columns, {1, 2});
     QCOMPARE(sparse.count, 1);
-    QCOMPARE(sparse.text(), QStringLiteral("Count: 1  Sum: 1.5  Average: 1.5  Min: 1.5  Max: 1.5"));
+    QCOMPARE(sparse.text(), QStringLiteral("Count: 1  Sum: 1.5  Avg: 1.5  Min: 1.5  Max: 1.5"));
 
     // Integers stay whole; no numbers, no text.
     const GridStatistics whole = GridStatistics::of({longCol.get()}, {0, 3});
-    QCOMPARE(whole.text(), QStringLiteral("Count: 2  Sum: 30  Average: 15  Min: 10  Max: 20"));
+    QCOMPARE(whole.text(), QStringLiteral("Count: 2  Sum: 30  Avg: 15  Min: 10  Max: 20"));
     QVERIFY(GridStatistics::of({symCol.get(), boolCol.get()}, {0, 1, 2, 3}).text().isEmpty());
 }
 

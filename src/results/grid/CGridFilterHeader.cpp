@@ -48,6 +48,13 @@ void CGridFilterHeader::setFilterRowVisible(bool visible)
     m_visible = visible;
     if (visible && m_boxes.size() != count())
         rebuildBoxes();
+    if (visible) {
+        // A column narrower than a box can be used in is widened.
+        const int least = fontMetrics().horizontalAdvance(QStringLiteral("Filter")) + 24;
+        for (int section = 0; section < count(); ++section)
+            if (section != m_withoutBox && sectionSize(section) < least)
+                resizeSection(section, least);
+    }
     for (QLineEdit* box : m_boxes)
         box->setVisible(false);
     updateGeometries();
@@ -70,7 +77,6 @@ void CGridFilterHeader::rebuildBoxes()
         box->setObjectName(QStringLiteral("gridFilter%1").arg(section));
         box->setPlaceholderText(QStringLiteral("Filter"));
         box->setToolTip(QString::fromLatin1(kBoxTip));
-        box->setClearButtonEnabled(true);
         box->installEventFilter(this);
         connect(box, &QLineEdit::textChanged, this, [this, section](const QString& text) { emit filterEdited(section, text); });
         m_boxes << box;
@@ -142,6 +148,19 @@ bool CGridFilterHeader::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         auto* box = qobject_cast<QLineEdit*>(watched);
+        if (box && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+            // Tab goes from box to box in the columns' order on screen.
+            const int step = key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier) ? 1 : -1;
+            for (int visual = visualIndex(int(m_boxes.indexOf(box))) + step; visual >= 0 && visual < count(); visual += step) {
+                QLineEdit* next = this->box(logicalIndex(visual));
+                if (next && next->isVisible()) {
+                    next->setFocus(Qt::TabFocusReason);
+                    next->selectAll();
+                    break;
+                }
+            }
+            return true;
+        }
         if (box && key->modifiers() == Qt::NoModifier) {
             if (key->key() == Qt::Key_Escape && !box->text().isEmpty()) {
                 box->clear();

@@ -121,7 +121,7 @@ QString GridStatistics::text() const
 {
     if (count == 0)
         return {};
-    return QStringLiteral("Count: %1  Sum: %2  Average: %3  Min: %4  Max: %5")
+    return QStringLiteral("Count: %1  Sum: %2  Avg: %3  Min: %4  Max: %5")
         .arg(count)
         .arg(number(sum, integral))
         .arg(number(average(), false))

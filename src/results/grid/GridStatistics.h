@@ -30,7 +30,7 @@ public:
     // Whether a column holds cells that can count (a numeric list or a general list).
     static bool counts(K column);
 
-    // "Count: 3  Sum: 6  Average: 2  Min: 1  Max: 3"; empty when no cell counted.
+    // "Count: 3  Sum: 6  Avg: 2  Min: 1  Max: 3"; empty when no cell counted.
     QString text() const;
     // "1,000 rows × 3 columns" or, filtered, "10 of 1,000 rows × 3 columns".
     static QString shapeText(long long shown, long long total, int columns, bool filtered);
