@@ -193,6 +193,9 @@ void TestGridFilter::conditionKinds_data()
     QTest::newRow("date operand on a long") << QStringLiteral(">2024.01.01") << int(KJ) << int(Op::Invalid);
     QTest::newRow("date beyond timestamps") << QStringLiteral(">9999.01.01") << int(KP) << int(Op::Invalid);
     QTest::newRow("month 13") << QStringLiteral("=2024.13") << int(KM) << int(Op::Invalid);
+    QTest::newRow("span beyond timespans") << QStringLiteral("=99999999D00:00") << int(KN) << int(Op::Invalid);
+    QTest::newRow("span hours beyond timespans") << QStringLiteral("=106750D999999:00") << int(KN) << int(Op::Invalid);
+    QTest::newRow("span of days") << QStringLiteral(">=2D12:00") << int(KN) << int(Op::GreaterEqual);
 }
 
 void TestGridFilter::conditionKinds()

@@ -259,9 +259,12 @@ FilterLiteral FilterLiteral::temporal(const QString& text, int type)
         if (!nanos)
             return result;
         if (!m.captured(2).isEmpty()) {
-            if (type != KN)
+            const long long spanDays = m.captured(2).toLongLong();
+            // Timespans reach 106751 days either way.
+            if (type != KN || spanDays > 106750)
                 return result;
-            *nanos += m.captured(2).toLongLong() * kNanosPerDay;
+            if (__builtin_add_overflow(*nanos, spanDays * kNanosPerDay, &*nanos))
+                return result;
         }
         const long long signedNanos = m.captured(1).isEmpty() ? *nanos : -*nanos;
         switch (type) {
