@@ -66,6 +66,7 @@ const CommandDef kCommands[] = {
     {cmd::FullScreen, "F&ull Screen", "F11", "Toggle full screen"},
     {cmd::LineWrapping, "Line &Wrapping", "Ctrl+L", "Toggle line wrapping"},
     {cmd::ChartGrid, "&Chart grid content", "", "Chart the grid content"},
+    {cmd::GridFilterRow, "Grid &Filter Row", "Ctrl+Shift+F", "Show or hide the filter boxes under the grid's header"},
     {cmd::SyntaxHighlight, "Syntax &Highlight", "Ctrl+U", "Toggle syntax highlighting"},
     {cmd::WindowNew, "&New Window", "", "Open another window for the active document"},
     {cmd::Windows, "&Windows...", "", "Manage the document windows"},

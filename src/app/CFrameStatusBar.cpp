@@ -13,8 +13,8 @@ CFrameStatusBar::CFrameStatusBar(QWidget* parent)
     , m_busyTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("CFrameStatusBar"));
-    const int widths[7] = {300, 300, 16, 100, 150, 0, 0};
-    for (int i = 0; i < 7; ++i) {
+    const int widths[paneCount] = {300, 300, 16, 100, 150, 0, 0, 0};
+    for (int i = 0; i < paneCount; ++i) {
         m_labels[i] = new QLabel(this);
         m_labels[i]->setObjectName(QStringLiteral("statusPane%1").arg(i));
         if (widths[i])
@@ -34,6 +34,9 @@ CFrameStatusBar::CFrameStatusBar(QWidget* parent)
     m_progressStack->setFixedWidth(100);
 
     addWidget(m_labels[Message], 1);
+    // A long grid text is cut rather than widening the window.
+    m_labels[Grid]->setMinimumWidth(1);
+    addPermanentWidget(m_labels[Grid]);
     addPermanentWidget(m_labels[Connection]);
     addPermanentWidget(m_labels[Busy]);
     addPermanentWidget(m_progressStack);
@@ -45,7 +48,7 @@ CFrameStatusBar::CFrameStatusBar(QWidget* parent)
     connect(m_busyTimer, &QTimer::timeout, this, &CFrameStatusBar::nextBusyFrame);
 }
 
-QLabel* CFrameStatusBar::label(int pane) const { return pane >= 0 && pane < 7 ? m_labels[pane] : nullptr; }
+QLabel* CFrameStatusBar::label(int pane) const { return pane >= 0 && pane < paneCount ? m_labels[pane] : nullptr; }
 
 void CFrameStatusBar::setPaneText(int pane, const QString& text)
 {

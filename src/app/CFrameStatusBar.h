@@ -1,5 +1,6 @@
 // The main window's status bar: messages, connection state, busy animation,
-// progress and round-trip, position, and the lock-key indicators.
+// progress and round-trip, position, the lock-key indicators, and the grid
+// in focus.
 #pragma once
 
 #include <QStatusBar>
@@ -11,7 +12,9 @@ class QStackedWidget;
 class CFrameStatusBar : public QStatusBar {
     Q_OBJECT
 public:
-    enum Pane { Message = 0, Connection = 1, Busy = 2, Progress = 3, Position = 4, CapsLock = 5, NumLock = 6 };
+    // Grid: the shape and selection numbers of the grid in focus.
+    enum Pane { Message = 0, Connection = 1, Busy = 2, Progress = 3, Position = 4, CapsLock = 5, NumLock = 6, Grid = 7 };
+    static constexpr int paneCount = 8;
 
     explicit CFrameStatusBar(QWidget* parent = nullptr);
 
@@ -33,7 +36,7 @@ private:
     void nextBusyFrame();
     QLabel* label(int pane) const;
 
-    QLabel* m_labels[7] = {};
+    QLabel* m_labels[paneCount] = {};
     QStackedWidget* m_progressStack;
     QProgressBar* m_progress;
     class QTimer* m_busyTimer;

@@ -230,7 +230,7 @@ void CMainFrame::createMenus()
         addLook(office2007, id);
     addLook(looks, cmd::LookWindows7);
     addLook(looks, cmd::LookDark);
-    fill(view, {cmd::FullScreen, cmd::LineWrapping, cmd::ChartGrid, cmd::SyntaxHighlight});
+    fill(view, {cmd::FullScreen, cmd::LineWrapping, cmd::ChartGrid, cmd::GridFilterRow, cmd::SyntaxHighlight});
 
     m_windowMenu = bar->addMenu(QStringLiteral("&Window"));
     fill(m_windowMenu, {cmd::WindowNew, 0, cmd::Windows});

@@ -26,10 +26,12 @@
 #include "kdb/KPtr.h"
 #include "results/COutputWnd.h"
 #include "results/grid/CKTableRenderer.h"
+#include "results/grid/CGridStatus.h"
 #include "results/grid/CKTableView.h"
 #include "results/grid/COutputTable.h"
 
 #include "app/CChildFrame.h"
+#include "app/CFrameStatusBar.h"
 #include "app/CResultsLink.h"
 
 #include <QAction>
@@ -155,6 +157,20 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     table->registerCommands(frame.commands());
     gridView->grid()->registerCommands(frame.commands());
     frame.setGridRowSource([table] { return std::max(0, table->firstSelectedRow()); });
+    // The status bar tells the shape and the selection's numbers of the grid in focus.
+    auto* gridStatus = new CGridStatus(&frame);
+    gridStatus->attach(table);
+    gridStatus->attach(gridView->grid());
+    QObject::connect(gridStatus, &CGridStatus::textChanged, frame.frameStatusBar(),
+                     [&frame](const QString& text) { frame.frameStatusBar()->setPaneText(CFrameStatusBar::Grid, text); });
+    // View > Grid Filter Row (Ctrl+Shift+F): the grid in focus, else the output pane's.
+    auto filterTarget = [gridStatus, table] {
+        COutputTable* focused = gridStatus->gridAround(QApplication::focusWidget());
+        return focused ? focused : table;
+    };
+    frame.commands().addHandler(
+        cmd::GridFilterRow, gridStatus, CommandHandlers::Scope::Window, [filterTarget] { filterTarget()->toggleFilterRow(); },
+        {}, [filterTarget] { return filterTarget()->isFilterRowVisible(); });
     // Ctrl+J sizes the columns of the grid that has the focus, else the output pane's, wherever the focus is.
     auto* autoSize = new QAction(QStringLiteral("Auto si&ze columns"), &frame);
     autoSize->setObjectName(QStringLiteral("autoSizeGrid"));

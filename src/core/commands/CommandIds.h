@@ -20,6 +20,7 @@ inline constexpr int FunctionsInventory = 32940, RemoteFilesInventory = 32980, R
 inline constexpr int Stop = 32995;
 // View
 inline constexpr int ViewStatusBar = 59393, FullScreen = 32777, LineWrapping = 32778, ChartGrid = 32879, SyntaxHighlight = 32899;
+inline constexpr int GridFilterRow = 33120;
 // Window
 inline constexpr int WindowNew = 57648, Windows = 131;
 // Help

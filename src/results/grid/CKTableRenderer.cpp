@@ -10,6 +10,7 @@
 
 #include <QColor>
 
+#include <algorithm>
 #include <climits>
 #include <optional>
 #include <cstring>
@@ -238,8 +239,9 @@ void CKTableRenderer::addTable(K table, const QString& title, K underlying, cons
         m_title += QStringLiteral("(Quirked)");
     }
     m_refused = refuseRows(rows);
-    m_rows = m_refused ? 0 : static_cast<int>(rows);
+    m_rows = m_totalRows = m_refused ? 0 : static_cast<int>(rows);
     resetSorting();
+    emit contentReplaced();
 }
 
 void CKTableRenderer::clear()
@@ -252,22 +254,25 @@ void CKTableRenderer::clear()
     m_firstColumns = m_secondColumns = 0;
     m_headers.clear();
     m_title.clear();
-    m_rows = 0;
+    m_rows = m_totalRows = 0;
     m_refused = false;
     m_currentRow = m_currentSection = -1;
     resetSorting();
+    emit contentReplaced();
 }
 
 void CKTableRenderer::resetSorting()
 {
-    m_order = {};
+    m_order.reset();
+    m_filtered.reset();
+    m_rows = m_totalRows;
     m_sortColumn = -1;
     m_sortDirection = 0;
 }
 
 QString CKTableRenderer::label() const
 {
-    return m_title + QLatin1Char(':') + QString::number(m_rows);
+    return m_title + QLatin1Char(':') + QString::number(m_totalRows);
 }
 
 int CKTableRenderer::keyColumnCount() const
@@ -303,22 +308,25 @@ std::int32_t CKTableRenderer::valueRow(int displayRow) const
 {
     if (displayRow < 0 || displayRow >= m_rows)
         return -1;
-    return m_order.empty() ? displayRow : m_order[static_cast<std::size_t>(displayRow)];
+    if (m_filtered)
+        return (*m_filtered)[static_cast<std::size_t>(displayRow)];
+    return m_order ? (*m_order)[static_cast<std::size_t>(displayRow)] : displayRow;
 }
 
 std::vector<int> CKTableRenderer::displayRows(const std::vector<std::int32_t>& valueRows) const
 {
     std::vector<int> shown(valueRows.size(), -1);
-    if (m_order.empty()) {
+    const std::vector<std::int32_t>* order = m_filtered ? m_filtered.get() : m_order.get();
+    if (!order) {
         for (std::size_t i = 0; i < valueRows.size(); ++i)
             shown[i] = valueRows[i] >= 0 && valueRows[i] < m_rows ? valueRows[i] : -1;
         return shown;
     }
-    std::vector<std::int32_t> inverse(m_order.size(), -1);
-    for (std::size_t d = 0; d < m_order.size(); ++d)
-        inverse[static_cast<std::size_t>(m_order[d])] = static_cast<std::int32_t>(d);
+    std::vector<std::int32_t> inverse(static_cast<std::size_t>(m_totalRows), -1);
+    for (std::size_t d = 0; d < order->size(); ++d)
+        inverse[static_cast<std::size_t>((*order)[d])] = static_cast<std::int32_t>(d);
     for (std::size_t i = 0; i < valueRows.size(); ++i)
-        if (valueRows[i] >= 0 && valueRows[i] < m_rows)
+        if (valueRows[i] >= 0 && valueRows[i] < m_totalRows)
             shown[i] = inverse[static_cast<std::size_t>(valueRows[i])];
     return shown;
 }
@@ -343,15 +351,29 @@ void CKTableRenderer::sortBy(int section, int direction)
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     m_sortColumn = section - int(m_numberColumn);
     m_sortDirection = direction < 0 ? -1 : direction > 0 ? 1 : 0;
+    const RenderOptions options = RenderOptions::from(settings());
     if (m_sortDirection == 0) {
-        m_order = {};
+        m_order.reset();
     } else {
-        if (m_order.empty()) {
-            m_order.resize(static_cast<std::size_t>(m_rows));
-            for (int i = 0; i < m_rows; ++i)
-                m_order[static_cast<std::size_t>(i)] = i;
+        // A filter run may be reading the order: it keeps the old one.
+        if (!m_order) {
+            m_order = std::make_shared<std::vector<std::int32_t>>(static_cast<std::size_t>(m_totalRows));
+            for (int i = 0; i < m_totalRows; ++i)
+                (*m_order)[static_cast<std::size_t>(i)] = i;
+        } else if (m_order.use_count() > 1) {
+            m_order = std::make_shared<std::vector<std::int32_t>>(*m_order);
         }
-        GridSort::sort(column, m_order, m_sortDirection, RenderOptions::from(settings()));
+        GridSort::sort(column, *m_order, m_sortDirection, options);
+    }
+    if (m_filtered) {
+        // The shown rows are a subsequence of the order; sorted alone, stably,
+        // they come out as the new order's subsequence.
+        auto filtered = std::make_shared<std::vector<std::int32_t>>(*m_filtered);
+        if (m_sortDirection == 0)
+            std::sort(filtered->begin(), filtered->end());
+        else
+            GridSort::sort(column, *filtered, m_sortDirection, options);
+        m_filtered = std::move(filtered);
     }
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
     emit sorted();
@@ -414,6 +436,7 @@ std::unique_ptr<CKTableRenderer> CKTableRenderer::detachedCopy() const
     copy->m_headers = m_headers;
     copy->m_title = m_title;
     copy->m_rows = m_rows;
+    copy->m_totalRows = m_totalRows;
     copy->m_refused = m_refused;
     copy->m_record = m_record;
     copy->m_numberColumn = m_numberColumn;
@@ -421,6 +444,7 @@ std::unique_ptr<CKTableRenderer> CKTableRenderer::detachedCopy() const
     copy->m_sortColumn = m_sortColumn;
     copy->m_sortDirection = m_sortDirection;
     copy->m_order = m_order;
+    copy->m_filtered = m_filtered;
     return copy;
 }
 
@@ -511,3 +535,19 @@ QVariant CKTableRenderer::headerData(int section, Qt::Orientation orientation, i
         return headerText(section);
     return {};
 }
+
+void CKTableRenderer::setFilteredRows(std::shared_ptr<const std::vector<std::int32_t>> rows)
+{
+    if (!rows && !m_filtered)
+        return;
+    ResetScope reset(*this);
+    m_filtered = std::move(rows);
+    m_rows = m_filtered ? static_cast<int>(m_filtered->size()) : m_totalRows;
+    m_currentRow = m_currentSection = -1;
+}
+
+std::shared_ptr<const std::vector<std::int32_t>> CKTableRenderer::order() const { return m_order; }
+
+RenderOptions CKTableRenderer::renderOptions() const { return RenderOptions::from(settings()); }
+
+long long CKTableRenderer::cellCharsLimit() const { return settings().QCellCharsLimit; }

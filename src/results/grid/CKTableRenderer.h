@@ -91,6 +91,18 @@ public:
     void sortBy(int section, int direction);
     int sortSection() const;
     int sortDirection() const { return m_sortDirection; }
+    // Filtering: the value rows shown, in display order (a subsequence of the
+    // sort order); null shows every row. Sorting keeps the shown rows sorted.
+    void setFilteredRows(std::shared_ptr<const std::vector<std::int32_t>> rows);
+    bool isFiltered() const { return m_filtered != nullptr; }
+    // Rows of the value; rowCount() gives the rows shown.
+    int totalRows() const { return m_totalRows; }
+    // The sort order of every value row (null: the value's own order), for
+    // reading on another thread: sorting replaces it rather than change it.
+    std::shared_ptr<const std::vector<std::int32_t>> order() const;
+    RenderOptions renderOptions() const;
+    long long cellCharsLimit() const;
+
     // The value row shown at a display row, and back (-1 when not shown).
     std::int32_t valueRow(int displayRow) const;
     // Display rows of value rows, in the same order as given.
@@ -132,6 +144,8 @@ public:
 signals:
     // Sorting changed the display order (after layoutChanged).
     void sorted();
+    // A new value (or none) replaced what was shown; filters no longer apply.
+    void contentReplaced();
 
 private:
     // One model reset however many adds and clears happen inside, since views
@@ -165,14 +179,16 @@ private:
     long long m_secondColumns = 0;
     QStringList m_headers; // number column included
     QString m_title;
-    int m_rows = 0;
+    int m_rows = 0;      // rows shown
+    int m_totalRows = 0; // rows of the value
     bool m_refused = false; // the last add had more rows than a view can hold
     CResultInfo m_record;
     bool m_numberColumn = false;
     int m_indexNumbering = 0;
     int m_sortColumn = -1; // into the tables' columns
     int m_sortDirection = 0;
-    std::vector<std::int32_t> m_order; // empty: identity
+    std::shared_ptr<std::vector<std::int32_t>> m_order;           // null: identity
+    std::shared_ptr<const std::vector<std::int32_t>> m_filtered; // null: not filtered
     int m_currentRow = -1;
     int m_currentSection = -1;
     mutable KRender m_render;

@@ -3,7 +3,9 @@
 #include "core/commands/CommandHandlers.h"
 #include "core/commands/CommandIds.h"
 
+#include "results/grid/CGridFilterHeader.h"
 #include "results/grid/ColumnExtremes.h"
+#include "results/grid/GridFilterRunner.h"
 #include "results/grid/GridRowWindow.h"
 
 #include "core/settings/CDlgQSettings.h"
@@ -15,6 +17,7 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QItemSelection>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -45,9 +48,19 @@ QString menuLiteral(QString text)
 
 COutputTable::COutputTable(Place place, QWidget* parent)
     : QTableView(parent), m_place(place), m_renderer(new CKTableRenderer(this)),
-      m_window(new GridRowWindow(m_renderer, this))
+      m_window(new GridRowWindow(m_renderer, this)), m_filterHeader(new CGridFilterHeader(this)),
+      m_filter(new GridFilterRunner(m_renderer, this))
 {
     setModel(m_window);
+    setHorizontalHeader(m_filterHeader);
+    connect(m_filterHeader, &CGridFilterHeader::filterEdited, m_filter, &GridFilterRunner::setText);
+    connect(m_filterHeader, &CGridFilterHeader::leaveRequested, this, [this] { setFocus(Qt::OtherFocusReason); });
+    connect(m_filter, &GridFilterRunner::applied, this, &COutputTable::onFilterApplied);
+    connect(m_filter, &GridFilterRunner::textsCleared, m_filterHeader, &CGridFilterHeader::clearBoxes);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, m_filterHeader, &CGridFilterHeader::placeBoxes);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &COutputTable::statusChanged);
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &COutputTable::statusChanged);
+    connect(m_renderer, &QAbstractItemModel::layoutChanged, this, &COutputTable::statusChanged);
     m_window->setSelection(&m_selected);
     connect(m_window, &QAbstractItemModel::modelReset, this, &COutputTable::onReset);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -286,10 +299,25 @@ void COutputTable::placeOnClipboard(const GridCopy::Forms& forms)
 void COutputTable::registerCommands(CommandHandlers& handlers)
 {
     using Scope = CommandHandlers::Scope;
-    handlers.addHandler(cmd::EditCopy, this, Scope::Focus, [this] { copyRows(false); },
-                        [this] { return firstSelectedRow() >= 0; });
-    handlers.addHandler(cmd::EditSelectAll, this, Scope::Focus, [this] { selectAll(); },
-                        [this] { return m_renderer->rowCount() > 0; });
+    // In a filter box they act on its text.
+    handlers.addHandler(
+        cmd::EditCopy, this, Scope::Focus,
+        [this] {
+            if (QLineEdit* box = focusedBox())
+                box->copy();
+            else
+                copyRows(false);
+        },
+        [this] { return focusedBox() ? focusedBox()->hasSelectedText() : firstSelectedRow() >= 0; });
+    handlers.addHandler(
+        cmd::EditSelectAll, this, Scope::Focus,
+        [this] {
+            if (QLineEdit* box = focusedBox())
+                box->selectAll();
+            else
+                selectAll();
+        },
+        [this] { return focusedBox() ? !focusedBox()->text().isEmpty() : m_renderer->rowCount() > 0; });
 }
 
 void COutputTable::copyRows(bool invertHeaders)
@@ -465,6 +493,10 @@ void COutputTable::keyPressEvent(QKeyEvent* event)
         autoSizeColumns();
         return;
     }
+    if (event->key() == Qt::Key_F && event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier)) {
+        toggleFilterRow();
+        return;
+    }
     if (isWindowed() && !event->matches(QKeySequence::SelectAll)) {
         // Row moves, counted in display rows: the view knows only its window.
         const int from = m_current >= 0 ? m_current : m_first;
@@ -502,8 +534,70 @@ int COutputTable::displayRow(const QModelIndex& viewIndex) const
     return viewIndex.isValid() ? m_window->displayRow(viewIndex.row()) : -1;
 }
 
+QLineEdit* COutputTable::focusedBox() const
+{
+    auto* box = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    return box && box->parentWidget() == m_filterHeader ? box : nullptr;
+}
+
+void COutputTable::setFilterRowVisible(bool visible)
+{
+    if (visible == isFilterRowVisible())
+        return;
+    if (!visible) {
+        const bool inBox = focusedBox() != nullptr;
+        m_filter->clear();
+        m_filterHeader->clearBoxes();
+        if (inBox)
+            setFocus(Qt::OtherFocusReason);
+    }
+    m_filterHeader->setSectionWithoutBox(m_renderer->hasNumberColumn() ? 0 : -1);
+    m_filterHeader->setFilterRowVisible(visible);
+    updateGeometries();
+    if (visible)
+        m_filterHeader->focusBox(currentIndex().isValid() ? currentIndex().column() : -1);
+}
+
+bool COutputTable::isFilterRowVisible() const { return m_filterHeader->isFilterRowVisible(); }
+
+void COutputTable::onFilterApplied()
+{
+    for (int section = 0; section < m_renderer->columnCount(); ++section)
+        m_filterHeader->setBoxValid(section, m_filter->isValid(section));
+    emit statusChanged();
+}
+
+QString COutputTable::shapeText() const
+{
+    if (m_renderer->isEmpty())
+        return {};
+    const int columns = m_renderer->columnCount() - (m_renderer->hasNumberColumn() ? 1 : 0);
+    return GridStatistics::shapeText(m_renderer->rowCount(), m_renderer->totalRows(), columns,
+                                     m_renderer->isFiltered());
+}
+
+GridStatistics COutputTable::selectionStatistics() const
+{
+    std::vector<K> columns;
+    const int current = currentIndex().isValid() ? currentIndex().column() : -1;
+    if (K column = m_renderer->columnVector(current)) {
+        columns.push_back(column);
+    } else {
+        for (int section = 0; section < m_renderer->columnCount(); ++section)
+            if (K c = m_renderer->columnVector(section))
+                columns.push_back(c);
+    }
+    const std::vector<int> rows = selectedRows();
+    std::vector<std::int32_t> valueRows;
+    valueRows.reserve(rows.size());
+    for (int r : rows)
+        valueRows.push_back(m_renderer->valueRow(r));
+    return GridStatistics::of(columns, valueRows);
+}
+
 void COutputTable::onReset()
 {
+    m_filterHeader->setSectionWithoutBox(m_renderer->hasNumberColumn() ? 0 : -1);
     m_selected.clear();
     m_anchor = m_current = -1;
     m_first = 0;
@@ -515,6 +609,7 @@ void COutputTable::onReset()
     verticalHeader()->setOffset(0);
     const QSignalBlocker blocker(verticalScrollBar());
     verticalScrollBar()->setValue(0);
+    emit statusChanged();
 }
 
 int COutputTable::pageRows() const
@@ -578,6 +673,7 @@ void COutputTable::moveCurrent(int row, Qt::KeyboardModifiers modifiers)
     ensureVisible(row);
     syncCurrent(column);
     m_window->repaint();
+    emit statusChanged();
 }
 
 void COutputTable::selectAll()
@@ -590,6 +686,7 @@ void COutputTable::selectAll()
     if (m_renderer->rowCount() > 0)
         m_selected.add(0, m_renderer->rowCount() - 1);
     m_window->repaint();
+    emit statusChanged();
 }
 
 void COutputTable::mousePressEvent(QMouseEvent* event)
@@ -623,6 +720,7 @@ void COutputTable::mousePressEvent(QMouseEvent* event)
     m_current = row;
     syncCurrent(index.column());
     m_window->repaint();
+    emit statusChanged();
 }
 
 void COutputTable::mouseMoveEvent(QMouseEvent* event)
@@ -642,6 +740,7 @@ void COutputTable::mouseMoveEvent(QMouseEvent* event)
     m_current = row;
     syncCurrent(index.column());
     m_window->repaint();
+    emit statusChanged();
 }
 
 void COutputTable::mouseReleaseEvent(QMouseEvent* event)

@@ -6,6 +6,7 @@
 
 #include "results/grid/CKTableRenderer.h"
 #include "results/grid/GridCopy.h"
+#include "results/grid/GridStatistics.h"
 #include "results/grid/RowRanges.h"
 
 #include <QTableView>
@@ -13,7 +14,9 @@
 #include <functional>
 #include <vector>
 
+class CGridFilterHeader;
 class CommandHandlers;
+class GridFilterRunner;
 class GridRowWindow;
 class QMenu;
 
@@ -73,6 +76,20 @@ public:
     // The context menu for a point of the viewport, whose cell becomes current.
     QMenu* createContextMenu(const QPoint& viewportPos);
 
+    // The filter row under the header: one box a column; hiding it shows
+    // every row again.
+    void setFilterRowVisible(bool visible);
+    bool isFilterRowVisible() const;
+    void toggleFilterRow() { setFilterRowVisible(!isFilterRowVisible()); }
+    CGridFilterHeader* filterHeader() const { return m_filterHeader; }
+    GridFilterRunner* filter() const { return m_filter; }
+
+    // For the status bar: "N rows × M columns" (or "K of N rows × ..."
+    // while filtered), empty without a value; the numbers of the selected
+    // rows in the current column (every column when there is none).
+    QString shapeText() const;
+    GridStatistics selectionStatistics() const;
+
     // "Copy Ce&ll (%1)" with the text, cut to 15 characters and "..." when longer than 18.
     static QString menuText(const QString& format, const QString& text);
 
@@ -97,6 +114,8 @@ signals:
     void saveToBinary(K value);
     void loadFromBinary();
     void plotResult();
+    // The rows shown, the selection or the current cell changed.
+    void statusChanged();
 
 protected:
     bool viewportEvent(QEvent* event) override;
@@ -125,10 +144,15 @@ private:
     void moveCurrent(int row, Qt::KeyboardModifiers modifiers);
     void syncCurrent(int column);
     void onReset();
+    void onFilterApplied();
+    // The filter box that has the focus, if any (edit commands act on it).
+    class QLineEdit* focusedBox() const;
 
     Place m_place;
     CKTableRenderer* m_renderer;
     GridRowWindow* m_window;
+    CGridFilterHeader* m_filterHeader;
+    GridFilterRunner* m_filter;
     RowRanges m_selected; // windowed mode only: selected display rows
     int m_anchor = -1;    // display row where a Shift selection starts
     int m_current = -1;   // display row of the current cell
