@@ -16,6 +16,7 @@ CWatchListCtrl::CWatchListCtrl(QWidget* parent)
     setWordWrap(false);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setStretchLastSection(true);
     horizontalHeader()->setHighlightSections(false);
     setContextMenuPolicy(Qt::CustomContextMenu);

@@ -18,6 +18,8 @@
 #include "core/commands/CommandHandlers.h"
 #include "query/QueryRunner.h"
 #include "editor/CTovoView.h"
+#include "explorer/panes/CClassView.h"
+#include "explorer/panes/NamespaceTreeModel.h"
 #include "watch/CQuickWatchDialog.h"
 #include "watch/CWatchBar.h"
 #include "watch/CWatchListCtrl.h"
@@ -29,6 +31,7 @@
 #include <QDockWidget>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -46,6 +49,7 @@ watch-value: counter -> 1
 watch-value: counter -> 2
 watch-value: stable -> `a`b!1 2
 watch-error: missing -> missing
+ns-variable: .feed.limit type=-7 count=1 size=8
 )";
 
 QColor colourOf(const CDialogFontsColors& scheme, int element)
@@ -178,8 +182,18 @@ void TestWatchEndToEnd::queriesRefreshTheWatches()
     QTRY_VERIFY_WITH_TIMEOUT(m_instance->receivedTexts().size() > sent, 10000);
     QCOMPARE(m_instance->receivedTexts().at(sent), QStringLiteral("stable"));
     QTRY_VERIFY_WITH_TIMEOUT(!m_app->queryLink()->runner().isRunning(), 10000);
-    QTest::qWait(200);
+    QVERIFY(!bar()->isEvaluating());
     QCOMPARE(evaluated.size(), 2);
+
+    // A hidden pane is not refreshed after a query.
+    frame()->pane(CMainFrame::Watch)->hide();
+    m_instance->clearReceived();
+    m_app->queryLink()->run(QStringLiteral("1+1"), false);
+    QTRY_VERIFY_WITH_TIMEOUT(m_instance->receivedTexts().contains(QStringLiteral("1+1")), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_app->queryLink()->runner().isRunning(), 10000);
+    QVERIFY(!bar()->isEvaluating());
+    QCOMPARE(m_instance->receivedTexts(), QStringList{"1+1"});
+    frame()->pane(CMainFrame::Watch)->show();
 
     // Ctrl+W in the editor adds the identifier at the caret; again toggles it off.
     view()->setText(QStringLiteral("__newvar+1"));
@@ -191,6 +205,21 @@ void TestWatchEndToEnd::queriesRefreshTheWatches()
     QVERIFY(bar()->model()->list().at(4).checked);
     QTest::keyClick(view(), Qt::Key_W, Qt::ControlModifier);
     QCOMPARE(bar()->model()->rowCount(), 4);
+
+    // The namespace explorer's "Add Watch" on a variable adds its full name.
+    auto* explorer = qobject_cast<CClassView*>(frame()->pane(CMainFrame::NamespaceExplorer)->widget());
+    QVERIFY(explorer);
+    QTRY_VERIFY_WITH_TIMEOUT(explorer->model()->indexOf(QStringLiteral(".feed.limit")).isValid(), 10000);
+    std::unique_ptr<QMenu> menu(
+        explorer->createContextMenu(explorer->model()->indexOf(QStringLiteral(".feed.limit")), nullptr));
+    QAction* addWatch = nullptr;
+    for (QAction* action : menu->actions())
+        if (action->text() == QStringLiteral("Add Watch"))
+            addWatch = action;
+    QVERIFY(addWatch && addWatch->isEnabled());
+    addWatch->trigger();
+    QCOMPARE(bar()->model()->list().items().back().expression, QStringLiteral(".feed.limit"));
+    bar()->model()->removeWatches({bar()->model()->rowCount() - 1});
 
     // Another server: the watches are unchecked.
     TestInstance other;
