@@ -42,7 +42,7 @@ CWatchLink::CWatchLink(CMainFrame& frame, CQueryLink& link, Prompter& prompter, 
     // Its own reply does not refresh the watches.
     context.runQuery = [this](const QString& query) { m_link.runner().run(query, false, false); };
     m_bar = new CWatchBar(context);
-    m_bar->setMinimumSize(100, 60);
+    m_bar->setMinimumSize(100, 100);
     if (QDockWidget* dock = frame.pane(CMainFrame::Watch))
         dock->setWidget(m_bar);
     applyColours();
