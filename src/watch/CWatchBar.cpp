@@ -49,7 +49,13 @@ CWatchBar::CWatchBar(Context context, QWidget* parent)
     });
 }
 
-CWatchBar::~CWatchBar() = default;
+CWatchBar::~CWatchBar()
+{
+    // The list and the model outlive this part of the pane: an edit closed
+    // as the list goes, or a repaint, must not reach it.
+    m_list->disconnect(this);
+    m_model->setColours({});
+}
 
 void CWatchBar::setColours(const QColor& inactive, const QColor& error, const QColor& changed)
 {
