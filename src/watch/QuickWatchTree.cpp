@@ -9,14 +9,23 @@ namespace {
 
 constexpr int kMaxDepth = 200; // a reply nests no deeper than the decoder allows; this keeps recursion bounded
 
+struct Build {
+    QuickWatchTree::Mode mode;
+    KRender renderer;
+    long long nodes = 1; // the root
+};
+
 bool isSimpleVector(int type) { return type > 0 && type < 77; }
 bool isDictionary(int type) { return type == XD || type == SD; }
 
-void addChildren(QuickWatchNode& node, QuickWatchTree::Mode mode, KRender& renderer, int depth);
+void addChildren(QuickWatchNode& node, Build& build, int depth);
 
-QuickWatchNode& addNode(QuickWatchNode& parent, K value, long long item, const QString& label,
-                        QuickWatchTree::Mode mode, KRender& renderer, int depth)
+void addNode(QuickWatchNode& parent, K value, long long item, const QString& label, Build& build, int depth)
 {
+    // A value of millions of items would freeze the window: the tree stops growing.
+    if (build.nodes >= QuickWatchTree::kMaxNodes)
+        return;
+    ++build.nodes;
     auto node = std::make_unique<QuickWatchNode>();
     node->value = KPtr(r1(value));
     node->item = item;
@@ -30,10 +39,8 @@ QuickWatchNode& addNode(QuickWatchNode& parent, K value, long long item, const Q
     else
         node->expression = QuickWatchTree::accessor(parentType) + u'(' + parent.expression + u')' + label;
     parent.children.push_back(std::move(node));
-    QuickWatchNode& added = *parent.children.back();
     if (item < 0)
-        addChildren(added, mode, renderer, depth + 1);
-    return added;
+        addChildren(*parent.children.back(), build, depth + 1);
 }
 
 QString keyLabel(K keys, long long i, KRender& renderer)
@@ -47,32 +54,33 @@ QString keyLabel(K keys, long long i, KRender& renderer)
     return u'[' + text + u']';
 }
 
-void addChildren(QuickWatchNode& node, QuickWatchTree::Mode mode, KRender& renderer, int depth)
+void addChildren(QuickWatchNode& node, Build& build, int depth)
 {
+    const QuickWatchTree::Mode mode = build.mode;
     K v = node.value.get();
     if (depth > kMaxDepth)
         return;
     if (v->t == 0) {
-        for (long long i = 0; i < v->n; ++i)
-            addNode(node, kK(v)[i], -1, u'[' + QString::number(i) + u']', mode, renderer, depth);
+        for (long long i = 0; i < v->n && build.nodes < QuickWatchTree::kMaxNodes; ++i)
+            addNode(node, kK(v)[i], -1, u'[' + QString::number(i) + u']', build, depth);
     } else if (v->t == XT) {
-        addNode(node, v->k, -1, QString(), mode, renderer, depth);
+        addNode(node, v->k, -1, QString(), build, depth);
     } else if (isDictionary(v->t)) {
         K keys = kK(v)[0];
         K values = kK(v)[1];
         if (mode == QuickWatchTree::Mode::Physical) {
-            addNode(node, keys, -1, QStringLiteral("[0]"), mode, renderer, depth);
-            addNode(node, values, -1, QStringLiteral("[1]"), mode, renderer, depth);
+            addNode(node, keys, -1, QStringLiteral("[0]"), build, depth);
+            addNode(node, values, -1, QStringLiteral("[1]"), build, depth);
         } else if (keys->t == XT && values->t == XT) {
-            addNode(node, values->k, -1, u'[' + renderer.render(keys) + u']', mode, renderer, depth);
+            addNode(node, values->k, -1, u'[' + build.renderer.render(keys) + u']', build, depth);
         } else if (keys->t >= 0 && keys->t < 77 && values->t >= 0 && values->t < 77) {
             const long long n = std::min(keys->n, values->n);
-            for (long long i = 0; i < n; ++i) {
-                const QString label = keyLabel(keys, i, renderer);
+            for (long long i = 0; i < n && build.nodes < QuickWatchTree::kMaxNodes; ++i) {
+                const QString label = keyLabel(keys, i, build.renderer);
                 if (values->t == 0)
-                    addNode(node, kK(values)[i], -1, label, mode, renderer, depth);
+                    addNode(node, kK(values)[i], -1, label, build, depth);
                 else
-                    addNode(node, values, i, label, mode, renderer, depth);
+                    addNode(node, values, i, label, build, depth);
             }
         }
     }
@@ -85,11 +93,11 @@ std::unique_ptr<QuickWatchNode> QuickWatchTree::build(K root, Mode mode, const R
     auto node = std::make_unique<QuickWatchNode>();
     if (!root)
         return node;
-    KRender renderer(options);
+    Build build{mode, KRender(options)};
     node->value = KPtr(r1(root));
     node->text = kind(root);
     node->expression = QStringLiteral("pK");
-    addChildren(*node, mode, renderer, 0);
+    addChildren(*node, build, 0);
     return node;
 }
 

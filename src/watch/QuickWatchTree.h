@@ -25,6 +25,8 @@ struct QuickWatchNode {
 class QuickWatchTree {
 public:
     enum class Mode { Physical, Logical };
+    // The most nodes a tree holds; the items beyond get none.
+    static constexpr long long kMaxNodes = 10000;
 
     // The whole tree of root (a reference is taken).
     static std::unique_ptr<QuickWatchNode> build(K root, Mode mode, const RenderOptions& options = {});

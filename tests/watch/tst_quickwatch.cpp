@@ -64,6 +64,7 @@ private slots:
     void nodeValues_data();
     void nodeValues();
     void errorReplyIsTheRoot();
+    void hugeValuesAreBounded();
     void history();
 };
 
@@ -241,6 +242,25 @@ void TestQuickWatch::errorReplyIsTheRoot()
     QCOMPARE(QuickWatchTree::valueText(*root, {}), renderConsole(error.get(), {}));
     // No value at all: an empty tree.
     QVERIFY(!QuickWatchTree::build(nullptr, Mode::Physical)->value);
+}
+
+void TestQuickWatch::hugeValuesAreBounded()
+{
+    // A general list of more items than a tree holds: the first ones, in order.
+    const long long n = QuickWatchTree::kMaxNodes + 50;
+    K list = ktn(0, n);
+    for (long long i = 0; i < n; ++i)
+        kK(list)[i] = kj(i);
+    const KPtr x(list);
+    const auto root = QuickWatchTree::build(x.get(), Mode::Physical);
+    QCOMPARE(qint64(root->children.size()), qint64(QuickWatchTree::kMaxNodes - 1));
+    QCOMPARE(root->children.back()->label, QStringLiteral("[%1]").arg(QuickWatchTree::kMaxNodes - 2));
+    QCOMPARE(root->text, QStringLiteral("%1 mixed").arg(n));
+    // A nested one counts every level.
+    const KPtr nested(knk(2, r1(list), r1(list)));
+    const auto both = QuickWatchTree::build(nested.get(), Mode::Logical);
+    QCOMPARE(qint64(both->children.front()->children.size()), qint64(QuickWatchTree::kMaxNodes - 2));
+    QVERIFY(both->children.size() == 1);
 }
 
 void TestQuickWatch::history()
