@@ -243,7 +243,12 @@ void TestWatchEndToEnd::quickWatchOnAKeyedTable()
     view()->setCursorPosition(0, 1);
     frame()->commands().updateCommands();
     QVERIFY(quick->isEnabled());
-    quick->trigger();
+    // Ctrl+Q in the editor.
+    frame()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frame()));
+    view()->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(view()));
+    QTest::keyClick(view(), Qt::Key_Q, Qt::ControlModifier);
     CQuickWatchDialog* dialog = nullptr;
     QTRY_VERIFY_WITH_TIMEOUT((dialog = frame()->findChild<CQuickWatchDialog*>()) != nullptr, 10000);
     QTRY_VERIFY_WITH_TIMEOUT(dialog->tree()->topLevelItemCount() == 1, 10000);
@@ -285,7 +290,15 @@ void TestWatchEndToEnd::quickWatchOnAKeyedTable()
     QTRY_COMPARE_WITH_TIMEOUT(rebuilt.size(), 1, 10000);
     QCOMPARE(dialog->tree()->topLevelItem(0)->text(0), QStringLiteral("signal atom"));
     QVERIFY(dialog->valueView()->toPlainText().contains(QStringLiteral("unscripted")));
-    dialog->close();
+    // Escape closes it; Ctrl+Q opens a new one.
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    QTRY_VERIFY(!frame()->findChild<CQuickWatchDialog*>());
+    frame()->activateWindow();
+    view()->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(view()));
+    QTest::keyClick(view(), Qt::Key_Q, Qt::ControlModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(frame()->findChild<CQuickWatchDialog*>() != nullptr, 10000);
+    frame()->findChild<CQuickWatchDialog*>()->close();
     QTRY_VERIFY(!frame()->findChild<CQuickWatchDialog*>());
 }
 
