@@ -5,7 +5,7 @@
 //    millisecond by a second thread);
 //  - a binary save and a binary load of the table, in a folder that is page
 //    cached, next to a memcpy of the file's bytes measured in the same run.
-// Files go to $TMPDIR (default /tmp).
+// Files go to /dev/shm where it exists, $TMPDIR (default /tmp) otherwise.
 #include "results/binary/BinaryResult.h"
 #include "results/binary/BinaryResultFile.h"
 #include "results/export/CsvExport.h"
@@ -18,7 +18,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTemporaryDir>
 
@@ -132,9 +134,13 @@ K table()
     return value.get();
 }
 
+// A folder held in memory where the system has one (/dev/shm), so that the
+// binary figures measure Tovo's work and not the disk's; $TMPDIR otherwise.
 QTemporaryDir& folder()
 {
-    static QTemporaryDir dir;
+    static QTemporaryDir dir(QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+                                 ? QStringLiteral("/dev/shm/tovo-bench-XXXXXX")
+                                 : QDir::tempPath() + QStringLiteral("/tovo-bench-XXXXXX"));
     return dir;
 }
 

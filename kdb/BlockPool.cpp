@@ -12,11 +12,21 @@ constexpr int kClasses = 48;
 constexpr std::size_t kBlocksPerClass = 8;
 constexpr std::size_t kMaxKeptBytes = std::size_t(1) << 30;
 
+// Set once the thread's pool is destroyed. A value released later on the same
+// thread (a thread_local or static holder destroyed after the pool, at thread
+// or process exit) goes straight to the allocator. Trivially destructible, so
+// it stays readable to the very end.
+thread_local bool poolGone = false;
+
 struct ThreadBlocks {
     std::vector<void*> blocks[kClasses];
     std::size_t keptBytes = 0;
 
-    ~ThreadBlocks() { clear(); }
+    ~ThreadBlocks()
+    {
+        clear();
+        poolGone = true;
+    }
     void clear()
     {
         for (auto& list : blocks) {
@@ -47,6 +57,8 @@ int BlockPool::classOf(std::size_t size)
 void* BlockPool::take(int sizeClass, bool zeroed)
 {
     const std::size_t capacity = std::size_t(1) << sizeClass;
+    if (poolGone)
+        return zeroed ? std::calloc(1, capacity) : std::malloc(capacity);
     ThreadBlocks& pool = threadBlocks();
     auto& list = pool.blocks[sizeClass];
     if (!list.empty()) {
@@ -64,6 +76,10 @@ void* BlockPool::take(int sizeClass, bool zeroed)
 void BlockPool::give(void* block, int sizeClass)
 {
     const std::size_t capacity = std::size_t(1) << sizeClass;
+    if (poolGone) {
+        std::free(block);
+        return;
+    }
     ThreadBlocks& pool = threadBlocks();
     auto& list = pool.blocks[sizeClass];
     if (list.size() >= kBlocksPerClass || pool.keptBytes + capacity > kMaxKeptBytes) {
@@ -79,6 +95,10 @@ void BlockPool::give(void* block, int sizeClass)
     pool.keptBytes += capacity;
 }
 
-void BlockPool::release() { threadBlocks().clear(); }
+void BlockPool::release()
+{
+    if (!poolGone)
+        threadBlocks().clear();
+}
 
 } // namespace kdb

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Configures and builds Tovo. Usage: scripts/build.sh [--sanitize|--release] [cmake --build args...]
 # The plain build goes to build/, the sanitizer build to build-san/, the
-# optimised Release build to build-release/. TOVO_WERROR=ON in the environment
-# makes warnings errors (CI sets it).
+# optimised Release build to build-release/. In the environment, TOVO_WERROR=ON
+# makes warnings errors, TOVO_UNITY=ON compiles in batches and TOVO_BUILD_TYPE
+# sets the plain build's type (CI sets all three).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 dir=build
-opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+opts=(-DCMAKE_BUILD_TYPE="${TOVO_BUILD_TYPE:-RelWithDebInfo}")
 if [ "${1:-}" = "--sanitize" ]; then
   shift
   dir=build-san
@@ -25,7 +26,10 @@ fi
 if [ -n "${TOVO_WERROR:-}" ]; then
   opts+=(-DTOVO_WERROR="$TOVO_WERROR")
 fi
-if [ ! -f "$dir/CMakeCache.txt" ] || [ -n "${TOVO_WERROR:-}" ]; then
+if [ -n "${TOVO_UNITY:-}" ]; then
+  opts+=(-DTOVO_UNITY="$TOVO_UNITY")
+fi
+if [ ! -f "$dir/CMakeCache.txt" ] || [ -n "${TOVO_WERROR:-}${TOVO_UNITY:-}${TOVO_BUILD_TYPE:-}" ]; then
   cmake -S . -B "$dir" "${generator[@]}" "${opts[@]}"
 fi
 cmake --build "$dir" -j "${TOVO_JOBS:-2}" "$@"

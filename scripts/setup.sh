@@ -9,7 +9,7 @@ packages=(
   libssl-dev openssl
   libbenchmark-dev
   libxlsxwriter-dev python3-openpyxl
-  clang
+  clang lld
   xvfb xauth imagemagick xdotool
   fonts-dejavu-core
 )

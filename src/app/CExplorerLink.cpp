@@ -3,6 +3,7 @@
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/CQueryLink.h"
+#include "app/NamespaceCompletion.h"
 #include "connect/BackgroundJob.h"
 #include "connect/CQHelper.h"
 #include "connect/ConnectionController.h"
@@ -50,10 +51,21 @@ CExplorerLink::CExplorerLink(CMainFrame& frame, CQueryLink& link, Prompter& prom
         CQHelper* session = &m_link.session();
         return std::make_unique<HandleChannel>([session] { return session->handle(); });
     };
-    // Loads queue on the session's worker between the user's queries.
+    m_completion = std::make_shared<NamespaceCompletion>([this] { return m_view->entities(); },
+                                                         [this] { return m_view->isLoading(); });
+    // Loads queue on the session's worker between the user's queries; the
+    // names auto-complete offers are taken there too, from the new model.
     context.executor = [this](QObject* owner, std::function<NamespaceLoad::Result()> work,
                               std::function<void(const NamespaceLoad::Result&)> done) {
-        m_link.session().worker().post(owner, std::move(work), std::move(done));
+        m_link.session().worker().post(
+            owner,
+            [work = std::move(work), completion = m_completion] {
+                NamespaceLoad::Result result = work();
+                if (result.loaded) // a new model, not yet shown
+                    completion->prepare(result.model);
+                return result;
+            },
+            std::move(done));
     };
     m_view->setLoadContext(context);
 
@@ -115,6 +127,10 @@ CExplorerLink::CExplorerLink(CMainFrame& frame, CQueryLink& link, Prompter& prom
         requestLoad();
     }, [this] { return m_link.session().isOpen(); });
 }
+
+CExplorerLink::~CExplorerLink() = default;
+
+const CompletionSource* CExplorerLink::completion() const { return m_completion.get(); }
 
 void CExplorerLink::requestLoad()
 {

@@ -6,8 +6,12 @@
 
 #include <QObject>
 
+#include <memory>
+
 class BackgroundJob;
 class CClassView;
+class CompletionSource;
+class NamespaceCompletion;
 class CMainFrame;
 class CPropertiesWnd;
 class CQueryLink;
@@ -17,9 +21,12 @@ class CExplorerLink : public QObject {
     Q_OBJECT
 public:
     CExplorerLink(CMainFrame& frame, CQueryLink& link, Prompter& prompter);
+    ~CExplorerLink() override;
 
     CClassView* classView() const { return m_view; }
     CPropertiesWnd* properties() const { return m_properties; }
+    // The loaded names, for the source views' auto-complete.
+    const CompletionSource* completion() const;
 
     // Starts a load (one at a time; a request during a load is kept for after it).
     void requestLoad();
@@ -33,4 +40,5 @@ private:
     CPropertiesWnd* m_properties = nullptr;
     bool m_pending = false;
     BackgroundJob* m_job = nullptr;
+    std::shared_ptr<NamespaceCompletion> m_completion;
 };

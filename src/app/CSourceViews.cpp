@@ -51,6 +51,8 @@ void CSourceViews::attach(CChildFrame* child)
     if (!view)
         return;
     view->registerCommands(m_frame.commands());
+    view->setCompletionSource(m_completion);
+    view->setCompletionIcons(m_completionIcons);
     connect(view, &CTovoView::queryRequested, this,
             [this, view](const QString& query, bool asIs) { run(view, query, asIs); });
     view->installEventFilter(this);
@@ -109,6 +111,8 @@ void CSourceViews::registerCommands(std::shared_ptr<CViewPrinter> printer)
     handlers.addHandler(cmd::EditReplace, this, Scope::Window, onView([](CTovoView& v) { v.showFindDialog(true); }),
                         hasView);
     handlers.addHandler(cmd::EditFindNext, this, Scope::Window, onView([](CTovoView& v) { v.findNext(); }), hasView);
+    handlers.addHandler(cmd::AutoComplete, this, Scope::Window, onView([](CTovoView& v) { v.autoComplete(); }),
+                        hasView);
     handlers.addHandler(cmd::QHelp, this, Scope::Window, onView([](CTovoView& v) { v.help(); }), hasView);
     handlers.addHandler(cmd::FilePrint, this, Scope::Window, onView([this, printer](CTovoView& v) {
         printer->printDialog(v, m_frame.activeDocument()->title(), &m_frame);
@@ -127,7 +131,7 @@ bool CSourceViews::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         auto* view = qobject_cast<CTovoView*>(watched);
         if (view && key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && !view->isListActive()
-            && m_link.runner().canStop()) {
+            && !view->completionOpen() && m_link.runner().canStop()) {
             m_link.runner().stop();
             return true;
         }

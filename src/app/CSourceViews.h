@@ -5,10 +5,14 @@
 
 #include <QObject>
 
+#include <QIcon>
+
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class CChildFrame;
+class CompletionSource;
 class CViewPrinter;
 class CMainFrame;
 class CQueryLink;
@@ -24,6 +28,12 @@ public:
                  QObject* parent = nullptr);
     ~CSourceViews() override;
 
+    // What the views' auto-complete lists, with the pictures of the kinds.
+    void setCompletion(const CompletionSource* source, std::function<QIcon(int)> icons)
+    {
+        m_completion = source;
+        m_completionIcons = std::move(icons);
+    }
     // Wires a new document's view; its editing commands join the window's.
     void attach(CChildFrame* child);
     // The window's commands on the active source view, wherever the focus is:
@@ -48,4 +58,6 @@ private:
     std::unique_ptr<QueryLog> m_log;
     bool m_critical = false;
     std::uint32_t m_criticalColour = 0;
+    const CompletionSource* m_completion = nullptr;
+    std::function<QIcon(int)> m_completionIcons;
 };

@@ -19,6 +19,7 @@
 #include "editor/CSyntaxHighlighting.h"
 #include "editor/CTovoDoc.h"
 #include "explorer/panes/CClassView.h"
+#include "explorer/panes/ExplorerIcons.h"
 #include "editor/CTextDocumentHiTarget.h"
 #include "editor/CTovoView.h"
 #include "editor/CViewPrinter.h"
@@ -189,6 +190,7 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     auto* sourceViews = new CSourceViews(frame, *link, app.home(), prompter, &frame);
     QObject::connect(&frame, &CMainFrame::documentAdded, sourceViews, &CSourceViews::attach);
     sourceViews->registerCommands(printer);
+    sourceViews->setCompletion(explorer->completion(), [](int kind) { return ExplorerIcons::icon(kind); });
 
     // File commands, recent files and the questions before closing.
     auto* documents = new CDocumentCommands(frame, app.store(), frame.editorSettings(), prompter, app.fileChooser(),

@@ -25,6 +25,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPointer>
+#include <QScrollBar>
 
 using Sci = QsciScintillaBase;
 using E = CDialogFontsColors;
@@ -69,6 +70,12 @@ CTovoView::CTovoView(const CDialogFontsColors& scheme, const CDlgEditorSettings&
 
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &CTovoView::onModified);
     connect(this, &QsciScintilla::cursorPositionChanged, this, &CTovoView::onCaretMoved);
+    // Scrolling hides the auto-complete list.
+    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()})
+        connect(bar, &QScrollBar::valueChanged, this, [this] {
+            if (!m_completionEdit)
+                hideCompletion();
+        });
     m_colourTimer.setTimerType(Qt::CoarseTimer);
     connect(&m_colourTimer, &QTimer::timeout, this, &CTovoView::colourTimerTick);
     connect(&m_diskTimer, &QTimer::timeout, this, &CTovoView::diskTimerTick);
@@ -81,6 +88,7 @@ CTovoView::CTovoView(const CDialogFontsColors& scheme, const CDlgEditorSettings&
 
 CTovoView::~CTovoView()
 {
+    delete m_list.data(); // a child of the window, which may outlive the view
     if (isLastWindow()) {
         // Closed normally: nothing is left to recover.
         if (m_windows->autoSaved)
@@ -108,6 +116,8 @@ CTovoView* CTovoView::createWindowView(QWidget* parent)
 {
     auto* view = new CTovoView(m_scheme, m_settings, m_prompter, parent);
     view->attachTo(*this);
+    view->m_completionSource = m_completionSource;
+    view->m_completionIcons = m_completionIcons;
     return view;
 }
 
@@ -242,8 +252,11 @@ void CTovoView::setHighlighting(bool on)
 
 void CTovoView::setLineWrapping(bool on) { setWrapMode(on ? WrapWord : WrapNone); }
 
-void CTovoView::onModified(int position, int type, const char*, int, int linesAdded, int, int, int, int, int)
+void CTovoView::onModified(int position, int type, const char* text, int length, int linesAdded, int, int, int, int,
+                           int)
 {
+    if (type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT))
+        noteCompletionChange(type, text, length);
     // Every window of a text hears of every change: one records it.
     if (!processesChanges())
         return;
@@ -659,6 +672,14 @@ void CTovoView::paintBrackets()
 
 void CTovoView::onCaretMoved()
 {
+    // The list goes when the caret leaves the word; while a key is handled
+    // its change is looked at first, once the key is done.
+    if (m_completion.isOpen() && !m_inKey && !m_completionEdit) {
+        int line = 0;
+        const int column = caretColumn(&line);
+        if (!m_completion.caretInside(line, column))
+            hideCompletion();
+    }
     paintBrackets();
     int line = 0, index = 0;
     getCursorPosition(&line, &index);
@@ -744,6 +765,8 @@ void CTovoView::keyPressEvent(QKeyEvent* event)
     const bool control = mods & Qt::ControlModifier;
     const bool shift = mods & Qt::ShiftModifier;
     const int key = event->key();
+    if (completionKey(event))
+        return;
     if (control && (key == Qt::Key_Left || key == Qt::Key_Right)) {
         moveWordStoppingAtBackquote(key == Qt::Key_Right, shift);
         return;
@@ -775,7 +798,23 @@ void CTovoView::keyPressEvent(QKeyEvent* event)
             return;
         }
     }
+    m_inKey = true;
+    m_keyEdits = 0;
+    m_keyChars = 0;
+    m_keyInserted.clear();
     QsciScintilla::keyPressEvent(event);
+    m_inKey = false;
+    if (m_keyEdits == 1)
+        afterTypedChange();
+    else if (m_keyEdits > 1)
+        hideCompletion();
+    else if (m_completion.isOpen()) {
+        // A key that only moved the caret.
+        int line = 0;
+        const int column = caretColumn(&line);
+        if (!m_completion.caretInside(line, column))
+            hideCompletion();
+    }
 }
 
 void CTovoView::dropEvent(QDropEvent* event)

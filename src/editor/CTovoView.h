@@ -7,16 +7,20 @@
 #include "core/settings/CDlgQSettings.h"
 #include "editor/CDocEditor.h"
 #include "editor/CDocWindows.h"
+#include "editor/CLookupListBox.h"
+#include "editor/CompletionSession.h"
 #include "editor/CTovoDoc.h"
 #include "editor/CTypingGate.h"
 
 #include <Qsci/qsciscintilla.h>
 
+#include <QPointer>
 #include <QSet>
 #include <QStringList>
 #include <QTimer>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class CDialogFontsColors;
@@ -118,6 +122,20 @@ public:
     void setServerText(const QString& serverText) { m_serverText = serverText; }
     QString serverText() const { return m_serverText; }
 
+    // Auto-complete: the names offered (none: nothing is listed) and the
+    // pictures of their kinds. For this window; new windows take them over.
+    void setCompletionSource(const CompletionSource* source) { m_completionSource = source; }
+    void setCompletionIcons(std::function<QIcon(int)> icons);
+    // Ctrl+Space: opens the list for the word at the caret, or hides it
+    // when nothing is listed.
+    void autoComplete();
+    bool completionOpen() const { return m_completion.isOpen(); }
+    // Inserts the chosen item; kind: 1 chosen, -2 "[" typed, -1 another delimiter typed.
+    void acceptCompletion(int kind = CompletionRules::Explicit);
+    void hideCompletion();
+    // The list (null until first opened).
+    CLookupListBox* lookupList() const { return m_list.data(); }
+
     // The right-click menu, its items enabled for the current state; the
     // caller owns it.
     QMenu* createContextMenu(QWidget* parent = nullptr);
@@ -177,6 +195,9 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
@@ -189,6 +210,16 @@ private:
     CTovoView* processor() const { return m_windows->processor(); }
     void onModified(int position, int type, const char* text, int length, int linesAdded, int line, int, int, int,
                     int);
+    // The auto-complete list's part of a change and of a key.
+    void noteCompletionChange(int type, const char* text, int length);
+    bool completionKey(QKeyEvent* event);
+    void afterTypedChange();
+    void placeCompletionList();
+    CLookupListBox* list();
+    // The caret's line and its column in characters.
+    int caretColumn(int* line) const;
+    // The position of a character column of line.
+    long positionOf(int line, const QString& lineText, int column) const;
     void onCaretMoved();
     void paintBrackets();
     void clearIndicator(int indicator, int start, int end);
@@ -220,4 +251,16 @@ private:
     QString m_serverText;
     CFindReplace* m_findReplace = nullptr;
     std::unique_ptr<CFindReplace> m_ownFindReplace;
+
+    const CompletionSource* m_completionSource = nullptr;
+    std::function<QIcon(int)> m_completionIcons;
+    CompletionSession m_completion;
+    QPointer<CLookupListBox> m_list;
+    // The edits of the key being handled: their count, the characters
+    // inserted or deleted, the text inserted.
+    bool m_inKey = false;
+    int m_keyEdits = 0;
+    int m_keyChars = 0;
+    QString m_keyInserted;
+    bool m_completionEdit = false; // the view's own edit while accepting
 };

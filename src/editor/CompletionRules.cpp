@@ -1,6 +1,8 @@
 #include "editor/CompletionRules.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 const QString& CompletionRules::delimiters()
 {
@@ -57,10 +59,24 @@ QList<CompletionRules::Item> CompletionRules::items(const QList<CompletionName>&
             text += n.parameters;
         out.append({text, icon});
     }
-    std::stable_sort(out.begin(), out.end(), [](const Item& a, const Item& b) {
+    // Sorted without regard to case. Names given in that order (name and
+    // parameters) keep it under a prefix; otherwise each text is folded
+    // once, not at every comparison (a list may hold every name of the instance).
+    const auto caseless = [](const Item& a, const Item& b) {
         return QString::compare(a.text, b.text, Qt::CaseInsensitive) < 0;
-    });
-    return out;
+    };
+    if (std::is_sorted(out.begin(), out.end(), caseless))
+        return out;
+    std::vector<std::pair<QString, qsizetype>> keys;
+    keys.reserve(out.size());
+    for (qsizetype i = 0; i < out.size(); ++i)
+        keys.emplace_back(out.at(i).text.toCaseFolded(), i);
+    std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    QList<Item> sorted;
+    sorted.reserve(out.size());
+    for (const auto& key : keys)
+        sorted.append(std::move(out[key.second]));
+    return sorted;
 }
 
 namespace {

@@ -17,5 +17,7 @@ public:
     virtual ~CompletionSource() = default;
     // Nothing is listed while a load runs.
     virtual bool loading() const = 0;
+    // Any order; sorted by name and parameters without regard to case, the
+    // lists under a namespace need no sorting when opened.
     virtual QList<CompletionName> names() const = 0;
 };

@@ -9,14 +9,17 @@
 #include "app/CChildFrame.h"
 #include "app/CDocumentArea.h"
 #include "app/CMainFrame.h"
+#include "app/CQueryLink.h"
 #include "app/CTovoApp.h"
 #include "app/CommandIds.h"
+#include "editor/CLookupListBox.h"
 #include "editor/CTovoView.h"
 #include "explorer/panes/CClassView.h"
 #include "explorer/panes/CDlgDependency.h"
 #include "explorer/panes/CDlgInventory.h"
 #include "explorer/panes/CPropertiesWnd.h"
 #include "explorer/panes/NamespaceTreeModel.h"
+#include "query/QueryRunner.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,7 +36,81 @@ class TestExplorer : public QObject {
     Q_OBJECT
 private slots:
     void loadSelectAndQuery();
+    void autoCompleteListsTheLoadedNames();
 };
+
+void TestExplorer::autoCompleteListsTheLoadedNames()
+{
+    TestInstance instance;
+    InstanceNamespaces::Function upd;
+    upd.params = {QStringLiteral("t"), QStringLiteral("x")};
+    upd.body = QStringLiteral("{[t;x] t insert x}");
+    instance.namespaces().addFunction(QStringLiteral("upd"), upd);
+    instance.namespaces().addFunction(QStringLiteral(".feed.upd"), upd);
+    InstanceNamespaces::Table trades;
+    trades.columns = {{QStringLiteral("sym"), 's', {}, {}}};
+    instance.namespaces().addTable(QStringLiteral("trades"), trades);
+    instance.namespaces().addVariable(QStringLiteral(".feed.limit"), {-7, 1, 8});
+    instance.on(QStringLiteral("slow"), kj(1)).delay(20000);
+    QVERIFY(instance.start());
+    TempHome home;
+    ScriptedPrompter prompter;
+    auto app = std::make_unique<CTovoApp>(
+        CommandLine(QStringLiteral("--homedir:%1 --server:127.0.0.1:%2").arg(home.path()).arg(instance.port())),
+        prompter, home.store());
+    QVERIFY(app->initInstance());
+    CMainFrame* frame = app->mainFrame();
+    auto* explorer = qobject_cast<CClassView*>(frame->pane(CMainFrame::NamespaceExplorer)->widget());
+    QTRY_VERIFY_WITH_TIMEOUT(explorer->model()->indexOf(QStringLiteral(".feed.upd")).isValid(), 10000);
+    QTRY_VERIFY(!explorer->isLoading());
+
+    frame->show();
+    frame->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frame));
+    auto* view = qobject_cast<CTovoView*>(frame->activeDocument()->view());
+    QVERIFY(view);
+    view->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), view);
+    QVERIFY(frame->action(cmd::AutoComplete)->isEnabled());
+    // Ctrl+Space through the window's command: root names, the best one chosen.
+    QTest::keyClicks(view, QStringLiteral("x:up"));
+    QTest::keyClick(view, Qt::Key_Space, Qt::ControlModifier);
+    CLookupListBox* list = view->lookupList();
+    QVERIFY(list && list->isVisible());
+    QStringList listed;
+    for (int i = 0; i < list->count(); ++i)
+        listed << list->itemText(i);
+    QCOMPARE(listed, QStringList({QStringLiteral("trades"), QStringLiteral("upd[t;x]")}));
+    QCOMPARE(list->itemText(list->current()), QStringLiteral("upd[t;x]"));
+    if (const QString shots = qEnvironmentVariable("TOVO_SHOTS"); !shots.isEmpty())
+        frame->grab().save(shots + QStringLiteral("/autocomplete-window.png"));
+    QTest::keyClick(view, Qt::Key_Return);
+    QCOMPARE(view->text(), QStringLiteral("x:upd[t;x]"));
+    QVERIFY(!list->isVisible());
+    // A namespace's names without its prefix; "[" inserts the name only.
+    QTest::keyClicks(view, QStringLiteral(";.feed.li"));
+    QTest::keyClick(view, Qt::Key_Space, Qt::ControlModifier);
+    QVERIFY(list->isVisible());
+    QCOMPARE(list->itemText(list->current()), QStringLiteral("limit"));
+    QCOMPARE(list->count(), 2);
+    QTest::keyClick(view, Qt::Key_Down);
+    QTest::keyClicks(view, QStringLiteral("["));
+    QCOMPARE(view->text(), QStringLiteral("x:upd[t;x];.feed.upd["));
+    QVERIFY(!list->isVisible());
+    // While a query runs, Esc with the list open only hides the list; the
+    // next Esc stops the query.
+    QueryRunner& runner = app->queryLink()->runner();
+    app->queryLink()->run(QStringLiteral("slow"), false);
+    QTRY_VERIFY(runner.isRunning());
+    QTest::keyClick(view, Qt::Key_Space, Qt::ControlModifier);
+    QVERIFY(list->isVisible());
+    QTest::keyClick(view, Qt::Key_Escape);
+    QVERIFY(!list->isVisible());
+    QVERIFY(runner.isRunning());
+    QTest::keyClick(view, Qt::Key_Escape);
+    QTRY_VERIFY_WITH_TIMEOUT(!runner.isRunning(), 5000);
+    QCOMPARE(view->text(), QStringLiteral("x:upd[t;x];.feed.upd["));
+}
 
 void TestExplorer::loadSelectAndQuery()
 {

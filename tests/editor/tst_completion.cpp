@@ -1,6 +1,7 @@
 // Auto-complete rules (word, prefix, items, best item, accepting) and the
 // F1 help address.
 #include "editor/CompletionRules.h"
+#include "editor/CompletionSession.h"
 #include "editor/HelpLookup.h"
 
 #include <QTest>
@@ -18,6 +19,23 @@ QList<CompletionName> names()
             {QStringLiteral(".feed.sub.f"), 4, {}, false},
             {QStringLiteral(".z.pg"), 0, {}, false}};
 }
+
+class Names : public CompletionSource {
+public:
+    bool loading() const override { return busy; }
+    QList<CompletionName> names() const override { return list; }
+    bool busy = false;
+    QList<CompletionName> list = ::names();
+};
+
+// A line with "|" at the caret: the text and the caret's column.
+std::pair<QString, int> caretLine(const QString& marked)
+{
+    const int caret = int(marked.indexOf(u'|'));
+    return {QString(marked).remove(caret, 1), caret};
+}
+
+QString withCaret(QString text, int caret) { return text.insert(caret, u'|'); }
 
 QStringList texts(const QList<CompletionRules::Item>& items)
 {
@@ -42,6 +60,13 @@ private slots:
     void accept();
     void help_data();
     void help();
+    void sessionOpens_data();
+    void sessionOpens();
+    void sessionFollowsTyping_data();
+    void sessionFollowsTyping();
+    void sessionKeepsTheCaretInTheWord_data();
+    void sessionKeepsTheCaretInTheWord();
+    void sessionMoves();
 };
 
 void TestCompletion::word_data()
@@ -199,6 +224,145 @@ void TestCompletion::help()
     QFETCH(QString, helpUrl);
     QFETCH(QString, altUrl);
     QTEST(HelpLookup::address(word, selection, identifier, helpUrl, altUrl), "address");
+}
+
+void TestCompletion::sessionOpens_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("loading");
+    QTest::addColumn<QString>("listed"); // the items, the chosen one in brackets; empty: closed
+    QTest::newRow("root, best item") << QStringLiteral("x:li|") << false
+                                     << QStringLiteral("each[x;y] (limit) q.odd trades Upd2[x] upd[t;x]");
+    QTest::newRow("namespace") << QStringLiteral("x:.feed.|") << false << QStringLiteral("(sub.f) upd[t;x]");
+    QTest::newRow("tail narrows") << QStringLiteral(".feed.u|p") << false << QStringLiteral("sub.f (upd[t;x])");
+    QTest::newRow(".q. lists nothing") << QStringLiteral(".q.|") << false << QString();
+    QTest::newRow("unknown namespace") << QStringLiteral(".nowhere.x|") << false << QString();
+    QTest::newRow("nothing while loading") << QStringLiteral("x:li|") << true << QString();
+}
+
+void TestCompletion::sessionOpens()
+{
+    QFETCH(QString, line);
+    QFETCH(bool, loading);
+    Names source;
+    source.busy = loading;
+    const auto [text, caret] = caretLine(line);
+    CompletionSession session;
+    const bool opened = session.open(3, text, caret, &source);
+    QStringList listed;
+    for (int i = 0; i < session.items().size(); ++i)
+        listed << (i == session.current() ? QStringLiteral("(%1)") : QStringLiteral("%1")).arg(session.items().at(i).text);
+    QTEST(listed.join(u' '), "listed");
+    QCOMPARE(opened, !listed.isEmpty());
+    QCOMPARE(session.isOpen(), opened);
+    QCOMPARE(session.line(), opened ? 3 : -1);
+    QVERIFY(!session.open(3, text, caret, nullptr));
+}
+
+void TestCompletion::sessionFollowsTyping_data()
+{
+    QTest::addColumn<QString>("before"); // the line when the list opened
+    QTest::addColumn<QString>("after");  // the line after one change
+    QTest::addColumn<QString>("inserted");
+    QTest::addColumn<int>("changed");
+    // "choose X": the list stays with X chosen; "accept": the line after the
+    // view accepts; "reopen", "hide".
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("typed letter") << QStringLiteral("x:u|") << QStringLiteral("x:up|") << QStringLiteral("p") << 1
+                                  << QStringLiteral("choose upd[t;x]");
+    QTest::newRow("case counts") << QStringLiteral("x:u|") << QStringLiteral("x:U|") << QStringLiteral("U") << 1
+                                 << QStringLiteral("choose Upd2[x]");
+    QTest::newRow("backspace") << QStringLiteral("x:li|") << QStringLiteral("x:l|") << QString() << 1
+                               << QStringLiteral("choose limit");
+    QTest::newRow("namespace letter") << QStringLiteral(".feed.|") << QStringLiteral(".feed.u|") << QStringLiteral("u")
+                                      << 1 << QStringLiteral("choose upd[t;x]");
+    QTest::newRow("[ after the word: the name only") << QStringLiteral("x:up|") << QStringLiteral("x:up[|")
+                                                     << QStringLiteral("[") << 1 << QStringLiteral("accept x:upd[|");
+    QTest::newRow("blank: the name and its parameters")
+        << QStringLiteral("x:up|") << QStringLiteral("x:up |") << QStringLiteral(" ") << 1
+        << QStringLiteral("accept x:upd[t;x] |");
+    QTest::newRow("delimiter inside a word") << QStringLiteral("x:up|date") << QStringLiteral("x:up+|date")
+                                             << QStringLiteral("+") << 1 << QStringLiteral("accept x:upd[t;x]+|date");
+    QTest::newRow("[ with no word before it") << QStringLiteral("x:(|") << QStringLiteral("x:([|") << QStringLiteral("[")
+                                              << 1 << QStringLiteral("accept x:(each[x;y][|");
+    QTest::newRow("[ before a namespace name") << QStringLiteral(".feed.up|") << QStringLiteral(".feed.up[|")
+                                               << QStringLiteral("[") << 1 << QStringLiteral("accept .feed.upd[|");
+    QTest::newRow("dot drills in") << QStringLiteral("x:feed|") << QStringLiteral("x:feed.|") << QStringLiteral(".")
+                                   << 1 << QStringLiteral("reopen");
+    QTest::newRow("larger change") << QStringLiteral("x:u|") << QStringLiteral("x:upd|") << QStringLiteral("pd") << 2
+                                   << QStringLiteral("hide");
+    QTest::newRow("dot deleted") << QStringLiteral(".feed.|") << QStringLiteral(".feed|") << QString() << 1
+                                 << QStringLiteral("hide");
+}
+
+void TestCompletion::sessionFollowsTyping()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    QFETCH(QString, inserted);
+    QFETCH(int, changed);
+    Names source;
+    CompletionSession session;
+    const auto [text, caret] = caretLine(before);
+    QVERIFY(session.open(0, text, caret, &source));
+    const auto [now, column] = caretLine(after);
+    QString outcome;
+    switch (session.changed(0, now, column, inserted, changed)) {
+    case CompletionSession::Action::None:
+        outcome = QStringLiteral("choose ") + session.items().at(session.current()).text;
+        break;
+    case CompletionSession::Action::Accept: {
+        const auto r = session.accept(now, column, session.acceptKind());
+        QString line = now;
+        line.replace(r.from, r.to - r.from, r.text);
+        outcome = QStringLiteral("accept ") + withCaret(line, r.caret < 0 ? r.from + int(r.text.size()) : r.caret);
+        break;
+    }
+    case CompletionSession::Action::Reopen: outcome = QStringLiteral("reopen"); break;
+    case CompletionSession::Action::Hide: outcome = QStringLiteral("hide"); break;
+    }
+    QTEST(outcome, "outcome");
+    // While the list stays, a change on another line hides it.
+    if (outcome.startsWith(QLatin1String("choose")))
+        QCOMPARE(session.changed(1, now, column, inserted, changed), CompletionSession::Action::Hide);
+}
+
+void TestCompletion::sessionKeepsTheCaretInTheWord_data()
+{
+    QTest::addColumn<int>("line");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<bool>("inside");
+    // "x:tr|ades+1": the word runs from column 2 to 8.
+    QTest::newRow("before the word") << 0 << 1 << false;
+    QTest::newRow("its start") << 0 << 2 << true;
+    QTest::newRow("its end") << 0 << 8 << true;
+    QTest::newRow("past it") << 0 << 9 << false;
+    QTest::newRow("another line") << 1 << 4 << false;
+}
+
+void TestCompletion::sessionKeepsTheCaretInTheWord()
+{
+    QFETCH(int, line);
+    QFETCH(int, column);
+    Names source;
+    CompletionSession session;
+    const auto [text, caret] = caretLine(QStringLiteral("x:tr|ades+1"));
+    QVERIFY(session.open(0, text, caret, &source));
+    QTEST(session.caretInside(line, column), "inside");
+    session.close();
+    QVERIFY(!session.caretInside(0, 4));
+}
+
+void TestCompletion::sessionMoves()
+{
+    Names source;
+    CompletionSession session;
+    QVERIFY(session.open(0, QStringLiteral("x:li"), 4, &source)); // limit, the second of six
+    const QList<std::pair<int, int>> steps = {{1, 2}, {-1, 1}, {-5, 0}, {3, 3}, {100, 5}, {-100, 0}};
+    for (const auto& [step, expected] : steps) {
+        session.move(step);
+        QCOMPARE(session.current(), expected);
+    }
 }
 
 QTEST_APPLESS_MAIN(TestCompletion)

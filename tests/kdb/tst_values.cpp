@@ -110,6 +110,26 @@ private slots:
         r0(ok);
     }
 
+    // A holder made before the thread's first large value outlives the
+    // thread's block pool; releasing its value then must not touch the pool.
+    void largeValueReleasedAfterThreadPoolIsGone()
+    {
+        struct Holder {
+            K value = nullptr;
+            ~Holder() { r0(value); }
+        };
+        J firstItem = 0;
+        std::thread worker([&firstItem] {
+            thread_local Holder holder;
+            holder.value = ktn(KJ, 1 << 18); // 2 MiB: a pooled block
+            kJ(holder.value)[0] = 42;
+            firstItem = kJ(holder.value)[0];
+            KPtr spare(ktn(KJ, 1 << 18)); // back to the pool on return
+        });
+        worker.join();
+        QCOMPARE(firstItem, J(42));
+    }
+
     void dates_data()
     {
         QTest::addColumn<int>("y");
