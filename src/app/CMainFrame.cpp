@@ -622,6 +622,7 @@ void CMainFrame::storeState()
     if (m_stateStored)
         return;
     m_stateStored = true;
+    emit shuttingDown();
     m_app.store().writeState(kGeometry, saveGeometry());
     m_app.store().writeState(kWindowState, saveState());
     QStringList paths;

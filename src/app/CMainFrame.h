@@ -150,6 +150,8 @@ signals:
     void quickWatchRequested(const QString& identifier);
     // A recent file was chosen in the File menu.
     void recentFileRequested(const QString& path);
+    // The window is shutting down and stores its state: panes save their files.
+    void shuttingDown();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

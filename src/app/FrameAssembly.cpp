@@ -9,6 +9,7 @@
 #include "app/CSourceViews.h"
 #include "app/CReplyPresenter.h"
 #include "app/CServerLink.h"
+#include "app/CWatchLink.h"
 #include "app/CTovoApp.h"
 #include "app/CommandIds.h"
 #include "chart/ChartLauncher.h"
@@ -29,6 +30,9 @@
 #include "results/grid/CGridStatus.h"
 #include "results/grid/CKTableView.h"
 #include "results/grid/COutputTable.h"
+#include "watch/CWatchBar.h"
+
+#include <cstdlib>
 
 #include "app/CChildFrame.h"
 #include "app/CFrameStatusBar.h"
@@ -98,12 +102,13 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     });
 
     // Function texts in the Results view are coloured as q from their first "{".
-    frame.outputWnd()->setColourer([scheme](QTextEdit* view, int from) {
+    const auto colourQ = [scheme](QTextEdit* view, int from) {
         CTextDocumentHiTarget target(view->document());
         CSyntaxHighlighting highlighting(&target, *scheme);
         highlighting.colour(from, -1);
         highlighting.apply();
-    });
+    };
+    frame.outputWnd()->setColourer(colourQ);
     frame.outputWnd()->console()->setFont(FontConv::toQFont(scheme->font(CDialogFontsColors::ConsoleFont)));
     frame.outputWnd()->results()->setFont(FontConv::toQFont(scheme->font(CDialogFontsColors::ResultFont)));
 
@@ -219,7 +224,20 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     auto* results = new CResultsLink(frame, *link, prompter, app.fileChooser(), table, gridView->grid());
     results->registerCommands(frame.commands());
 
+    // The watch pane with Watches.cfg, and quick watch.
+    auto* watches = new CWatchLink(frame, *link, prompter, app.fileChooser(),
+                                   app.GetHomeFilePath(QStringLiteral("Watches.cfg")), *scheme);
+    watches->setColourer(colourQ);
+    if (QFileInfo(app.home().path()).isDir() && !watches->loadWatches())
+        std::exit(-2); // the user has been told: "Tovo - Fatal startup error"
+    explorer->classView()->setAddWatch([watches](const QString& name) { watches->bar()->addExpression(name); });
+
     CReplyPresenter::Hooks hooks;
+    hooks.refreshWatches = [&frame, watches] {
+        // Only a pane that is shown refreshes.
+        if (QDockWidget* dock = frame.pane(CMainFrame::Watch); dock && dock->isVisible())
+            watches->bar()->evaluate();
+    };
     hooks.showInGrid = [table](K reply) { table->setValue(reply); };
     hooks.gridValue = [table] { return table->renderer()->shownValue(); };
     link->presenter().setHooks(hooks);

@@ -133,13 +133,15 @@ void TestCommands::deadCommandsAreDisabled()
 {
     // Commands whose owners are not part of the window yet show disabled.
     registry().updateCommands();
-    for (int id : {cmd::Debugger, cmd::QuickWatch, cmd::ShowInFileView}) {
+    for (int id : {cmd::Debugger, cmd::ShowInFileView}) {
         QVERIFY2(!registry().hasHandler(id) || !registry().target(id), qPrintable(QString::number(id)));
         QVERIFY2(!frame()->action(id)->isEnabled(), qPrintable(frame()->action(id)->text()));
         QVERIFY(!registry().run(id));
     }
     // Commands whose owner is there but has nothing to act on yet.
     QVERIFY(!frame()->action(cmd::RemoteFilesInventory)->isEnabled()); // no namespace load, no files
+    QVERIFY(registry().hasHandler(cmd::QuickWatch));
+    QVERIFY(!frame()->action(cmd::QuickWatch)->isEnabled()); // no current server
     // Execute Line and » need a source view (without a session they say so).
     QVERIFY(frame()->action(cmd::ExecuteSelection)->isEnabled());
     frame()->closeDocument(frame()->activeDocument());

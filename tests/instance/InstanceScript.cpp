@@ -2,6 +2,7 @@
 
 #include "GeneratedTable.h"
 #include "InstanceNamespaces.h"
+#include "InstanceWatches.h"
 #include "TestInstance.h"
 #include "ValueNotation.h"
 
@@ -71,7 +72,7 @@ QString InstanceScript::formatHelp()
         "  A query sent as (text; args...) matches its text or its whole notation,\n"
         "  e.g. query: (\"{x+y}\";1;2)\n"
         "\n")
-        + InstanceNamespaces::formatHelp() + QStringLiteral(
+        + InstanceNamespaces::formatHelp() + InstanceWatches::formatHelp() + QStringLiteral(
         "\n"
         "Value notation (q-like):\n"
         "  42 42i 42h 0x2a 1b 1.5 1.5e \"a\" `sym :: 0N 0n 2024.01.31 2024.01m\n"
@@ -84,6 +85,7 @@ bool InstanceScript::apply(const QString& script, TestInstance& instance, Settin
 {
     const QStringList lines = script.split(QLatin1Char('\n'));
     std::shared_ptr<InstanceRule> rule;
+    std::shared_ptr<InstanceWatches> watches; // made with the first watch- line
     auto fail = [&](int line, const QString& why) {
         if (error)
             *error = QStringLiteral("line %1: %2").arg(line + 1).arg(why);
@@ -138,6 +140,12 @@ bool InstanceScript::apply(const QString& script, TestInstance& instance, Settin
         } else if (key.startsWith(QLatin1String("ns-"))) {
             QString why;
             if (!instance.namespaces().applyLine(key.mid(3), value, &why))
+                return fail(n, why);
+        } else if (key.startsWith(QLatin1String("watch-"))) {
+            if (!watches)
+                watches = InstanceWatches::install(instance);
+            QString why;
+            if (!watches->applyLine(key.mid(6), value, &why))
                 return fail(n, why);
         } else if (!rule) {
             return fail(n, QStringLiteral("unknown setting %1 (rules start with query: or pattern:)").arg(key));

@@ -4,6 +4,7 @@ add_library(tovo_testinstance STATIC
   ${CMAKE_CURRENT_LIST_DIR}/InstanceEvents.h
   ${CMAKE_CURRENT_LIST_DIR}/InstanceNamespaces.h ${CMAKE_CURRENT_LIST_DIR}/InstanceNamespaces.cpp
   ${CMAKE_CURRENT_LIST_DIR}/InstanceRule.h
+  ${CMAKE_CURRENT_LIST_DIR}/InstanceWatches.h ${CMAKE_CURRENT_LIST_DIR}/InstanceWatches.cpp
   ${CMAKE_CURRENT_LIST_DIR}/InstanceScript.h ${CMAKE_CURRENT_LIST_DIR}/InstanceScript.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ServedClient.h ${CMAKE_CURRENT_LIST_DIR}/ServedClient.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TestCertificate.h ${CMAKE_CURRENT_LIST_DIR}/TestCertificate.cpp

@@ -311,7 +311,8 @@ QMenu* CClassView::createContextMenu(const QModelIndex& index, QWidget* parent)
     }
     const CQEntity* entity = node ? node->entity : nullptr;
     const bool function = entity && entity->kind() == CQEntity::Function;
-    add(QStringLiteral("Add Watch"), entity && entity->kind() == CQEntity::Variable);
+    add(QStringLiteral("Add Watch"), entity && entity->kind() == CQEntity::Variable && m_addWatch,
+        [this, entity] { m_addWatch(entity->fullName()); });
     add(QStringLiteral("Show Dependencies"), function, [this] { showDependencies(CDlgDependency::Dependencies); });
     add(QStringLiteral("Show Callers"), entity != nullptr, [this] { showDependencies(CDlgDependency::Callers); });
     add(QStringLiteral("Get source"), function && m_actions.query, [this] { getSource(); });

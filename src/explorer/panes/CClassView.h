@@ -75,6 +75,8 @@ public:
         std::function<void(const QString& path, qint64 line, const QString& function)> showFile;
     };
     void setEntityActions(EntityActions actions) { m_actions = std::move(actions); }
+    // "Add Watch" of a variable: its full name joins the watch list.
+    void setAddWatch(std::function<void(const QString& fullName)> addWatch) { m_addWatch = std::move(addWatch); }
     void setFileActions(std::function<void()> remoteFiles,
                         std::function<void(const QString&, qint64, const QString&)> showFile)
     {
@@ -126,5 +128,6 @@ private:
     CDlgDependency* m_dependencies = nullptr;
     CDlgInventory::Look m_inventoryLook;
     EntityActions m_actions;
+    std::function<void(const QString&)> m_addWatch;
     QString m_loadServer;
 };

@@ -1,0 +1,6 @@
+tovo_test(test_watch_list SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_watchlist.cpp LIBS tovo_watch_core tovo_testinstance)
+tovo_test(test_watch_quickwatch SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_quickwatch.cpp LIBS tovo_watch_core tovo_testinstance)
+tovo_test(test_watch_e2e SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_watche2e.cpp LIBS tovo_app tovo_testinstance TIMEOUT 120)
+tovo_test(test_watch_bar SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_watchbar.cpp LIBS tovo_watch)
+tovo_test(test_watch_instance SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_watchinstance.cpp LIBS tovo_testinstance)
+tovo_test(test_watch_quickwatchdialog SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_quickwatchdialog.cpp LIBS tovo_watch tovo_testinstance)
