@@ -209,7 +209,7 @@ void DebugController::selectStackEntry(int index)
         return;
     m_variables = e.top ? m_state.variables : DebugStateParser::variables(e.frame.get(), m_context.render);
     m_variablesStackIndex = e.stackIndex;
-    emit stateChanged();
+    emit variablesChanged();
     const QString name = nameOf(e.function);
     const int line = e.line;
     send({DebugTexts::listing(m_prefix, name)}, [this, name, line](const Replies& r) {

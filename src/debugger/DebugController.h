@@ -92,6 +92,8 @@ signals:
     void statusShown(const QString& text, bool exception);
     void stateChanged();
     void listingChanged();
+    // The variables shown changed to those of a chosen stack entry.
+    void variablesChanged();
     // The session failed: the lost message was shown and the session closed.
     void connectionLost();
     // The main window's server is no longer this one: closed after the message.
