@@ -41,8 +41,8 @@ QString question(const QString& server)
 }
 
 struct App {
+    InstanceDebugAgent agent; // outlives the instance whose threads call it
     TestInstance instance;
-    InstanceDebugAgent agent;
     TempHome home;
     ScriptedPrompter prompter;
     std::unique_ptr<CTovoApp> app;

@@ -38,8 +38,9 @@ result: -4
 )";
 
 struct AgentSession {
-    TestInstance instance;
+    // The agent outlives the instance whose threads call it.
     InstanceDebugAgent agent;
+    TestInstance instance;
     ScriptedPrompter prompter;
     SessionWorker worker;
     std::shared_ptr<std::atomic<int>> handle = std::make_shared<std::atomic<int>>(-1);

@@ -111,6 +111,7 @@ void TestDialog::stepsShowTheCurrentLine()
     QCOMPARE(d.instruction()->text(), QStringLiteral("0x78220302"));
     QCOMPARE(d.instruction()->selectedText(), QStringLiteral("22"));
     QVERIFY(d.status()->toPlainText().endsWith(QStringLiteral("Current line: 0: y: neg x")));
+    shoot(&d, QStringLiteral("debugger-mid-session.png"));
     // The listing is coloured by the q colouring: "neg" is a keyword.
     const int neg = int(d.source()->text().indexOf(QStringLiteral("neg")));
     QCOMPARE(int(d.source()->SendScintilla(QsciScintilla::SCI_GETSTYLEAT, neg)),
@@ -137,7 +138,7 @@ void TestDialog::stepsShowTheCurrentLine()
     QVERIFY(d.isCurrentLine(1));
     QVERIFY(!d.isCurrentLine(0));
     QCOMPARE(texts(d.variableList()), (QStringList{"a", "b", "c"}));
-    shoot(&d, QStringLiteral("debugger-mid-session.png"));
+    shoot(&d, QStringLiteral("debugger-back-in-f.png"));
     w.key(Qt::Key_F10);
     QVERIFY(d.isCurrentLine(2));
     w.key(Qt::Key_F10);
