@@ -25,7 +25,7 @@ CDebuggerLink::CDebuggerLink(CMainFrame& frame, CQueryLink& link, CExplorerLink&
     CQHelper* session = m_session.get();
     DebugController::Context c;
     c.prompter = &prompter;
-    c.worker = &session->worker();
+    c.worker = [session] { return &session->worker(); };
     c.call = [session](const QString& text) {
         const int handle = session->handle();
         return KPtr(handle > 0 ? k(handle, text.toUtf8().constData(), static_cast<K>(nullptr)) : nullptr);

@@ -10,7 +10,7 @@ void DebugController::send(const QStringList& texts, std::function<void(const Re
 {
     ++m_pending;
     auto call = m_context.call;
-    m_context.worker->post(
+    m_context.worker()->post(
         this,
         [call, texts] {
             Replies replies;

@@ -23,7 +23,8 @@ class DebugController : public QObject {
 public:
     struct Context {
         Prompter* prompter = nullptr;
-        SessionWorker* worker = nullptr;
+        // The session's worker, made on first use (no thread until the debugger opens).
+        std::function<SessionWorker*()> worker;
         // The blocking query on the debugger's session (worker thread):
         // the reply, or null when the connection failed.
         std::function<KPtr(const QString& text)> call;

@@ -62,7 +62,7 @@ struct AgentSession {
             return false;
         DebugController::Context c;
         c.prompter = &prompter;
-        c.worker = &worker;
+        c.worker = [this] { return &worker; };
         auto h = handle;
         c.call = [h](const QString& text) {
             const int fd = h->load();
