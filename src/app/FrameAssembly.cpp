@@ -2,6 +2,7 @@
 
 #include "app/CDocumentArea.h"
 #include "app/CDocumentCommands.h"
+#include "app/CDebuggerLink.h"
 #include "app/CExplorerLink.h"
 #include "app/CSearchFilesLink.h"
 #include "app/CMainFrame.h"
@@ -207,6 +208,13 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     QObject::connect(&frame, &CMainFrame::documentAdded, sourceViews, &CSourceViews::attach);
     sourceViews->registerCommands(printer);
     sourceViews->setCompletion(explorer->completion(), [](int kind) { return ExplorerIcons::icon(kind); });
+
+    // The debugger, opened from a source view on its selection.
+    new CDebuggerLink(frame, *link, *explorer, *scheme, prompter, app.home().path(), [&frame] {
+        CChildFrame* child = frame.activeDocument();
+        auto* view = child ? qobject_cast<CTovoView*>(child->view()) : nullptr;
+        return view ? view->selectedText() : QString();
+    });
 
     // File commands, recent files and the questions before closing.
     auto* documents = new CDocumentCommands(frame, app.store(), frame.editorSettings(), prompter, app.fileChooser(),

@@ -133,7 +133,7 @@ void TestCommands::deadCommandsAreDisabled()
 {
     // Commands whose owners are not part of the window yet show disabled.
     registry().updateCommands();
-    for (int id : {cmd::Debugger, cmd::ShowInFileView}) {
+    for (int id : {cmd::ShowInFileView}) {
         QVERIFY2(!registry().hasHandler(id) || !registry().target(id), qPrintable(QString::number(id)));
         QVERIFY2(!frame()->action(id)->isEnabled(), qPrintable(frame()->action(id)->text()));
         QVERIFY(!registry().run(id));

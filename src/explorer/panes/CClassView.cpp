@@ -322,7 +322,8 @@ QMenu* CClassView::createContextMenu(const QModelIndex& index, QWidget* parent)
     const auto* fn = function ? static_cast<const CQFunction*>(entity) : nullptr;
     add(QStringLiteral("Show containing file"), fn && !fn->fileName().isEmpty() && m_actions.showFile,
         [this, fn] { m_actions.showFile(fn->fileName(), fn->fileLine(), fn->fullName()); });
-    add(QStringLiteral("Switch to in Debugger"), false);
+    add(QStringLiteral("Switch to in Debugger"), fn && m_debuggerSwitch,
+        [this, fn] { m_debuggerSwitch(fn->fullName()); });
     menu->addSeparator();
     add(QStringLiteral("Delete from namespace..."), node && node->children.empty() && entity && m_actions.query,
         [this] { deleteSelected(); });

@@ -94,6 +94,8 @@ public:
     // The look of the functions inventory's preview.
     void setInventoryLook(const CDlgInventory::Look& look) { m_inventoryLook = look; }
     void copyFullName();
+    // "Switch to in Debugger": shows the function of that name in the debugger.
+    void setDebuggerSwitch(std::function<void(const QString& name)> run) { m_debuggerSwitch = std::move(run); }
     // The menu for the item at index (the tree-wide one for the root).
     QMenu* createContextMenu(const QModelIndex& index, QWidget* parent);
 
@@ -129,5 +131,6 @@ private:
     CDlgInventory::Look m_inventoryLook;
     EntityActions m_actions;
     std::function<void(const QString&)> m_addWatch;
+    std::function<void(const QString& name)> m_debuggerSwitch;
     QString m_loadServer;
 };

@@ -1,0 +1,6 @@
+tovo_test(test_debugger_agent SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_agent.cpp LIBS tovo_debugger_core tovo_editor_core)
+target_compile_definitions(test_debugger_agent PRIVATE TOVO_AGENT_SOURCE="${CMAKE_SOURCE_DIR}/src/debugger/agent.q")
+if(TARGET tovo-cli)
+  target_compile_definitions(test_debugger_agent PRIVATE TOVO_CLI="$<TARGET_FILE:tovo-cli>")
+  add_dependencies(test_debugger_agent tovo-cli)
+endif()

@@ -1,0 +1,281 @@
+// The Debugger window, offscreen, against the scripted instance playing the
+// agent: opened on a call it prepares, steps with the keys and shows the
+// current line, stack, variables and byte code; breakpoints from the
+// listing with F9; the signal box on an exception; "Show function...";
+// "Don't interpret" and the two boxes mirrored to the agent.
+#include "AgentSession.h"
+
+#include "core/colors/CDialogFontsColors.h"
+#include "debugger/widgets/CDlgDebug.h"
+#include "editor/CQLexer.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTextEdit>
+#include <QTreeWidget>
+
+namespace {
+
+QStringList texts(QTreeWidget* list, int column = 0)
+{
+    QStringList out;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        out << list->topLevelItem(i)->text(column);
+    return out;
+}
+
+void shoot(QWidget* w, const QString& name)
+{
+    const QString dir = qEnvironmentVariable("TOVO_SHOTS");
+    if (!dir.isEmpty()) {
+        QDir().mkpath(dir);
+        w->grab().save(QDir(dir).filePath(name));
+    }
+}
+
+struct Window {
+    AgentSession s;
+    CDialogFontsColors scheme;
+    std::unique_ptr<CDlgDebug> dialog;
+    QStringList mainRuns;
+
+    bool open(const QString& script)
+    {
+        if (!s.start(script))
+            return false;
+        QSignalSpy checked(s.controller.get(), &DebugController::agentChecked);
+        s.controller->checkAgent(s.server);
+        if (!s.settle() || checked.size() != 1 || !checked.first().first().toBool())
+            return false;
+        dialog = std::make_unique<CDlgDebug>(*s.controller, scheme);
+        dialog->setMainRunner([this](const QString& text) {
+            mainRuns << text;
+            return true;
+        });
+        dialog->show();
+        dialog->activateWindow();
+        dialog->initialise(QStringLiteral("f[1;2]"));
+        return s.settle();
+    }
+    void key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QTest::keyClick(dialog->source(), Qt::Key(key), mods);
+        s.settle();
+    }
+};
+
+} // namespace
+
+class TestDialog : public QObject {
+    Q_OBJECT
+private slots:
+    void stepsShowTheCurrentLine();
+    void breakpointsWithF9();
+    void exceptionKeepsTheWindowOpen();
+    void showFunction();
+    void boxesMirrorTheAgent();
+    void valuesGoToTheMainWindow();
+};
+
+void TestDialog::stepsShowTheCurrentLine()
+{
+    Window w;
+    QVERIFY(w.open(QString::fromLatin1(kSession)));
+    CDlgDebug& d = *w.dialog;
+    // Prepared on the selected call, stopped before the first instruction.
+    QCOMPARE(w.s.agent.preparedCall(), QStringLiteral("f[1;2]"));
+    QCOMPARE(d.callBox()->currentText(), QStringLiteral("f[1;2]"));
+    QCOMPARE(d.instruction()->text(), QStringLiteral("0x0a010000"));
+    QCOMPARE(d.instruction()->selectedText(), QStringLiteral("0a"));
+
+    // F11 twice: into f, then into g.
+    w.key(Qt::Key_F11);
+    QCOMPARE(d.source()->text(), QStringLiteral("0:  c: g a+b\n1:  d: c*2\n2:  d"));
+    QVERIFY(d.isCurrentLine(0));
+    QVERIFY(!d.isCurrentLine(1));
+    w.key(Qt::Key_F11);
+    QCOMPARE(w.s.commands().filter(QStringLiteral(".z.deb.l[]")).size(), 2);
+    QCOMPARE(d.source()->text(), QStringLiteral("0:  y: neg x\n1:  y+1"));
+    QVERIFY(d.isCurrentLine(0));
+    QCOMPARE(texts(d.stackList()),
+             (QStringList{"Top of the stack: ", "f, line 0", "g, line 0"}));
+    QCOMPARE(texts(d.variableList()), QStringList{"x"});
+    QCOMPARE(texts(d.variableList(), 1), QStringList{"3j"});
+    QCOMPARE(d.instruction()->text(), QStringLiteral("0x78220302"));
+    QCOMPARE(d.instruction()->selectedText(), QStringLiteral("22"));
+    QVERIFY(d.status()->toPlainText().endsWith(QStringLiteral("Current line: 0: y: neg x")));
+    shoot(&d, QStringLiteral("debugger-mid-session.png"));
+    // The listing is coloured by the q colouring: "neg" is a keyword.
+    const int neg = int(d.source()->text().indexOf(QStringLiteral("neg")));
+    QCOMPARE(int(d.source()->SendScintilla(QsciScintilla::SCI_GETSTYLEAT, neg)),
+             CQLexer::styleOf(CDialogFontsColors::Keyword));
+
+    // "Show debug" lists the frame's own entries too.
+    d.showDebugBox()->setChecked(true);
+    QCOMPARE(texts(d.variableList()), (QStringList{"x", ".ns", ".id"}));
+    d.showDebugBox()->setChecked(false);
+
+    // The caller's entry shows f at its line with its own (empty) frame.
+    d.stackList()->setCurrentItem(d.stackList()->topLevelItem(1));
+    w.s.settle();
+    QCOMPARE(d.source()->text(), QStringLiteral("0:  c: g a+b\n1:  d: c*2\n2:  d"));
+    QVERIFY(d.isCurrentLine(0));
+    QVERIFY(texts(d.variableList()).isEmpty());
+
+    // Shift+F11 and Alt+F11 (the scripted agent moves one position a
+    // command: to g's second statement, then back in f), then F10 twice.
+    w.key(Qt::Key_F11, Qt::ShiftModifier);
+    w.key(Qt::Key_F11, Qt::AltModifier);
+    QCOMPARE(w.s.commands().mid(w.s.commands().indexOf(QStringLiteral(".z.deb.ef[]"))).filter(QRegularExpression("^\\.z\\.deb\\.(ef|s)\\[\\]$")),
+             (QStringList{".z.deb.ef[]", ".z.deb.s[]"}));
+    QVERIFY(d.isCurrentLine(1));
+    QVERIFY(!d.isCurrentLine(0));
+    QCOMPARE(texts(d.variableList()), (QStringList{"a", "b", "c"}));
+    shoot(&d, QStringLiteral("debugger-back-in-f.png"));
+    w.key(Qt::Key_F10);
+    QVERIFY(d.isCurrentLine(2));
+    w.key(Qt::Key_F10);
+    QCOMPARE(d.status()->toPlainText(), QStringLiteral("-4j"));
+}
+
+void TestDialog::breakpointsWithF9()
+{
+    Window w;
+    QVERIFY(w.open(QString::fromLatin1(kSession)));
+    CDlgDebug& d = *w.dialog;
+    w.key(Qt::Key_F11);
+    d.source()->setCursorPosition(2, 1);
+    w.key(Qt::Key_F9);
+    QCOMPARE(w.s.commands().filter(QStringLiteral("ba[")), QStringList{".z.deb.ba[f;2]"});
+    QCOMPARE(texts(d.breakpointList()), QStringList{"f, line 2"});
+    QVERIFY(d.hasBreakpointMark(2));
+    QVERIFY(d.isCurrentLine(0));
+    QCOMPARE(d.source()->text().section(u'\n', 2, 2), QStringLiteral("2:* d"));
+
+    // F5 runs to it.
+    w.key(Qt::Key_F5);
+    QVERIFY(d.status()->toPlainText().startsWith(QStringLiteral("Breakpoint")));
+    QVERIFY(d.isCurrentLine(2));
+    shoot(&d, QStringLiteral("debugger-breakpoint.png"));
+
+    // F9 again on that line removes it: the mark goes.
+    d.source()->setCursorPosition(2, 0);
+    w.key(Qt::Key_F9);
+    QCOMPARE(w.s.commands().filter(QStringLiteral("bd[")), QStringList{".z.deb.bd[f;2]"});
+    QVERIFY(texts(d.breakpointList()).isEmpty());
+    QVERIFY(!d.hasBreakpointMark(2));
+}
+
+void TestDialog::exceptionKeepsTheWindowOpen()
+{
+    Window w;
+    QString script = QString::fromLatin1(kSession);
+    script.replace(QStringLiteral("step: g 1"), QStringLiteral("exception: Unary neg has failed with arg `a): type\nstep: g 1"));
+    QVERIFY(w.open(script));
+    CDlgDebug& d = *w.dialog;
+    w.key(Qt::Key_F11);
+    const QString shown = QStringLiteral("Exception: Unary neg has failed with arg `a): type\nTop of the stack: \n"
+                                         ".z.deb.st[0]: Fn call, line: 0: c: g a+b\nCurrent line: 0: y: neg x");
+    w.s.prompter.expectInform(QStringLiteral("Execution stopped on Q Signal:\n") + shown, Prompter::Icon::Warning);
+    w.key(Qt::Key_F5);
+    QCOMPARE(w.s.prompter.pending(), 0);
+    QVERIFY(d.isVisible());
+    QCOMPARE(d.status()->toPlainText(), shown);
+    // "Exception" is drawn bold in the Parse Error colour.
+    QTextCursor c(d.status()->document());
+    c.setPosition(3);
+    QCOMPARE(c.charFormat().fontWeight(), int(QFont::Bold));
+    c.setPosition(12);
+    QVERIFY(c.charFormat().fontWeight() != int(QFont::Bold));
+    shoot(&d, QStringLiteral("debugger-exception.png"));
+}
+
+void TestDialog::showFunction()
+{
+    Window w;
+    QVERIFY(w.open(QString::fromLatin1(kSession)));
+    CDlgDebug& d = *w.dialog;
+    w.key(Qt::Key_F11);
+    QString offered;
+    QString answer = QStringLiteral("g");
+    d.setFunctionAsker([&](const QString& current) {
+        offered = current;
+        return answer;
+    });
+    d.showFunctionDialog();
+    w.s.settle();
+    QCOMPARE(offered, QStringLiteral("f"));
+    QCOMPARE(d.source()->text(), QStringLiteral("0:  y: neg x\n1:  y+1"));
+    // Not the current function: no line is marked.
+    QVERIFY(!d.isCurrentLine(0) && !d.isCurrentLine(1));
+
+    answer = QStringLiteral("nosuch");
+    w.s.prompter.expectInform(QStringLiteral("Can't find \"nosuch\" function."), Prompter::Icon::Warning,
+                              QStringLiteral("Debugger"));
+    d.showFunctionDialog();
+    w.s.settle();
+    QCOMPARE(w.s.prompter.pending(), 0);
+    QCOMPARE(d.source()->text(), QStringLiteral("0:  y: neg x\n1:  y+1"));
+}
+
+void TestDialog::boxesMirrorTheAgent()
+{
+    Window w;
+    QVERIFY(w.open(QString::fromLatin1(kSession)));
+    CDlgDebug& d = *w.dialog;
+    // Read from the agent by the refresh.
+    QCOMPARE(d.signalsBox()->value(), 10000);
+    QCOMPARE(d.timeoutBox()->value(), 300);
+    QVERIFY(!d.dontInterpretBox()->isChecked());
+    w.s.instance.clearReceived();
+    d.signalsBox()->setValue(7);
+    d.timeoutBox()->setValue(90);
+    d.dontInterpretBox()->setChecked(true);
+    w.s.settle();
+    QCOMPARE(w.s.commands(), (QStringList{".z.deb.e:7", ".z.deb.timeout:`second$90", ".z.deb.na:1b"}));
+    QVERIFY(!d.stepIntoButton()->isEnabled());
+    // F11 does nothing while Step Into is off.
+    w.s.instance.clearReceived();
+    w.key(Qt::Key_F11);
+    QVERIFY(w.s.commands().isEmpty());
+    // A refresh keeps what the agent holds, without sending it back.
+    QPushButton* refresh = nullptr;
+    for (QPushButton* b : d.findChildren<QPushButton*>())
+        if (b->text() == QLatin1String("Refresh All"))
+            refresh = b;
+    QVERIFY(refresh);
+    QTest::mouseClick(refresh, Qt::LeftButton);
+    w.s.settle();
+    QVERIFY(w.s.commands().filter(QRegularExpression(QStringLiteral("^\\.z\\.deb\\.(e|timeout|na):"))).isEmpty());
+    QCOMPARE(d.signalsBox()->value(), 7);
+    QVERIFY(d.dontInterpretBox()->isChecked());
+}
+
+void TestDialog::valuesGoToTheMainWindow()
+{
+    Window w;
+    QVERIFY(w.open(QString::fromLatin1(kSession)));
+    CDlgDebug& d = *w.dialog;
+    w.key(Qt::Key_F11);
+    w.key(Qt::Key_F11);
+    // Double-clicking a variable of the current frame, then of f's frame.
+    QTreeWidgetItem* x = d.variableList()->topLevelItem(0);
+    QVERIFY(x);
+    emit d.variableList()->itemDoubleClicked(x, 0);
+    QCOMPARE(w.mainRuns, QStringList{".z.deb.a`x"});
+}
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    TestDialog t;
+    return QTest::qExec(&t, argc, argv);
+}
+#include "tst_dialog.moc"
