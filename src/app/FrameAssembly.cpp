@@ -3,6 +3,7 @@
 #include "app/CDocumentArea.h"
 #include "app/CDocumentCommands.h"
 #include "app/CExplorerLink.h"
+#include "app/CFileViewLink.h"
 #include "app/CSearchFilesLink.h"
 #include "app/CMainFrame.h"
 #include "app/CQueryLink.h"
@@ -180,6 +181,9 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     auto* searchFiles = new CSearchFilesLink(frame, *scheme, *explorer, &app.fileChooser(),
                                             app.home().path(), CTovoDoc::autoSaveFolder());
     searchFiles->registerCommands(frame.commands());
+    // The File View pane and the local codebase it reads.
+    auto* fileView = new CFileViewLink(frame, prompter, *searchFiles);
+    fileView->registerCommands(frame.commands());
 
     auto* sourceViews = new CSourceViews(frame, *link, app.home(), prompter, &frame);
     QObject::connect(&frame, &CMainFrame::documentAdded, sourceViews, &CSourceViews::attach);
