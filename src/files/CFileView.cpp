@@ -32,6 +32,9 @@ CFileView::CFileView(SettingsStore* store, Prompter* prompter, bool dummy, QWidg
     // The status widget goes to the window's status bar; it goes with the pane.
     connect(this, &QObject::destroyed, m_status, &QObject::deleteLater);
     m_status->setObjectName(QStringLiteral("codebaseStatus"));
+    // A long root must not widen the window: the label gives way.
+    m_statusLabel->setMinimumWidth(1);
+    m_statusLabel->setMaximumWidth(420);
     m_cancel->setText(QStringLiteral("Cancel"));
     m_cancel->setToolTip(QStringLiteral("Stop reading the codebase"));
     auto* statusLayout = new QHBoxLayout(m_status);

@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
+#include <QFileIconProvider>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QMenu>
@@ -38,12 +39,42 @@ private:
     QPersistentModelIndex m_open;
 };
 
+// The desktop's icons; where the desktop has no icon theme, the style's.
+class ShellIcons : public QFileIconProvider {
+public:
+    QIcon icon(IconType type) const override
+    {
+        const QIcon icon = QFileIconProvider::icon(type);
+        if (usable(icon))
+            return icon;
+        return QApplication::style()->standardIcon(type == Drive ? QStyle::SP_DriveHDIcon
+                                                   : type == File ? QStyle::SP_FileIcon
+                                                                  : QStyle::SP_DirIcon);
+    }
+    QIcon icon(const QFileInfo& info) const override
+    {
+        const QIcon icon = QFileIconProvider::icon(info);
+        if (usable(icon))
+            return icon;
+        if (info.isRoot())
+            return QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon);
+        if (info.isDir())
+            return QApplication::style()->standardIcon(info.isSymLink() ? QStyle::SP_DirLinkIcon : QStyle::SP_DirIcon);
+        return QApplication::style()->standardIcon(info.isSymLink() ? QStyle::SP_FileLinkIcon : QStyle::SP_FileIcon);
+    }
+
+private:
+    static bool usable(const QIcon& icon) { return !icon.isNull() && !icon.availableSizes().isEmpty(); }
+};
+
 } // namespace
 
 CVelShellTreeCtrl::CVelShellTreeCtrl(QWidget* parent) : QTreeView(parent)
 {
     auto* model = new ShellModel(this);
     m_model = model;
+    m_icons = std::make_unique<ShellIcons>();
+    m_model->setIconProvider(m_icons.get());
     // Hidden and protected system items too, as the shell shows them to an administrator.
     m_model->setFilter(QDir::AllEntries | QDir::AllDirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     m_model->setRootPath(QString());
@@ -59,6 +90,24 @@ CVelShellTreeCtrl::CVelShellTreeCtrl(QWidget* parent) : QTreeView(parent)
     connect(this, &QTreeView::doubleClicked, this, &CVelShellTreeCtrl::activate);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [model](const QModelIndex& current) { model->setOpenFolder(current); });
+    // Folders are listed in the background and their rows sorted afterwards:
+    // a path selected meanwhile is brought into view again once its folder is in.
+    connect(m_model, &QFileSystemModel::directoryLoaded, this, [this](const QString& folder) {
+        if (m_scrollTo.isEmpty() || !m_scrollTo.startsWith(folder))
+            return;
+        const QModelIndex index = m_model->index(m_scrollTo);
+        if (index.isValid() && index == currentIndex())
+            scrollTo(index, QAbstractItemView::PositionAtCenter);
+        else
+            m_scrollTo.clear();
+    });
+}
+
+CVelShellTreeCtrl::~CVelShellTreeCtrl()
+{
+    // The model's background lister asks the icon provider: the model goes first.
+    setModel(nullptr);
+    delete m_model;
 }
 
 QString CVelShellTreeCtrl::pathOf(const QModelIndex& index) const
@@ -78,7 +127,8 @@ bool CVelShellTreeCtrl::selectPath(const QString& path)
     for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
         expand(up);
     setCurrentIndex(index);
-    scrollTo(index);
+    scrollTo(index, QAbstractItemView::PositionAtCenter);
+    m_scrollTo = path;
     return true;
 }
 

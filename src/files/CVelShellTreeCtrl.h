@@ -7,6 +7,9 @@
 
 #include <QTreeView>
 
+#include <memory>
+
+class QAbstractFileIconProvider;
 class QFileSystemModel;
 class QMenu;
 
@@ -14,6 +17,7 @@ class CVelShellTreeCtrl : public QTreeView {
     Q_OBJECT
 public:
     explicit CVelShellTreeCtrl(QWidget* parent = nullptr);
+    ~CVelShellTreeCtrl() override;
 
     // Expands the tree down to path and selects it; false when the path is not there.
     bool selectPath(const QString& path);
@@ -40,5 +44,7 @@ private:
     void activate(const QModelIndex& index);
 
     QFileSystemModel* m_model;
+    std::unique_ptr<QAbstractFileIconProvider> m_icons;
+    QString m_scrollTo; // brought into view again as its folders come in
     QString m_codebaseRoot;
 };
