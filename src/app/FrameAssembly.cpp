@@ -2,6 +2,7 @@
 
 #include "app/CDocumentArea.h"
 #include "app/CDocumentCommands.h"
+#include "app/CDefinitionLink.h"
 #include "app/CExplorerLink.h"
 #include "app/CFileViewLink.h"
 #include "app/CSearchFilesLink.h"
@@ -21,6 +22,7 @@
 #include "explorer/panes/CClassView.h"
 #include "editor/CTextDocumentHiTarget.h"
 #include "editor/CTovoView.h"
+#include "files/CFileView.h"
 #include "editor/CViewPrinter.h"
 #include "editor/FontConv.h"
 #include "kdb/KPtr.h"
@@ -184,6 +186,9 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     // The File View pane and the local codebase it reads.
     auto* fileView = new CFileViewLink(frame, prompter, *searchFiles);
     fileView->registerCommands(frame.commands());
+    // F12 and Alt+Left in the source views.
+    auto* definitions = new CDefinitionLink(frame, *explorer, fileView->view()->tree() ? fileView->view()->codebase() : nullptr);
+    definitions->registerCommands(frame.commands());
 
     auto* sourceViews = new CSourceViews(frame, *link, app.home(), prompter, &frame);
     QObject::connect(&frame, &CMainFrame::documentAdded, sourceViews, &CSourceViews::attach);
