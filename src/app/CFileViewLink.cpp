@@ -21,7 +21,7 @@ CFileViewLink::CFileViewLink(CMainFrame& frame, Prompter& prompter, CSearchFiles
         m_view->setMinimumSize(100, 100);
         dock->setWidget(m_view);
     }
-    frame.frameStatusBar()->addPermanentWidget(m_view->statusWidget());
+    m_view->setStatusBar(frame.frameStatusBar());
     if (!m_view->tree())
         return;
     connect(m_view, &CFileView::openRequested, &frame, [&frame](const QString& path) { frame.openDocument(path); });

@@ -25,11 +25,11 @@ CFileView::CFileView(SettingsStore* store, Prompter* prompter, bool dummy, QWidg
     , m_store(store)
     , m_prompter(prompter)
     , m_codebase(new LocalCodebase(this))
-    , m_status(new QWidget)
+    , m_status(new QWidget(this))
     , m_statusLabel(new QLabel(m_status))
     , m_cancel(new QToolButton(m_status))
 {
-    // The status widget goes to the window's status bar; it goes with the pane.
+    // The status widget lives in the window's status bar while shown; it goes with the pane.
     connect(this, &QObject::destroyed, m_status, &QObject::deleteLater);
     m_status->setObjectName(QStringLiteral("codebaseStatus"));
     // A long root must not widen the window: the label gives way.
@@ -98,7 +98,7 @@ void CFileView::loadCodebase()
         return;
     m_statusLabel->setText(QStringLiteral("Reading codebase: %1").arg(m_tree->codebaseRoot()));
     m_cancel->show();
-    m_status->show();
+    showStatus(true);
 }
 
 void CFileView::finished(int outcome)
@@ -122,8 +122,20 @@ void CFileView::finished(int outcome)
     // The last word stays a few seconds, unless another reading starts.
     QTimer::singleShot(5000, this, [this] {
         if (!m_codebase->isLoading())
-            m_status->hide();
+            showStatus(false);
     });
+}
+
+void CFileView::showStatus(bool show)
+{
+    // In the bar only while shown: a hidden permanent widget still widens it.
+    if (m_bar) {
+        if (show)
+            m_bar->addPermanentWidget(m_status);
+        else
+            m_bar->removeWidget(m_status);
+    }
+    m_status->setVisible(show);
 }
 
 void CFileView::paintEvent(QPaintEvent* event)

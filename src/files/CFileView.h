@@ -5,6 +5,8 @@
 // empty child named "dummy" and does nothing.
 #pragma once
 
+#include <QPointer>
+#include <QStatusBar>
 #include <QWidget>
 
 class CVelShellTreeCtrl;
@@ -23,6 +25,8 @@ public:
     CVelShellTreeCtrl* tree() const { return m_tree; }
     LocalCodebase* codebase() const { return m_codebase; }
     QWidget* statusWidget() const { return m_status; }
+    // Where the status widget goes while it has something to say.
+    void setStatusBar(QStatusBar* bar) { m_bar = bar; }
     QLabel* statusLabel() const { return m_statusLabel; }
     QToolButton* cancelButton() const { return m_cancel; }
 
@@ -43,11 +47,13 @@ protected:
 
 private:
     void finished(int outcome);
+    void showStatus(bool show);
 
     SettingsStore* m_store;
     Prompter* m_prompter;
     CVelShellTreeCtrl* m_tree = nullptr;
     LocalCodebase* m_codebase;
+    QPointer<QStatusBar> m_bar;
     QWidget* m_status;
     QLabel* m_statusLabel;
     QToolButton* m_cancel;
