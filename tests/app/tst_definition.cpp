@@ -22,6 +22,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QDockWidget>
 #include <QFile>
@@ -140,8 +141,13 @@ void TestDefinition::goToDefinitionAndBack()
     auto* fileView = qobject_cast<CFileView*>(frame->pane(CMainFrame::FileView)->widget());
     QVERIFY(fileView);
     QSignalSpy loaded(fileView, &CFileView::codebaseLoaded);
+    // The content-search box waits for a local codebase.
+    frame->onTimer();
+    QVERIFY(frame->contentSearchBox() && !frame->contentSearchBox()->isEnabled());
     fileView->loadCodebaseFrom(local.path());
     QVERIFY(loaded.wait(10000));
+    frame->onTimer();
+    QVERIFY(frame->contentSearchBox()->isEnabled());
     frame->documentArea()->activateDocument(source);
     goFrom(view, {1, 5});
     QCOMPARE(frame->activeDocument()->filePath(), feed);
