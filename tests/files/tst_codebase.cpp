@@ -2,6 +2,7 @@
 // rule, hidden files, FIFOs, links to folders), the walk order and its stop
 // at a file that cannot be opened, and the load on a worker with progress,
 // cancel and the finished map handed over.
+#include "TestFiles.h"
 #include "files/LocalCodebase.h"
 
 #include <QDir>
@@ -13,17 +14,11 @@
 
 #if defined(Q_OS_UNIX)
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace {
 
-bool write(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
+using TestFiles::write;
 
 // count small q files spread over folders of ten.
 void writeTree(const QTemporaryDir& dir, int count)
@@ -39,31 +34,6 @@ QStringList names(const LocalCodebase::FileMap& files, const QString& root)
     for (const auto& [path, text] : files)
         out << QDir(root).relativeFilePath(path);
     return out;
-}
-
-// A file that cannot be opened for reading, even by root; empty when the
-// system offers none.
-QString unreadableFile(const QTemporaryDir& dir)
-{
-#if defined(Q_OS_UNIX)
-    if (::geteuid() != 0) {
-        const QString path = dir.filePath(QStringLiteral("b/locked.q"));
-        if (write(path, "locked:1\n") && QFile::setPermissions(path, QFileDevice::WriteOwner))
-            return path;
-        return QString();
-    }
-    // Root reads every ordinary file; a write-only kernel setting refuses it too.
-    const QString target = QStringLiteral("/proc/sys/vm/compact_memory");
-    QFile probe(target);
-    if (!QFileInfo(target).isFile() || probe.open(QIODevice::ReadOnly))
-        return QString();
-    QDir().mkpath(dir.filePath(QStringLiteral("b")));
-    const QString path = dir.filePath(QStringLiteral("b/locked.q"));
-    return QFile::link(target, path) ? path : QString();
-#else
-    Q_UNUSED(dir);
-    return QString();
-#endif
 }
 
 } // namespace
@@ -151,8 +121,8 @@ void TestCodebase::unreadableFileEndsTheWalk()
     // Folders a, b, c each hold one file; the walk meets them in listing order.
     QVERIFY(write(dir.filePath("a/first.q"), "f:1\n"));
     QVERIFY(write(dir.filePath("c/last.q"), "l:1\n"));
-    const QString locked = unreadableFile(dir);
-    if (locked.isEmpty())
+    const QString locked = dir.filePath("b/locked.q");
+    if (!TestFiles::makeUnreadable(locked))
         QSKIP("no file here refuses to be read");
     QStringList order;
     for (const QFileInfo& info : QDir(dir.path()).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted))

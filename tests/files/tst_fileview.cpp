@@ -4,6 +4,7 @@
 // message of a file that cannot be read, and the dummy pane.
 #include "ScriptedPrompter.h"
 #include "TempHome.h"
+#include "TestFiles.h"
 #include "core/settings/KeptSettings.h"
 #include "files/CFileView.h"
 #include "files/CVelShellTreeCtrl.h"
@@ -21,18 +22,9 @@
 #include <QTest>
 #include <QToolButton>
 
-#if defined(Q_OS_UNIX)
-#include <unistd.h>
-#endif
-
 namespace {
 
-bool write(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
+using TestFiles::write;
 
 QString absolute(const QTemporaryDir& dir, const QString& name) { return QFileInfo(dir.filePath(name)).absoluteFilePath(); }
 
@@ -188,17 +180,10 @@ void TestFileView::contextMenuReadsTheCodebase()
 
 void TestFileView::unreadableFileIsReported()
 {
-#if defined(Q_OS_UNIX)
     QTemporaryDir dir;
-    const QString target = QStringLiteral("/proc/sys/vm/compact_memory");
-    QFile probe(target);
     QString locked = dir.filePath("locked.q");
-    if (::geteuid() != 0) {
-        QVERIFY(write(locked, "x:1\n"));
-        QVERIFY(QFile::setPermissions(locked, QFileDevice::WriteOwner));
-    } else if (!QFileInfo(target).isFile() || probe.open(QIODevice::ReadOnly) || !QFile::link(target, locked)) {
+    if (!TestFiles::makeUnreadable(locked))
         QSKIP("no file here refuses to be read");
-    }
     locked = QFileInfo(locked).absoluteFilePath();
     m_prompter.expectInform(QStringLiteral("Access to %1 was denied.").arg(locked), Prompter::Icon::Error);
     CFileView view(m_store.get(), &m_prompter, false);
@@ -209,9 +194,6 @@ void TestFileView::unreadableFileIsReported()
     QCOMPARE(m_prompter.pending(), 0);
     QCOMPARE(loaded.count(), 0); // the inventory is not shown
     QCOMPARE(view.codebase()->failedPath(), locked);
-#else
-    QSKIP("needs a file that refuses to be read");
-#endif
 }
 
 void TestFileView::dummyPaneIsEmpty()
