@@ -5,7 +5,8 @@
 //  - the walk: listing the folders, reading, decoding and keeping every file
 //    by the codebase's rules;
 //  - a load on the worker as the window starts it, with the longest gap
-//    between the window thread's 1 ms timer ticks meanwhile.
+//    between the window thread's 1 ms timer ticks meanwhile, next to the
+//    longest gap of the same ticker running alone for about as long.
 // Each reports its time against the baseline's ("x_baseline").
 #include "files/LocalCodebase.h"
 
@@ -139,11 +140,33 @@ void BM_LoadOnWorker(benchmark::State& state)
     reportAgainstBaseline(state, seconds);
 }
 
+// The same ticker for the same time with no worker: how long the window
+// thread waits for its turn on this machine anyway.
+void BM_Baseline_IdleTicker(benchmark::State& state)
+{
+    qint64 longestGapMs = 0;
+    for (auto _ : state) {
+        QEventLoop loop;
+        QElapsedTimer sinceTick;
+        QTimer ticker;
+        ticker.setInterval(1);
+        QObject::connect(&ticker, &QTimer::timeout, &loop, [&] {
+            longestGapMs = std::max(longestGapMs, sinceTick.restart());
+        });
+        QTimer::singleShot(int(g_baselineSeconds * 4000) + 100, &loop, &QEventLoop::quit);
+        sinceTick.start();
+        ticker.start();
+        loop.exec();
+    }
+    state.counters["max_ui_gap_ms"] = double(longestGapMs);
+}
+
 } // namespace
 
 BENCHMARK(BM_Baseline_PlainReads)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Walk)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_LoadOnWorker)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Baseline_IdleTicker)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv)
 {
