@@ -44,6 +44,8 @@ const CommandDef kCommands[] = {
     {cmd::GoToLine, "Go to line...", "Ctrl+G", "Go to a line"},
     {cmd::GoToMatchingBracket, "Go to matching bracket", "Ctrl+]", "Go to the partner of the bracket"},
     {cmd::AutoComplete, "Auto-complete", "Ctrl+Space", "Complete the identifier"},
+    {cmd::GoToDefinition, "Go to &Definition", "F12", "Open where the function at the caret is defined"},
+    {cmd::NavigateBackward, "Navigate &Backward", "Alt+Left", "Return to where Go to Definition left"},
     {cmd::ExecuteLine, "Execute &Line", "Ctrl+Return;Ctrl+Enter;Ctrl+Shift+Return;Ctrl+Shift+Enter",
      "Execute the current line"},
     {cmd::ExecuteSelection, "Execute &Selection", "Ctrl+E;Ctrl+Shift+E", "Execute the selection"},

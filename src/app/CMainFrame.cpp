@@ -192,7 +192,7 @@ void CMainFrame::createMenus()
     fill(bar->addMenu(QStringLiteral("&Edit")),
          {cmd::EditRedo, cmd::EditUndo, 0, cmd::EditCut, cmd::EditCopy, cmd::EditPaste, cmd::EditPasteSpecial,
           cmd::EditSelectAll, 0, cmd::EditFind, cmd::EditFindNext, cmd::EditReplace, cmd::GoToLine,
-          cmd::GoToMatchingBracket, cmd::AutoComplete});
+          cmd::GoToMatchingBracket, cmd::GoToDefinition, cmd::NavigateBackward, cmd::AutoComplete});
     fill(bar->addMenu(QStringLiteral("&Q")),
          {cmd::ExecuteLine, cmd::ExecuteSelection, cmd::Stop, cmd::QuickWatch, 0, cmd::ConnectToServer, cmd::Settings,
           cmd::Connected, cmd::Tls, cmd::Async, cmd::ConnectPrevious, cmd::ConnectNext, 0, cmd::TestSubscription,

@@ -96,7 +96,7 @@ CDlgViewLogs* CSearchFilesLink::make()
     return dialog;
 }
 
-CDlgRemoteFiles* CSearchFilesLink::showRemoteFiles(const QString& path, qint64 line, const QString& function)
+CDlgRemoteFiles* CSearchFilesLink::remoteFiles()
 {
     const std::shared_ptr<NamespaceModel> model = m_explorer.classView()->entities();
     if (!m_remote) {
@@ -109,6 +109,7 @@ CDlgRemoteFiles* CSearchFilesLink::showRemoteFiles(const QString& path, qint64 l
         m_remote->setJumpTo([explorer](const QString& name) { explorer->classView()->selectByName(name, true); });
         FileChooser* files = m_files;
         m_remote->setPickFolder([files] { return files ? files->folderName(QStringLiteral("Pick local codebase")) : QString(); });
+        m_remote->setLocalCodebase(m_codebase, m_loadLocal);
     }
     m_remote->setLook(look());
     SearchFiles::FileMap remote;
@@ -116,11 +117,32 @@ CDlgRemoteFiles* CSearchFilesLink::showRemoteFiles(const QString& path, qint64 l
         for (auto it = model->files.cbegin(); it != model->files.cend(); ++it)
             remote.emplace(it.key(), it.value());
     m_remote->setRemote(std::move(remote), model ? model->endTime : -1);
-    if (path.isEmpty())
-        m_remote->openRemote();
-    else
-        m_remote->showFile(path, line, function);
     return m_remote;
+}
+
+CDlgRemoteFiles* CSearchFilesLink::showRemoteFiles(const QString& path, qint64 line, const QString& function)
+{
+    CDlgRemoteFiles* dialog = remoteFiles();
+    if (path.isEmpty())
+        dialog->openRemote();
+    else
+        dialog->showFile(path, line, function);
+    return dialog;
+}
+
+void CSearchFilesLink::setLocalCodebase(const LocalCodebase* codebase, std::function<void(const QString&)> load)
+{
+    m_codebase = codebase;
+    m_loadLocal = std::move(load);
+    if (m_remote)
+        m_remote->setLocalCodebase(m_codebase, m_loadLocal);
+}
+
+CDlgRemoteFiles* CSearchFilesLink::showLocalCodebase(const QString& root)
+{
+    CDlgRemoteFiles* dialog = remoteFiles();
+    dialog->localPicked(root);
+    return dialog;
 }
 
 CDlgViewLogs* CSearchFilesLink::showLogs()

@@ -15,6 +15,7 @@ class CDlgViewLogs;
 class CExplorerLink;
 class CMainFrame;
 class FileChooser;
+class LocalCodebase;
 class CommandHandlers;
 
 class CSearchFilesLink : public QObject {
@@ -31,9 +32,15 @@ public:
     // a path, that file selected at line with function as the jump target.
     CDlgRemoteFiles* showRemoteFiles(const QString& path = QString(), qint64 line = -1,
                                      const QString& function = QString());
+    // The file view's codebase and how to have it read a folder ("Pick Local...").
+    void setLocalCodebase(const LocalCodebase* codebase, std::function<void(const QString&)> load);
+    // The file view read a codebase from root: the inventory shows it.
+    CDlgRemoteFiles* showLocalCodebase(const QString& root);
 
 private:
     CDlgViewLogs* make();
+    // The inventory, made on first use, with the last namespace load's files.
+    CDlgRemoteFiles* remoteFiles();
     CDlgViewLogs::Look look() const;
     SearchFiles::FunctionsOf functionsOf() const;
 
@@ -47,4 +54,6 @@ private:
     QPointer<CDlgViewLogs> m_logs;
     QPointer<CDlgViewLogs> m_temp;
     QPointer<CDlgRemoteFiles> m_remote;
+    const LocalCodebase* m_codebase = nullptr;
+    std::function<void(const QString&)> m_loadLocal;
 };

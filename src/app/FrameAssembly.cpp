@@ -3,7 +3,9 @@
 #include "app/CDocumentArea.h"
 #include "app/CDocumentCommands.h"
 #include "app/CDebuggerLink.h"
+#include "app/CDefinitionLink.h"
 #include "app/CExplorerLink.h"
+#include "app/CFileViewLink.h"
 #include "app/CSearchFilesLink.h"
 #include "app/CMainFrame.h"
 #include "app/CQueryLink.h"
@@ -23,6 +25,7 @@
 #include "explorer/panes/ExplorerIcons.h"
 #include "editor/CTextDocumentHiTarget.h"
 #include "editor/CTovoView.h"
+#include "files/CFileView.h"
 #include "editor/CViewPrinter.h"
 #include "editor/FontConv.h"
 #include "kdb/KPtr.h"
@@ -203,6 +206,12 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     auto* searchFiles = new CSearchFilesLink(frame, *scheme, *explorer, &app.fileChooser(),
                                             app.home().path(), CTovoDoc::autoSaveFolder());
     searchFiles->registerCommands(frame.commands());
+    // The File View pane and the local codebase it reads.
+    auto* fileView = new CFileViewLink(frame, prompter, *searchFiles);
+    fileView->registerCommands(frame.commands());
+    // F12 and Alt+Left in the source views.
+    auto* definitions = new CDefinitionLink(frame, *explorer, fileView->view()->tree() ? fileView->view()->codebase() : nullptr);
+    definitions->registerCommands(frame.commands());
 
     auto* sourceViews = new CSourceViews(frame, *link, app.home(), prompter, &frame);
     QObject::connect(&frame, &CMainFrame::documentAdded, sourceViews, &CSourceViews::attach);

@@ -53,7 +53,7 @@ CTovoView::CTovoView(const CDialogFontsColors& scheme, const CDlgEditorSettings&
         Qt::CTRL | Qt::Key_BracketRight, Qt::CTRL | Qt::SHIFT | Qt::Key_BracketRight,
         Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::SHIFT | Qt::Key_L, Qt::CTRL | Qt::Key_T,
         Qt::CTRL | Qt::Key_Z, Qt::ALT | Qt::Key_Backspace, Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::Key_X,
-        Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_V, Qt::CTRL | Qt::Key_A};
+        Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_V, Qt::CTRL | Qt::Key_A, Qt::ALT | Qt::Key_Left};
     for (QKeyCombination combination : freed) {
         const int key = combination.toCombined();
         // A key may be some command's main key and another's alternate.

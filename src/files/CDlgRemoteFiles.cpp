@@ -1,6 +1,7 @@
 #include "files/CDlgRemoteFiles.h"
 
 #include "files/FileTreeView.h"
+#include "files/LocalCodebase.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -15,7 +16,6 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
-#include <QThread>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -39,7 +39,8 @@ CDlgRemoteFiles::CDlgRemoteFiles(QWidget* parent) : QDialog(parent)
     group->addButton(m_remote);
     m_localPath = new QLineEdit(QStringLiteral("<-- Pick local codebase to match"), this);
     m_localPath->setReadOnly(true);
-    auto* pick = new QPushButton(QStringLiteral("Pick Local..."), this);
+    m_pick = new QPushButton(QStringLiteral("Pick Local..."), this);
+    m_pick->setEnabled(false);
     m_nameFilter = new QLineEdit(this);
     m_nameFilter->setMaxLength(255);
     m_nameCase = new QCheckBox(QStringLiteral("Match case"), this);
@@ -66,7 +67,7 @@ CDlgRemoteFiles::CDlgRemoteFiles(QWidget* parent) : QDialog(parent)
     top->addWidget(new QLabel(QStringLiteral("Show Codebase:"), this));
     top->addWidget(m_local);
     top->addWidget(m_remote);
-    top->addWidget(pick);
+    top->addWidget(m_pick);
     top->addWidget(m_localPath, 1);
     auto* filters = new QGridLayout;
     filters->addWidget(new QLabel(QStringLiteral("Filter Name:"), this), 0, 0);
@@ -106,7 +107,7 @@ CDlgRemoteFiles::CDlgRemoteFiles(QWidget* parent) : QDialog(parent)
         m_reselect = m_counterpart.isEmpty() ? m_selectedPath : m_counterpart;
         refill();
     });
-    connect(pick, &QPushButton::clicked, this, [this] {
+    connect(m_pick, &QPushButton::clicked, this, [this] {
         const QString folder = m_pickFolder ? m_pickFolder() : QString();
         if (!folder.isEmpty() && folder != m_localFolder)
             pickLocal(folder);
@@ -198,31 +199,42 @@ void CDlgRemoteFiles::showFile(const QString& path, qint64 line, const QString& 
     openRemote();
 }
 
+void CDlgRemoteFiles::setLocalCodebase(const LocalCodebase* codebase, std::function<void(const QString&)> load)
+{
+    m_codebase = codebase;
+    m_loadLocal = std::move(load);
+    m_pick->setEnabled(m_codebase && m_loadLocal);
+}
+
+const SearchFiles::FileMap& CDlgRemoteFiles::localFiles() const
+{
+    static const SearchFiles::FileMap none;
+    // While the file view reads a new codebase its map is empty.
+    return m_codebase && !m_localFolder.isEmpty() ? m_codebase->files() : none;
+}
+
 void CDlgRemoteFiles::pickLocal(const QString& folder)
 {
+    if (!m_loadLocal)
+        return;
     m_match.clear();
     m_reselect = m_selectedPath;
-    m_loading = true;
-    QPointer<CDlgRemoteFiles> self(this);
-    // A codebase of thousands of files: read on a thread of its own.
-    QThread* reader = QThread::create([self, folder] {
-        auto files = std::make_shared<SearchFiles::FileMap>(SearchFiles::loadTree(folder));
-        QMetaObject::invokeMethod(qApp, [self, folder, files] {
-            if (!self)
-                return;
-            self->m_loading = false;
-            self->m_localFolder = folder;
-            self->m_localFiles = std::move(*files);
-            self->m_localPath->setText(folder);
-            self->m_local->setChecked(true);
-            self->refill();
-            self->show();
-            self->raise();
-            emit self->localLoaded();
-        }, Qt::QueuedConnection);
-    });
-    connect(reader, &QThread::finished, reader, &QObject::deleteLater);
-    reader->start();
+    hide();
+    m_loadLocal(folder);
+}
+
+void CDlgRemoteFiles::localPicked(const QString& root)
+{
+    // Another reading: lengths and pairs may differ even under the same root.
+    m_match.clear();
+    m_localFolder = root;
+    m_localPath->setText(root);
+    m_local->setChecked(true);
+    refill();
+    show();
+    raise();
+    activateWindow();
+    emit localLoaded();
 }
 
 void CDlgRemoteFiles::refill()
@@ -230,8 +242,8 @@ void CDlgRemoteFiles::refill()
     m_local->setEnabled(!m_localFolder.isEmpty());
     m_remote->setEnabled(!m_remoteFiles.empty());
     const bool remote = showingRemote();
-    const SearchFiles::FileMap& shown = remote ? m_remoteFiles : m_localFiles;
-    const SearchFiles::FileMap& other = remote ? m_localFiles : m_remoteFiles;
+    const SearchFiles::FileMap& shown = remote ? m_remoteFiles : localFiles();
+    const SearchFiles::FileMap& other = remote ? localFiles() : m_remoteFiles;
     SearchFiles::Filter filter{m_nameFilter->text(), m_nameCase->isChecked(), m_bodyFilter->text(),
                                m_bodyCase->isChecked()};
     QHash<QString, QString> counterparts;
@@ -303,8 +315,8 @@ void CDlgRemoteFiles::itemSelected(QTreeWidgetItem* item)
     }
     m_selectedPath = path;
     const bool remote = showingRemote();
-    const SearchFiles::FileMap& shown = remote ? m_remoteFiles : m_localFiles;
-    const SearchFiles::FileMap& other = remote ? m_localFiles : m_remoteFiles;
+    const SearchFiles::FileMap& shown = remote ? m_remoteFiles : localFiles();
+    const SearchFiles::FileMap& other = remote ? localFiles() : m_remoteFiles;
     const auto it = shown.find(path);
     const QString text = it == shown.end() ? QString() : it->second;
     m_counterpart = other.empty() ? QString() : m_match.counterpart(path, text, other, remote);

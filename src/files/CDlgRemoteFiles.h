@@ -14,6 +14,7 @@
 
 #include <functional>
 
+class LocalCodebase;
 class QLabel;
 class QRadioButton;
 
@@ -35,12 +36,17 @@ public:
     void openRemote();
     // "Show containing file": the function's file selected, caret on its line.
     void showFile(const QString& path, qint64 line, const QString& function);
-    // Reads folder as the local codebase off the window's thread, then shows it.
+    // The local codebase the file view keeps, and how to have it read a
+    // folder; without them "Pick Local..." is disabled.
+    void setLocalCodebase(const LocalCodebase* codebase, std::function<void(const QString&)> load);
+    // "Pick Local..." with folder chosen: the dialog hides while the file
+    // view reads it; localPicked follows when it is read.
     void pickLocal(const QString& folder);
+    // The local codebase was read from root: shown on "Local ".
+    void localPicked(const QString& root);
 
     void refill();
     bool showingRemote() const;
-    bool isLoading() const { return m_loading; }
     QTreeWidget* tree() const { return m_tree; }
     QTextEdit* preview() const { return m_preview; }
     QLabel* functionsLabel() const { return m_functionsLabel; }
@@ -52,6 +58,7 @@ public:
     QPushButton* jumpButton() const { return m_jump; }
     QRadioButton* localRadio() const { return m_local; }
     QRadioButton* remoteRadio() const { return m_remote; }
+    QPushButton* pickButton() const { return m_pick; }
 
 signals:
     void localLoaded();
@@ -67,7 +74,9 @@ private:
     std::function<void(const QString&)> m_jumpTo;
     std::function<QString()> m_pickFolder;
     SearchFiles::FileMap m_remoteFiles;
-    SearchFiles::FileMap m_localFiles;
+    const SearchFiles::FileMap& localFiles() const;
+    const LocalCodebase* m_codebase = nullptr;
+    std::function<void(const QString&)> m_loadLocal;
     QString m_localFolder;
     qint64 m_stamp = -1;
     qint64 m_builtStamp = -2;
@@ -78,7 +87,6 @@ private:
     QString m_jumpName;
     QString m_reselect;
     qint64 m_lineToShow = -1;
-    bool m_loading = false;
     bool m_changed = false;
     bool m_typing = false;
     QTimer m_timer;
@@ -86,6 +94,7 @@ private:
     QRadioButton* m_local;
     QRadioButton* m_remote;
     QLineEdit* m_localPath;
+    QPushButton* m_pick;
     QLineEdit* m_nameFilter;
     QCheckBox* m_nameCase;
     QLineEdit* m_bodyFilter;

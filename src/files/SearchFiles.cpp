@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -32,18 +31,6 @@ SearchFiles::FileMap SearchFiles::load(const QString& folder, const QString& mas
     // Sub-folders are not entered; larger files, FIFOs and devices are left out.
     for (const QFileInfo& info : dir.entryInfoList({mask}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name))
         readInto(files, info.absoluteFilePath(), info.size());
-    return files;
-}
-
-SearchFiles::FileMap SearchFiles::loadTree(const QString& folder)
-{
-    FileMap files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        readInto(files, path, it.fileInfo().size());
-    }
     return files;
 }
 

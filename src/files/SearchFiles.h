@@ -24,9 +24,6 @@ public:
     // sub-folders are not entered): files under 1 MiB whose text passes
     // acceptedText. Blocking: call it off the window's thread.
     static FileMap load(const QString& folder, const QString& mask);
-    // Every file below folder, sub-folders included, by the same rules (a
-    // local codebase). Blocking: call it off the window's thread.
-    static FileMap loadTree(const QString& folder);
     // The text kept for a file's bytes: UTF-8, up to the first NUL, and only
     // when the bytes are fewer than twice those characters plus 2, which
     // leaves out binary files.

@@ -11,6 +11,9 @@
 #include "app/CTovoApp.h"
 #include "app/CommandIds.h"
 #include "chart/CDlgGraph.h"
+#include "core/settings/KeptSettings.h"
+#include "files/CFileView.h"
+#include "files/CVelShellTreeCtrl.h"
 #include "editor/CTovoView.h"
 #include "results/COutputWnd.h"
 #include "results/grid/COutputTable.h"
@@ -20,6 +23,9 @@
 #include <QClipboard>
 #include <QDockWidget>
 #include <QHash>
+#include <QTemporaryDir>
+#include <QFileInfo>
+#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -35,7 +41,7 @@ private slots:
     void init();
     void cleanup();
     void walkEveryCommand();
-    void deadCommandsAreDisabled();
+    void everyCommandHasAnOwner();
     void focusedOwnerComesFirst();
     void handlersLeaveWithTheirOwner();
     void statesFollowRules();
@@ -44,6 +50,8 @@ private slots:
     void windowKeysReachTheFocusedView();
     void copyInTheGridFillsTheClipboard();
     void chartGridPlotsTheOutputGrid();
+    void showInFileViewAndOpenFromTheTree();
+    void dummyFileViewHasNoCommand();
 
 private:
     void showFocused(QWidget* widget)
@@ -129,15 +137,13 @@ void TestCommands::walkEveryCommand()
     QTRY_VERIFY(!frame()->isVisible());
 }
 
-void TestCommands::deadCommandsAreDisabled()
+void TestCommands::everyCommandHasAnOwner()
 {
-    // Commands whose owners are not part of the window yet show disabled.
+    // Every command of the menus and toolbars has an owner in the window; a
+    // command without one would show enabled and do nothing.
     registry().updateCommands();
-    for (int id : {cmd::ShowInFileView}) {
-        QVERIFY2(!registry().hasHandler(id) || !registry().target(id), qPrintable(QString::number(id)));
-        QVERIFY2(!frame()->action(id)->isEnabled(), qPrintable(frame()->action(id)->text()));
-        QVERIFY(!registry().run(id));
-    }
+    for (int id : CActionRegistry::allCommands())
+        QVERIFY2(registry().hasHandler(id), qPrintable(frame()->action(id)->text()));
     // Commands whose owner is there but has nothing to act on yet.
     QVERIFY(!frame()->action(cmd::RemoteFilesInventory)->isEnabled()); // no namespace load, no files
     QVERIFY(registry().hasHandler(cmd::QuickWatch));
@@ -345,6 +351,51 @@ void TestCommands::chartGridPlotsTheOutputGrid()
     QVERIFY(dialog);
     QTRY_VERIFY(dialog->isVisible());
     dialog->close();
+}
+
+void TestCommands::showInFileViewAndOpenFromTheTree()
+{
+    QTemporaryDir dir;
+    const QString path = QFileInfo(dir.filePath("feed.q")).absoluteFilePath();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("upd:{x}\n") > 0);
+    file.close();
+    auto* view = qobject_cast<CFileView*>(frame()->pane(CMainFrame::FileView)->widget());
+    QVERIFY(view && view->tree());
+    // The new document has no file: nothing to show.
+    registry().updateCommands();
+    QVERIFY(!frame()->action(cmd::ShowInFileView)->isEnabled());
+    QVERIFY(frame()->openDocument(path));
+    frame()->pane(CMainFrame::FileView)->hide();
+    registry().updateCommands();
+    QVERIFY(frame()->action(cmd::ShowInFileView)->isEnabled());
+    frame()->action(cmd::ShowInFileView)->trigger();
+    QVERIFY(frame()->pane(CMainFrame::FileView)->isVisibleTo(frame()));
+    QCOMPARE(view->tree()->selectedPath(), path);
+    // A q script chosen in the tree opens as a document and is remembered.
+    frame()->closeDocument(frame()->activeDocument());
+    QVERIFY(!frame()->activeDocument() || frame()->activeDocument()->filePath() != path);
+    emit view->tree()->openRequested(path);
+    QVERIFY(frame()->activeDocument());
+    QCOMPARE(frame()->activeDocument()->filePath(), path);
+    QCOMPARE(m_app->store().readText(QString::fromLatin1(kept::LastTreePath), QString()), path);
+}
+
+void TestCommands::dummyFileViewHasNoCommand()
+{
+    m_app.reset();
+    m_app = std::make_unique<CTovoApp>(
+        CommandLine(QStringLiteral("--homedir:") + m_home->path() + QStringLiteral(" --dummyfileview")), m_prompter,
+        m_home->store());
+    m_app->setFileChooser(&m_chooser);
+    QVERIFY(m_app->initInstance());
+    auto* view = qobject_cast<CFileView*>(frame()->pane(CMainFrame::FileView)->widget());
+    QVERIFY(view);
+    QVERIFY(!view->tree());
+    QVERIFY(view->findChild<QWidget*>(QStringLiteral("dummy")));
+    registry().updateCommands();
+    QVERIFY(!frame()->action(cmd::ShowInFileView)->isEnabled());
+    QVERIFY(!registry().run(cmd::ShowInFileView));
 }
 
 QTEST_MAIN(TestCommands)

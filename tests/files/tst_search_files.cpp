@@ -3,6 +3,7 @@
 // folder, sorting of logs and of automatic saves, function items, the
 // selection kept across fills), and the dialog over a real folder.
 #include "files/CDlgRemoteFiles.h"
+#include "files/LocalCodebase.h"
 #include "files/CDlgViewLogs.h"
 #include "files/CodebaseMatch.h"
 #include "files/SearchFiles.h"
@@ -273,6 +274,11 @@ void TestSearchFiles::remoteInventory()
     QVERIFY(dialog.jumpButton()->isEnabled());
     QVERIFY(!dialog.openButton()->isEnabled()); // no local counterpart yet
     // A local codebase: feed.q matches despite its CR LF line ends.
+    // "Pick Local...": the codebase reads the folder, then the dialog shows it.
+    LocalCodebase codebase;
+    dialog.setLocalCodebase(&codebase, [&codebase](const QString& folder) { QVERIFY(codebase.load(folder)); });
+    connect(&codebase, &LocalCodebase::finished, &dialog, [&] { dialog.localPicked(codebase.root()); });
+    QVERIFY(dialog.pickButton()->isEnabled());
     QSignalSpy loaded(&dialog, &CDlgRemoteFiles::localLoaded);
     dialog.pickLocal(dir.path());
     QVERIFY(loaded.wait(10000));

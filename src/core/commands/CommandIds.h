@@ -12,6 +12,7 @@ inline constexpr int ExportToExcel = 32892, OpenHomeFolder = 32964, ViewSearchLo
 inline constexpr int EditCopy = 57634, EditCut = 57635, EditFind = 57636, EditPaste = 57637, EditPasteSpecial = 57638;
 inline constexpr int EditFindNext = 57640, EditReplace = 57641, EditSelectAll = 57642, EditUndo = 57643, EditRedo = 57644;
 inline constexpr int GoToLine = 32858, GoToMatchingBracket = 32867, AutoComplete = 32882;
+inline constexpr int GoToDefinition = 33010, NavigateBackward = 33011;
 // Q
 inline constexpr int ExecuteLine = 32771, ExecuteSelection = 32772, QuickWatch = 32773, ConnectToServer = 32779;
 inline constexpr int Settings = 32787, Connected = 32804, Tls = 32977, Async = 32893, ConnectPrevious = 32902;
