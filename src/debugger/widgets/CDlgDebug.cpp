@@ -149,6 +149,9 @@ CDlgDebug::CDlgDebug(DebugController& controller, const CDialogFontsColors& sche
     auto* bottom = new QGridLayout;
     m_instruction = new QLineEdit;
     m_instruction->setReadOnly(true);
+    // Never focused, so the current byte's selection is never cleared by a
+    // focus change.
+    m_instruction->setFocusPolicy(Qt::NoFocus);
     bottom->addWidget(new QLabel(QStringLiteral("Current instruction:")), 0, 0);
     bottom->addWidget(m_instruction, 0, 1, 1, 6);
     m_dontInterpret = new QCheckBox(QStringLiteral("Don't interpret"));
