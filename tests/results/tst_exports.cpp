@@ -287,7 +287,8 @@ void TestExports::spreadsheetWorkbook()
     QVERIFY(xml.contains(QStringLiteral("<ss:Row>") + s + "-&#8734;" + e));
     QVERIFY(xml.endsWith(QLatin1String("</ss:Row></ss:Table></ss:Worksheet></ss:Workbook>")));
     // Key and number classes of the column types.
-    QVERIFY(SpreadsheetXmlExport::columnClass(list<J>(KJ, {})).number);
+    KPtr longs(list<J>(KJ, {}));
+    QVERIFY(SpreadsheetXmlExport::columnClass(longs.get()).number);
     KPtr stamps(ktn(KP, 0)), times(ktn(KT, 0)), guids(ktn(UU, 0));
     QCOMPARE(SpreadsheetXmlExport::columnClass(stamps.get()).style, "timestamp");
     QCOMPARE(SpreadsheetXmlExport::columnClass(times.get()).style, "time");
