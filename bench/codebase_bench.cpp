@@ -8,7 +8,10 @@
 //    between the window thread's 1 ms timer ticks meanwhile, next to the
 //    longest gap of the same ticker running alone for about as long.
 // Each reports its time against the baseline's ("x_baseline").
+// Then the text filter of the files inventory over that codebase, laid out as
+// its tree: a text every file holds (case-insensitive) and one none holds.
 #include "files/LocalCodebase.h"
+#include "files/SearchFiles.h"
 
 #include <benchmark/benchmark.h>
 
@@ -161,8 +164,32 @@ void BM_Baseline_IdleTicker(benchmark::State& state)
     state.counters["max_ui_gap_ms"] = double(longestGapMs);
 }
 
+const SearchFiles::FileMap& loadedFiles()
+{
+    static const SearchFiles::FileMap files = LocalCodebase::walk(codebase().dir.path()).files;
+    return files;
+}
+
+void BM_TextFilter(benchmark::State& state, const char* text)
+{
+    const SearchFiles::FileMap& files = loadedFiles();
+    SearchFiles::Filter filter;
+    filter.body = QString::fromLatin1(text);
+    int listed = 0;
+    for (auto _ : state) {
+        const SearchFiles::Layout layout = SearchFiles::layout(
+            QStringLiteral("Local"), files, filter, QString(), QString(), QString(),
+            [](const QString&) { return QList<SearchFiles::Function>(); });
+        listed = layout.files;
+    }
+    state.counters["files_listed"] = listed;
+    state.SetBytesProcessed(int64_t(state.iterations()) * codebase().bytes);
+}
+
 } // namespace
 
+BENCHMARK_CAPTURE(BM_TextFilter, every_file_NEG_R, "NEG R")->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_CAPTURE(BM_TextFilter, no_file, "no such text")->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Baseline_PlainReads)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Walk)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_LoadOnWorker)->Unit(benchmark::kMillisecond)->Iterations(5);

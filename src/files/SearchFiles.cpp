@@ -45,11 +45,31 @@ std::optional<QString> SearchFiles::acceptedText(const QByteArray& bytes)
     return text;
 }
 
+namespace {
+
+bool isAscii(const QString& text)
+{
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.constData());
+    const char16_t* end = p + text.size();
+    char16_t any = 0;
+    for (; p != end; ++p)
+        any |= *p;
+    return any < 0x80;
+}
+
+} // namespace
+
 bool SearchFiles::contains(const QString& haystack, const QString& needle, bool matchCase)
 {
     if (needle.isEmpty())
         return true;
-    return matchCase ? haystack.contains(needle) : haystack.toUpper().contains(needle.toUpper());
+    if (matchCase)
+        return haystack.contains(needle);
+    // Upper-casing a whole file to compare is slow over a large codebase: for
+    // plain ASCII on both sides, comparing ignoring case is the same test.
+    if (isAscii(needle) && isAscii(haystack))
+        return QStringView(haystack).contains(QStringView(needle), Qt::CaseInsensitive);
+    return haystack.toUpper().contains(needle.toUpper());
 }
 
 QString SearchFiles::rootFolder(const FileMap& files)

@@ -52,6 +52,8 @@ private slots:
     void loadReadsMatchingRegularFiles();
     void filters_data();
     void filters();
+    void containsIgnoringCase_data();
+    void containsIgnoringCase();
     void logsNewestFirstAndSavesByDocumentName();
     void functionsAndKeptSelection();
     void dialogOverAFolder();
@@ -114,6 +116,31 @@ void TestSearchFiles::filters_data()
     QTest::newRow("body, any case") << "" << false << "SELECT" << false << QStringList({"b.q", "a.q"});
     QTest::newRow("body, match case") << "" << false << "select" << true << QStringList({"a.q"});
     QTest::newRow("both") << "b" << false << "select" << false << QStringList({"b.q"});
+}
+
+void TestSearchFiles::containsIgnoringCase_data()
+{
+    QTest::addColumn<QString>("haystack");
+    QTest::addColumn<QString>("needle");
+    QTest::addColumn<bool>("matchCase");
+    QTest::addColumn<bool>("found");
+    QTest::newRow("ascii, other case") << "x: select from t" << "SELECT From" << false << true;
+    QTest::newRow("ascii, match case") << "x: select from t" << "SELECT" << true << false;
+    QTest::newRow("ascii, absent") << "x: select from t" << "update" << false << false;
+    QTest::newRow("empty needle") << "" << "" << false << true;
+    // Beyond ASCII the texts compare in their upper-case forms.
+    QTest::newRow("sharp s upper-cases to SS") << "/ stra\u00dfe" << "STRASSE" << false << true;
+    QTest::newRow("accented needle") << "caf\u00e9 au lait" << "CAF\u00c9" << false << true;
+    QTest::newRow("accented, absent") << "caf\u00e9" << "cafe" << false << false;
+}
+
+void TestSearchFiles::containsIgnoringCase()
+{
+    QFETCH(QString, haystack);
+    QFETCH(QString, needle);
+    QFETCH(bool, matchCase);
+    QFETCH(bool, found);
+    QCOMPARE(SearchFiles::contains(haystack, needle, matchCase), found);
 }
 
 void TestSearchFiles::filters()
