@@ -219,7 +219,7 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     sourceViews->setCompletion(explorer->completion(), [](int kind) { return ExplorerIcons::icon(kind); });
 
     // The debugger, opened from a source view on its selection.
-    new CDebuggerLink(frame, *link, *explorer, *scheme, prompter, app.home().path(), [&frame] {
+    auto* debugger = new CDebuggerLink(frame, *link, *explorer, *scheme, prompter, app.home().path(), [&frame] {
         CChildFrame* child = frame.activeDocument();
         auto* view = child ? qobject_cast<CTovoView*>(child->view()) : nullptr;
         return view ? view->selectedText() : QString();
@@ -249,12 +249,15 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
         std::exit(-2); // the user has been told: "Tovo - Fatal startup error"
     explorer->classView()->setAddWatch([watches](const QString& name) { watches->bar()->addExpression(name); });
 
-    CReplyPresenter::Hooks hooks;
-    hooks.refreshWatches = [&frame, watches] {
+    // The watches follow every reply and every step of the debugger.
+    const auto refreshWatches = [&frame, watches] {
         // Only a pane that is shown refreshes.
         if (QDockWidget* dock = frame.pane(CMainFrame::Watch); dock && dock->isVisible())
             watches->bar()->evaluate();
     };
+    QObject::connect(debugger, &CDebuggerLink::debuggerRefreshed, watches, refreshWatches);
+    CReplyPresenter::Hooks hooks;
+    hooks.refreshWatches = refreshWatches;
     hooks.showInGrid = [table](K reply) { table->setValue(reply); };
     hooks.gridValue = [table] { return table->renderer()->shownValue(); };
     link->presenter().setHooks(hooks);

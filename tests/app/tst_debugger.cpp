@@ -13,11 +13,13 @@
 #include "debugger/DebugAgent.h"
 #include "debugger/widgets/CDlgDebug.h"
 #include "editor/CTovoView.h"
+#include "watch/CWatchBar.h"
 
 #include <Qsci/qsciscintilla.h>
 
 #include <QAction>
 #include <QApplication>
+#include <QDockWidget>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -122,6 +124,22 @@ void TestDebugger::opensPreparesAndSteps()
     QTRY_COMPARE_WITH_TIMEOUT(a.agent.preparedCall(), QStringLiteral("f[1;2]"), 10000);
     QTRY_COMPARE(d->instruction()->text(), QStringLiteral("0x0a010000"));
 
+    // A shown watch pane is evaluated again after every step.
+    a.frame->show();
+    QDockWidget* watchDock = a.frame->pane(CMainFrame::Watch);
+    watchDock->show();
+    auto* watches = a.frame->findChild<CWatchBar*>();
+    QVERIFY(watches);
+    watches->addExpression(QStringLiteral("tovoWatchProbe"));
+    const auto watchQueries = [&a] {
+        int n = 0;
+        for (const QString& text : a.instance.receivedTexts())
+            n += text.contains(QStringLiteral("tovoWatchProbe")) ? 1 : 0;
+        return n;
+    };
+    QTest::qWait(200); // an evaluation of the new watch, when the settings ask for one, comes first
+    const int beforeSteps = watchQueries();
+
     // Two steps into f and g: the current line is marked in g's listing.
     QTest::keyClick(d->source(), Qt::Key_F11);
     QTRY_COMPARE_WITH_TIMEOUT(d->source()->text(), QStringLiteral("0:  c: g a+b\n1:  d: c*2\n2:  d"), 10000);
@@ -129,6 +147,7 @@ void TestDebugger::opensPreparesAndSteps()
     QTRY_COMPARE_WITH_TIMEOUT(d->source()->text(), QStringLiteral("0:  y: neg x\n1:  y+1"), 10000);
     QTRY_VERIFY(d->isCurrentLine(0));
     QCOMPARE(d->stackList()->topLevelItemCount(), 3);
+    QTRY_VERIFY_WITH_TIMEOUT(watchQueries() > beforeSteps, 10000);
     if (const QString shots = qEnvironmentVariable("TOVO_SHOTS"); !shots.isEmpty())
         d->grab().save(shots + QStringLiteral("/debugger-app.png"));
 
