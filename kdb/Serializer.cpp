@@ -121,7 +121,15 @@ private:
 // Writes a value already checked by Sizer.
 class Writer {
 public:
-    explicit Writer(char* out) : m_p(out) {}
+    // With pieces, vector bodies of kPieceMin bytes or more are not copied:
+    // the output is the pieces in order, runs of out between references to
+    // the vectors' own items.
+    explicit Writer(char* out, std::vector<Serializer::Piece>* pieces = nullptr)
+        : m_p(out)
+        , m_run(out)
+        , m_pieces(pieces)
+    {
+    }
 
     void value(K x)
     {
@@ -154,7 +162,7 @@ public:
                 for (J i = 0; i < x->n; ++i)
                     text(kS(x)[i]);
             } else {
-                bytes(kG(x), static_cast<std::size_t>(x->n * wireItemSize(t)));
+                body(kG(x), static_cast<std::size_t>(x->n * wireItemSize(t)));
             }
             return;
         }
@@ -192,7 +200,26 @@ public:
 
     char* position() const { return m_p; }
 
+    // Ends the piece list with the last run of copied bytes.
+    void finishPieces()
+    {
+        if (m_pieces && m_p != m_run)
+            m_pieces->push_back({m_run, static_cast<std::size_t>(m_p - m_run)});
+        m_run = m_p;
+    }
+
 private:
+    static constexpr std::size_t kPieceMin = 64 * 1024;
+
+    void body(const void* p, std::size_t n)
+    {
+        if (!m_pieces || n < kPieceMin) {
+            bytes(p, n);
+            return;
+        }
+        finishPieces();
+        m_pieces->push_back({static_cast<const char*>(p), n});
+    }
     void put(char c) { *m_p++ = c; }
     void bytes(const void* p, std::size_t n)
     {
@@ -204,15 +231,21 @@ private:
         const I v = static_cast<I>(n);
         bytes(&v, 4);
     }
+    // One pass over the text, its zero included: symbols are mostly a few
+    // bytes long, where a length scan and a copy cost twice.
     void text(S s)
     {
-        const std::size_t n = textBytes(s) - 1;
-        if (n)
-            bytes(s, n);
-        put(0);
+        if (!s) {
+            put(0);
+            return;
+        }
+        while ((*m_p++ = *s++) != 0) {
+        }
     }
 
     char* m_p;
+    char* m_run;
+    std::vector<Serializer::Piece>* m_pieces;
 };
 
 bool validMode(int mode) { return mode >= -1 && mode <= 3; }
@@ -238,6 +271,14 @@ void Serializer::writeValue(K x, char* out)
 {
     Writer writer(out);
     writer.value(x);
+}
+
+void Serializer::writePieces(K x, char* out, std::vector<Piece>& pieces)
+{
+    pieces.clear();
+    Writer writer(out, &pieces);
+    writer.value(x);
+    writer.finishPieces();
 }
 
 bool Serializer::serialize(K x, int messageType, std::vector<char>& out, std::string& error, int mode)

@@ -27,6 +27,15 @@ public:
     // Writes x without a header at out, which holds the valueSize() bytes
     // that valueSize() accepted in the same mode.
     static void writeValue(K x, char* out);
+
+    // The same bytes as pieces, for writing without copying large vectors:
+    // runs of out (which holds valueSize() bytes) between references to the
+    // items of x's own vectors. Valid while x and out live unchanged.
+    struct Piece {
+        const char* data;
+        std::size_t size;
+    };
+    static void writePieces(K x, char* out, std::vector<Piece>& pieces);
 };
 
 } // namespace kdb

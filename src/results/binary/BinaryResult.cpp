@@ -42,10 +42,19 @@ K decodeSerialisedVector(char type, char attribute, std::uint32_t count, const c
 
 } // namespace
 
+std::size_t BinaryResult::Encoded::size() const
+{
+    std::size_t total = head.size();
+    for (const kdb::Serializer::Piece& piece : body)
+        total += piece.size;
+    return total;
+}
+
 std::vector<char> BinaryResult::Encoded::bytes() const
 {
     std::vector<char> all(head);
-    all.insert(all.end(), body, body + bodySize);
+    for (const kdb::Serializer::Piece& piece : body)
+        all.insert(all.end(), piece.data, piece.data + piece.size);
     return all;
 }
 
@@ -81,8 +90,9 @@ bool BinaryResult::encode(K x, Encoded& out, std::string& error)
         out.head[2] = x->t;
         out.head[3] = x->u;
         writeLe32(out.head.data() + 8, static_cast<std::uint32_t>(x->n));
-        out.body = reinterpret_cast<const char*>(kG(x));
-        out.bodySize = static_cast<std::size_t>(x->n) * static_cast<std::size_t>(itemWidth(x->t));
+        const std::size_t bytes = static_cast<std::size_t>(x->n) * static_cast<std::size_t>(itemWidth(x->t));
+        if (bytes)
+            out.body.push_back({reinterpret_cast<const char*>(kG(x)), bytes});
         return true;
     }
     std::size_t size = 0;
@@ -97,10 +107,8 @@ bool BinaryResult::encode(K x, Encoded& out, std::string& error)
         error = "not enough memory to write the value";
         return false;
     }
-    kdb::Serializer::writeValue(x, out.storage.data());
+    kdb::Serializer::writePieces(x, out.storage.data(), out.body);
     out.head = {static_cast<char>(kSerialMark), 0x01};
-    out.body = out.storage.data();
-    out.bodySize = size;
     return true;
 }
 

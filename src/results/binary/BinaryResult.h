@@ -7,6 +7,7 @@
 #pragma once
 
 #include "kdb/BlockPool.h"
+#include "kdb/Serializer.h"
 #include "kdb/k.h"
 
 #include <cstddef>
@@ -15,16 +16,15 @@
 
 class BinaryResult {
 public:
-    // A file's bytes as a head and a body; the body points into the value
-    // itself (vector layout), so a large vector is never copied, or into
-    // storage, a block reused from one save to the next.
+    // A file's bytes as a head and a body of pieces. The pieces point into
+    // the value itself for its large vectors, so they are never copied, and
+    // into storage (a block reused from one save to the next) for the rest.
     struct Encoded {
         std::vector<char> head;
-        const char* body = nullptr;
-        std::size_t bodySize = 0;
+        std::vector<kdb::Serializer::Piece> body;
         kdb::PooledBuffer storage;
 
-        std::size_t size() const { return head.size() + bodySize; }
+        std::size_t size() const;
         std::vector<char> bytes() const;
     };
 

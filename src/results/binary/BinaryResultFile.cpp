@@ -13,15 +13,12 @@
 
 namespace {
 
-bool writeWhole(const QString& path, const char* head, qint64 headSize, const char* body, qint64 bodySize,
-                QString* error)
+bool writeWhole(const QString& path, const std::vector<kdb::Serializer::Piece>& pieces, QString* error)
 {
     QSaveFile file(path);
     bool ok = file.open(QIODevice::WriteOnly);
-    if (ok && headSize)
-        ok = file.write(head, headSize) == headSize;
-    if (ok && bodySize)
-        ok = file.write(body, bodySize) == bodySize;
+    for (std::size_t i = 0; ok && i < pieces.size(); ++i)
+        ok = file.write(pieces[i].data, qint64(pieces[i].size)) == qint64(pieces[i].size);
     // flush() first: commit() misses a failure to write the last buffered
     // bytes (a full disk) and would put a short file in place.
     if (ok)
@@ -114,8 +111,9 @@ bool BinaryResultFile::save(const QString& path, K value, QString* error)
             *error = QString::fromStdString(reason);
         return false;
     }
-    return writeWhole(path, encoded.head.data(), qint64(encoded.head.size()), encoded.body,
-                      qint64(encoded.bodySize), error);
+    std::vector<kdb::Serializer::Piece> pieces{{encoded.head.data(), encoded.head.size()}};
+    pieces.insert(pieces.end(), encoded.body.begin(), encoded.body.end());
+    return writeWhole(path, pieces, error);
 }
 
 BinaryResultFile::Loaded BinaryResultFile::load(const QString& path)
@@ -151,5 +149,5 @@ bool BinaryResultFile::saveRaw(const QString& path, K value, QString* error)
             *error = QStringLiteral("only a string or a byte vector is saved as it is");
         return false;
     }
-    return writeWhole(path, nullptr, 0, reinterpret_cast<const char*>(kG(value)), qint64(value->n), error);
+    return writeWhole(path, {{reinterpret_cast<const char*>(kG(value)), std::size_t(value->n)}}, error);
 }
