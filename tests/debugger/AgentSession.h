@@ -88,6 +88,14 @@ struct AgentSession {
         controller = std::make_unique<DebugController>(c);
         return true;
     }
+    // Started, with the agent check asked and answered.
+    bool startChecked(const QString& script)
+    {
+        if (!start(script))
+            return false;
+        controller->checkAgent(server);
+        return settle();
+    }
     ~AgentSession()
     {
         const int fd = handle->exchange(-1);

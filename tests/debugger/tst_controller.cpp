@@ -111,10 +111,8 @@ void TestController::agentCheck()
 void TestController::prepareAndStep()
 {
     AgentSession s;
-    QVERIFY(s.start(QString::fromLatin1(kSession)));
+    QVERIFY(s.startChecked(QString::fromLatin1(kSession)));
     DebugController& c = *s.controller;
-    c.checkAgent(s.server);
-    QVERIFY(s.settle());
     s.instance.clearReceived();
     QSignalSpy status(&c, &DebugController::statusShown);
     QSignalSpy refreshed(&c, &DebugController::refreshed);
@@ -192,10 +190,8 @@ void TestController::prepareAndStep()
 void TestController::breakpointsFromTheListing()
 {
     AgentSession s;
-    QVERIFY(s.start(QString::fromLatin1(kSession)));
+    QVERIFY(s.startChecked(QString::fromLatin1(kSession)));
     DebugController& c = *s.controller;
-    c.checkAgent(s.server);
-    QVERIFY(s.settle());
     c.prepare(QStringLiteral("f[1;2]"), false);
     c.step(DebugTexts::Step::Into);
     QVERIFY(s.settle());
@@ -238,10 +234,8 @@ void TestController::breakpointsFromTheListing()
 void TestController::runStopsAtBreakpoint()
 {
     AgentSession s;
-    QVERIFY(s.start(QString::fromLatin1(kSession)));
+    QVERIFY(s.startChecked(QString::fromLatin1(kSession)));
     DebugController& c = *s.controller;
-    c.checkAgent(s.server);
-    QVERIFY(s.settle());
     c.prepare(QStringLiteral("f[1;2]"), false);
     c.step(DebugTexts::Step::Into);
     QVERIFY(s.settle());
@@ -276,10 +270,8 @@ void TestController::exceptionsStopWithTheSignalMessage()
     AgentSession s;
     QString text = QString::fromLatin1(kSession);
     text.replace(QStringLiteral("step: g 1"), QStringLiteral("exception: ") + exception + QStringLiteral("\nstep: g 1"));
-    QVERIFY(s.start(text));
+    QVERIFY(s.startChecked(text));
     DebugController& c = *s.controller;
-    c.checkAgent(s.server);
-    QVERIFY(s.settle());
     c.prepare(QStringLiteral("f[1;2]"), false);
     c.step(DebugTexts::Step::Into);
     QVERIFY(s.settle());
@@ -298,10 +290,8 @@ void TestController::exceptionsStopWithTheSignalMessage()
 void TestController::settingsMirrorTheAgent()
 {
     AgentSession s;
-    QVERIFY(s.start(QString::fromLatin1(kSession)));
+    QVERIFY(s.startChecked(QString::fromLatin1(kSession)));
     DebugController& c = *s.controller;
-    c.checkAgent(s.server);
-    QVERIFY(s.settle());
     s.instance.clearReceived();
     c.setHandledSignals(5);
     c.setTimeout(60);
@@ -322,10 +312,8 @@ void TestController::stateQueryOverride()
     QTemporaryDir home;
     AgentSession s;
     s.home = home.path();
-    QVERIFY(s.start(script(QStringLiteral("agent: dotd"))));
+    QVERIFY(s.startChecked(script(QStringLiteral("agent: dotd"))));
     DebugController& c = *s.controller;
-    c.checkAgent(s.server);
-    QVERIFY(s.settle());
 
     // Without the file: the ten expressions, with the prefix in place of .z.deb.
     s.instance.clearReceived();
@@ -351,10 +339,8 @@ void TestController::stateQueryOverride()
 void TestController::serverChangeCloses()
 {
     AgentSession s;
-    QVERIFY(s.start(QString::fromLatin1(kSession)));
+    QVERIFY(s.startChecked(QString::fromLatin1(kSession)));
     DebugController& c = *s.controller;
-    c.checkAgent(s.server);
-    QVERIFY(s.settle());
     s.currentServer = QStringLiteral("`:127.0.0.1:2");
     s.prompter.expectInform(QStringLiteral("Tovo connection has changed, Debugger will now close."), Icon::Warning);
     QSignalSpy changed(&c, &DebugController::serverChanged);
@@ -370,10 +356,8 @@ void TestController::serverChangeCloses()
 void TestController::lostConnection()
 {
     AgentSession s;
-    QVERIFY(s.start(QString::fromLatin1(kSession)));
+    QVERIFY(s.startChecked(QString::fromLatin1(kSession)));
     DebugController& c = *s.controller;
-    c.checkAgent(s.server);
-    QVERIFY(s.settle());
     s.instance.dropClients();
     s.prompter.expectInform(QStringLiteral("Connection to Q instance is lost. Please close debugger and reconnect."),
                             Icon::Warning, QStringLiteral("Q Debugger"));
@@ -393,10 +377,8 @@ void TestController::lostConnection()
 void TestController::stackEntriesShowTheirFrames()
 {
     AgentSession s;
-    QVERIFY(s.start(QString::fromLatin1(kSession)));
+    QVERIFY(s.startChecked(QString::fromLatin1(kSession)));
     DebugController& c = *s.controller;
-    c.checkAgent(s.server);
-    QVERIFY(s.settle());
     c.prepare(QStringLiteral("f[1;2]"), false);
     c.step(DebugTexts::Step::Into);
     c.step(DebugTexts::Step::Into);
