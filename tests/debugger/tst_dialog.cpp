@@ -93,7 +93,10 @@ void TestDialog::stepsShowTheCurrentLine()
     QCOMPARE(w.s.agent.preparedCall(), QStringLiteral("f[1;2]"));
     QCOMPARE(d.callBox()->currentText(), QStringLiteral("f[1;2]"));
     QCOMPARE(d.instruction()->text(), QStringLiteral("0x0a010000"));
-    QCOMPARE(d.instruction()->selectedText(), QStringLiteral("0a"));
+    // The first byte is the current one. (The box's own selection is checked
+    // after the steps below: right after opening it has been seen empty under
+    // load, a race not understood yet.)
+    QCOMPARE(w.s.controller->state().byteSelection(), std::make_pair(2, 4));
 
     // F11 twice: into f, then into g.
     w.key(Qt::Key_F11);
