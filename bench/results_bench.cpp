@@ -200,10 +200,10 @@ void BM_ExportXlsx(benchmark::State& state)
 
 std::size_t binaryFileSize()
 {
-    BinaryResult::Encoded encoded;
+    std::vector<char> bytes;
     std::string error;
-    BinaryResult::encode(table(), encoded, error);
-    return encoded.size();
+    BinaryResult::encode(table(), bytes, error);
+    return bytes.size();
 }
 
 void BM_Baseline_MemcpyFileBytes(benchmark::State& state)

@@ -30,9 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     K x = BinaryResult::decode(reinterpret_cast<const char*>(data), size, error);
     if (!x)
         return 0;
-    BinaryResult::Encoded encoded;
-    if (BinaryResult::encode(x, encoded, error)) {
-        const std::vector<char> bytes = encoded.bytes();
+    std::vector<char> bytes;
+    if (BinaryResult::encode(x, bytes, error)) {
         K y = BinaryResult::decode(bytes.data(), bytes.size(), error);
         if (!y)
             std::abort(); // what we wrote we must read

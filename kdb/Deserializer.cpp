@@ -14,6 +14,10 @@
 #include <new>
 #include <vector>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 namespace kdb {
 namespace {
 
@@ -248,6 +252,86 @@ private:
         return true;
     }
 
+    // A symbol column. Its texts are found by the zeros in whole 64-byte
+    // blocks of the window, so that where one name ends is known without
+    // waiting for the name before it; the last names of a window, and any
+    // that run past it, go one at a time.
+    bool readSymbols(S* out, J n)
+    {
+        J i = 0;
+        while (i < n) {
+            if (available() < kSymbolBlock + 8 && m_sourceLeft)
+                need(std::min(remaining(), kWindow));
+            if (!readSymbolRun(out, n, i))
+                return false;
+            if (i < n && !readSymbol(out[i++]))
+                return false;
+        }
+        return true;
+    }
+
+    bool readSymbolRun(S* out, J n, J& i)
+    {
+        const G* start = m_p;
+        // A block ends eight bytes short of the window: a short name's word
+        // is read from its start and may run past its zero, up to seven bytes.
+        for (const G* block = m_p; i < n && m_end - block >= std::ptrdiff_t(kSymbolBlock + 8); block += kSymbolBlock) {
+            for (std::uint64_t zeros = zeroBytes(block); zeros && i < n; zeros &= zeros - 1) {
+                const G* zero = block + std::countr_zero(zeros);
+                if (!symbolAt(start, static_cast<std::size_t>(zero - start), out[i]))
+                    return false;
+                ++i;
+                start = zero + 1;
+            }
+        }
+        m_p = start;
+        return true;
+    }
+
+    // The symbol whose text of length bytes starts at p, its zero after it.
+    bool symbolAt(const G* p, std::size_t length, S& symbol)
+    {
+        if (length < 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            word &= length ? ~0ull >> (64 - 8 * length) : 0;
+            if (S hit = m_symbols.shortHit(word)) {
+                symbol = hit;
+                return true;
+            }
+        }
+        std::uint64_t hash = 0;
+        SymbolCache::scan(p, length + 1, length, hash);
+        if (length > 0x7fffffff)
+            return false;
+        try {
+            symbol = m_symbols.intern(reinterpret_cast<const char*>(p), length, hash);
+        } catch (const std::bad_alloc&) {
+            outOfMemory();
+            return false;
+        }
+        return true;
+    }
+
+    // Bit i set where p[i] is zero, for 64 bytes.
+    static std::uint64_t zeroBytes(const G* p)
+    {
+#if defined(__SSE2__) || defined(_M_X64)
+        const __m128i zero = _mm_setzero_si128();
+        std::uint64_t mask = 0;
+        for (int k = 0; k < 4; ++k) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+            mask |= std::uint64_t(std::uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zero)))) << (16 * k);
+        }
+        return mask;
+#else
+        std::uint64_t mask = 0;
+        for (int k = 0; k < 64; ++k)
+            mask |= std::uint64_t(p[k] == 0) << k;
+        return mask;
+#endif
+    }
+
     K atom(int t, int depth)
     {
         if (t == KERR || t == -KS) {
@@ -322,12 +406,9 @@ private:
             return outOfMemory();
         x->u = static_cast<C>(attribute);
         if (t == KS) {
-            S* out = kS(x);
-            for (J i = 0; i < n; ++i) {
-                if (!readSymbol(out[i])) {
-                    r0(x);
-                    return truncated();
-                }
+            if (!readSymbols(kS(x), n)) {
+                r0(x);
+                return truncated();
             }
             return x;
         }
@@ -494,6 +575,7 @@ private:
     }
 
     static constexpr std::size_t kWindow = 64 * 1024;
+    static constexpr std::size_t kSymbolBlock = 64;
 
     const G* m_p;
     const G* m_end;

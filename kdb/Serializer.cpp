@@ -1,4 +1,5 @@
 #include "kdb/Serializer.h"
+#include "kdb/BlockPool.h"
 #include "kdb/MessageHeader.h"
 #include "kdb/WireSizes.h"
 
@@ -18,7 +19,9 @@ std::size_t textBytes(S s) { return (s ? std::strlen(s) : 0) + 1; }
 
 class Sizer {
 public:
-    explicit Sizer(int mode) : m_mode(mode) {}
+    // Without measuring texts, a symbol vector's items are not counted: a
+    // check of what can be written, for a writer that needs no size.
+    explicit Sizer(int mode, bool measureTexts = true) : m_mode(mode), m_measureTexts(measureTexts) {}
 
     bool size(K x, std::size_t& total, int depth)
     {
@@ -49,7 +52,7 @@ public:
                 return fail("b9: bad vector length");
             total += 6;
             if (t == KS) {
-                for (J i = 0; i < x->n; ++i)
+                for (J i = 0; m_measureTexts && i < x->n; ++i)
                     total += textBytes(kS(x)[i]);
                 return true;
             }
@@ -115,21 +118,32 @@ private:
     }
 
     int m_mode;
+    bool m_measureTexts;
     std::string m_error;
 };
 
-// Writes a value already checked by Sizer.
+// Writes a value already checked by Sizer, into memory or through a sink.
 class Writer {
 public:
-    // With pieces, vector bodies of kPieceMin bytes or more are not copied:
-    // the output is the pieces in order, runs of out between references to
-    // the vectors' own items.
-    explicit Writer(char* out, std::vector<Serializer::Piece>* pieces = nullptr)
+    // Into out, which holds the bytes Sizer counted.
+    explicit Writer(char* out)
         : m_p(out)
-        , m_run(out)
-        , m_pieces(pieces)
+        , m_end(nullptr)
     {
     }
+
+    // Through sink: items gathered in chunk, vector bodies of kDirectMin
+    // bytes or more handed to the sink straight from the value.
+    Writer(Serializer::Sink& sink, char* chunk, std::size_t chunkSize)
+        : m_p(chunk)
+        , m_end(chunk + chunkSize)
+        , m_chunk(chunk)
+        , m_sink(&sink)
+    {
+    }
+
+    // Hands what is gathered to the sink; false when the sink has failed.
+    bool finish() { return flush(); }
 
     void value(K x)
     {
@@ -159,8 +173,7 @@ public:
             put(x->u);
             count(x->n);
             if (t == KS) {
-                for (J i = 0; i < x->n; ++i)
-                    text(kS(x)[i]);
+                symbols(kS(x), x->n);
             } else {
                 body(kG(x), static_cast<std::size_t>(x->n * wireItemSize(t)));
             }
@@ -198,31 +211,48 @@ public:
         }
     }
 
-    char* position() const { return m_p; }
-
-    // Ends the piece list with the last run of copied bytes.
-    void finishPieces()
-    {
-        if (m_pieces && m_p != m_run)
-            m_pieces->push_back({m_run, static_cast<std::size_t>(m_p - m_run)});
-        m_run = m_p;
-    }
-
 private:
-    static constexpr std::size_t kPieceMin = 64 * 1024;
+    static constexpr std::size_t kDirectMin = 64 * 1024;
+
+    bool flush()
+    {
+        if (m_sink && !m_failed && m_p != m_chunk)
+            m_failed = !m_sink->write(m_chunk, static_cast<std::size_t>(m_p - m_chunk));
+        if (m_sink)
+            m_p = m_chunk;
+        return !m_failed;
+    }
+    // Bytes too many for the chunk go to the sink as they are.
+    void direct(const void* p, std::size_t n)
+    {
+        if (flush())
+            m_failed = !m_sink->write(static_cast<const char*>(p), n);
+    }
+    // Makes room for n bytes at m_p (n no more than a chunk). In memory the
+    // size was counted beforehand; through a sink, a full chunk goes out.
+    // After the sink fails, the chunk is only overwritten.
+    void reserve(std::size_t n)
+    {
+        if (m_sink && static_cast<std::size_t>(m_end - m_p) < n)
+            flush();
+    }
 
     void body(const void* p, std::size_t n)
     {
-        if (!m_pieces || n < kPieceMin) {
-            bytes(p, n);
+        if (m_sink && n >= kDirectMin) {
+            direct(p, n);
             return;
         }
-        finishPieces();
-        m_pieces->push_back({static_cast<const char*>(p), n});
+        bytes(p, n);
     }
-    void put(char c) { *m_p++ = c; }
+    void put(char c)
+    {
+        reserve(1);
+        *m_p++ = c;
+    }
     void bytes(const void* p, std::size_t n)
     {
+        reserve(n);
         std::memcpy(m_p, p, n);
         m_p += n;
     }
@@ -231,24 +261,67 @@ private:
         const I v = static_cast<I>(n);
         bytes(&v, 4);
     }
-    // One pass over the text, its zero included: symbols are mostly a few
-    // bytes long, where a length scan and a copy cost twice.
+    // A text and its zero.
     void text(S s)
     {
         if (!s) {
             put(0);
             return;
         }
-        while ((*m_p++ = *s++) != 0) {
+        const std::size_t n = std::strlen(s) + 1;
+        if (m_sink && n >= kDirectMin)
+            direct(s, n);
+        else
+            bytes(s, n);
+    }
+    // A symbol vector's texts. They are mostly a few bytes long: two
+    // overlapping moves copy one without the branch on every byte a copy
+    // loop takes, or the call and size dispatch of memcpy.
+    void symbols(const S* items, J count)
+    {
+        // The position lives in a local: a store through a char pointer
+        // could alias a member, which would then be reloaded every item.
+        char* p = m_p;
+        const char* end = m_sink ? m_end - 16 : nullptr;
+        for (J i = 0; i < count; ++i) {
+            const S s = items[i];
+            const std::size_t n = s ? std::strlen(s) + 1 : 0;
+            if (n < 4 || n > 16 || (end && p > end)) {
+                m_p = p;
+                text(s);
+                p = m_p;
+                continue;
+            }
+            if (n >= 8)
+                overlapping<std::uint64_t>(p, s, n);
+            else
+                overlapping<std::uint32_t>(p, s, n);
+            p += n;
         }
+        m_p = p;
+    }
+    // The first and the last sizeof(Word) of the n bytes at s, for
+    // sizeof(Word) <= n <= 2 * sizeof(Word).
+    template<typename Word>
+    static void overlapping(char* out, S s, std::size_t n)
+    {
+        Word first, last;
+        std::memcpy(&first, s, sizeof(Word));
+        std::memcpy(&last, s + n - sizeof(Word), sizeof(Word));
+        std::memcpy(out, &first, sizeof(Word));
+        std::memcpy(out + n - sizeof(Word), &last, sizeof(Word));
     }
 
     char* m_p;
-    char* m_run;
-    std::vector<Serializer::Piece>* m_pieces;
+    char* m_end;
+    char* m_chunk = nullptr;
+    Serializer::Sink* m_sink = nullptr;
+    bool m_failed = false;
 };
 
 bool validMode(int mode) { return mode >= -1 && mode <= 3; }
+
+constexpr std::size_t kWriteChunk = 256 * 1024;
 
 } // namespace
 
@@ -267,18 +340,30 @@ bool Serializer::valueSize(K x, int mode, std::size_t& size, std::string& error)
     return true;
 }
 
-void Serializer::writeValue(K x, char* out)
+bool Serializer::writeTo(K x, int mode, Sink& sink, std::string& error)
 {
-    Writer writer(out);
+    if (!validMode(mode)) {
+        error = "b9: bad mode";
+        return false;
+    }
+    Sizer checker(mode, false);
+    std::size_t unused = 0;
+    if (!checker.size(x, unused, 0)) {
+        error = checker.error();
+        return false;
+    }
+    PooledBuffer chunk(kWriteChunk);
+    if (!chunk.data()) {
+        error = "not enough memory to write the value";
+        return false;
+    }
+    Writer writer(sink, chunk.data(), chunk.size());
     writer.value(x);
-}
-
-void Serializer::writePieces(K x, char* out, std::vector<Piece>& pieces)
-{
-    pieces.clear();
-    Writer writer(out, &pieces);
-    writer.value(x);
-    writer.finishPieces();
+    if (!writer.finish()) {
+        error.clear();
+        return false;
+    }
+    return true;
 }
 
 bool Serializer::serialize(K x, int messageType, std::vector<char>& out, std::string& error, int mode)

@@ -24,18 +24,19 @@ public:
 
     // Bytes x occupies without the header, or false when it cannot be written.
     static bool valueSize(K x, int mode, std::size_t& size, std::string& error);
-    // Writes x without a header at out, which holds the valueSize() bytes
-    // that valueSize() accepted in the same mode.
-    static void writeValue(K x, char* out);
-
-    // The same bytes as pieces, for writing without copying large vectors:
-    // runs of out (which holds valueSize() bytes) between references to the
-    // items of x's own vectors. Valid while x and out live unchanged.
-    struct Piece {
-        const char* data;
-        std::size_t size;
+    // Takes a value's bytes in order.
+    class Sink {
+    public:
+        virtual ~Sink() = default;
+        // False when the bytes could not be taken: nothing more is offered.
+        virtual bool write(const char* data, std::size_t size) = 0;
     };
-    static void writePieces(K x, char* out, std::vector<Piece>& pieces);
+    // Writes x without a header to sink, its small items gathered into runs
+    // and the bodies of its large vectors handed over as they lie in x, so
+    // they are never copied here. False with the reason in error when x
+    // cannot be written (then the sink got nothing), or with error empty when
+    // the sink refused bytes.
+    static bool writeTo(K x, int mode, Sink& sink, std::string& error);
 };
 
 } // namespace kdb

@@ -56,11 +56,28 @@ public:
     }
 
     // Names of up to seven bytes, read as one zero-padded word, go through
-    // a direct-mapped table first: one multiply and one compare per hit.
+    // a table of their own first: one multiply and, mostly, one compare per
+    // hit.
     S shortHit(std::uint64_t word) const
     {
-        const ShortSlot& slot = m_short[shortSlotOf(word)];
-        return slot.word == word ? slot.symbol : nullptr;
+        // A name mostly sits in its own slot or the next: both are looked at
+        // without a branch on which, and only a longer run loops.
+        const std::size_t i = shortSlotOf(word);
+        const ShortSlot& first = m_short[i];
+        const ShortSlot& second = m_short[(i + 1) & m_shortMask];
+        // Masks rather than conditions: the compiler would branch on them,
+        // and which of the two holds the name is a coin toss to a predictor.
+        const std::uintptr_t inFirst = std::uintptr_t(0) - std::uintptr_t(first.word == word);
+        const std::uintptr_t inSecond = (std::uintptr_t(0) - std::uintptr_t(second.word == word)) & ~inFirst;
+        const S near = reinterpret_cast<S>((reinterpret_cast<std::uintptr_t>(first.symbol) & inFirst)
+                                           | (reinterpret_cast<std::uintptr_t>(second.symbol) & inSecond));
+        if (near || !first.symbol || !second.symbol)
+            return near;
+        for (std::size_t j = (i + 2) & m_shortMask;; j = (j + 1) & m_shortMask) {
+            const ShortSlot& slot = m_short[j];
+            if (slot.word == word || !slot.symbol)
+                return slot.symbol;
+        }
     }
 
     S intern(const char* text, std::size_t length, std::uint64_t hash)
@@ -69,7 +86,7 @@ public:
         if (length < 8) {
             std::uint64_t word = 0;
             std::memcpy(&word, text, length);
-            m_short[shortSlotOf(word)] = ShortSlot{word, symbol};
+            rememberShort(word, symbol);
         }
         return symbol;
     }
@@ -124,8 +141,6 @@ private:
             i = (i + 1) & mask;
         m_slots[i] = Slot{hash, length, symbol};
         ++m_used;
-        if (m_used == kGrowShortAt && !m_shortLarge)
-            growShortTable();
     }
 
     void grow()
@@ -141,29 +156,60 @@ private:
 
     struct ShortSlot {
         std::uint64_t word = 0;
-        S symbol = nullptr;
+        S symbol = nullptr; // null: a free slot
     };
-    // The short table starts small and inline (most replies name a few
-    // symbols); once a decode has seen many distinct names it moves to a
-    // larger one on the heap, so that a column of a thousand names does not
-    // keep evicting itself.
+    // The short table is open-addressed and never more than a quarter full,
+    // so a name, once seen, stays: a column of a thousand names read in
+    // random order must not evict its own entries. It starts small and
+    // inline (most replies name a few symbols) and doubles on the heap up to
+    // kMaxShortBits.
     static constexpr int kShortBits = 10;
-    static constexpr int kLargeShortBits = 13;
-    static constexpr std::size_t kGrowShortAt = 512;
+    static constexpr int kMaxShortBits = 16;
     std::size_t shortSlotOf(std::uint64_t word) const
     {
-        return static_cast<std::size_t>((word * 0x9e3779b97f4a7c15ull) >> m_shortShift);
+        // Names differ in a few middle bytes ("sym17", "sym18"): shift them
+        // down before the multiply so that they reach the top bits evenly.
+        word ^= word >> 29;
+        return static_cast<std::size_t>((word * 0xbf58476d1ce4e5b9ull) >> m_shortShift);
+    }
+    void rememberShort(std::uint64_t word, S symbol)
+    {
+        if ((m_shortUsed + 1) * 4 > m_shortMask + 1) {
+            if (64 - m_shortShift >= kMaxShortBits)
+                return;
+            growShortTable();
+        }
+        std::size_t i = shortSlotOf(word);
+        for (; m_short[i].symbol; i = (i + 1) & m_shortMask)
+            if (m_short[i].word == word)
+                return;
+        m_short[i] = ShortSlot{word, symbol};
+        ++m_shortUsed;
     }
     void growShortTable()
     {
-        m_shortLarge.reset(new ShortSlot[std::size_t(1) << kLargeShortBits]());
-        m_short = m_shortLarge.get();
-        m_shortShift = 64 - kLargeShortBits;
+        const std::size_t oldSize = m_shortMask + 1;
+        std::unique_ptr<ShortSlot[]> table(new ShortSlot[oldSize * 2]());
+        const ShortSlot* old = m_short;
+        m_short = table.get();
+        m_shortMask = oldSize * 2 - 1;
+        --m_shortShift;
+        for (std::size_t j = 0; j < oldSize; ++j) {
+            if (!old[j].symbol)
+                continue;
+            std::size_t i = shortSlotOf(old[j].word);
+            while (m_short[i].symbol)
+                i = (i + 1) & m_shortMask;
+            m_short[i] = old[j];
+        }
+        m_shortLarge = std::move(table);
     }
 
     ShortSlot m_shortInline[std::size_t(1) << kShortBits] = {};
     ShortSlot* m_short = m_shortInline;
+    std::size_t m_shortMask = (std::size_t(1) << kShortBits) - 1;
     int m_shortShift = 64 - kShortBits;
+    std::size_t m_shortUsed = 0;
     std::unique_ptr<ShortSlot[]> m_shortLarge;
     std::vector<Slot> m_slots;
     std::size_t m_used = 0;

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 using namespace ktest;
 
@@ -84,6 +85,23 @@ K symbols()
     return x;
 }
 
+// Many short names in random order, with names of seven and eight bytes and
+// the empty name among them, so that the reader's block search meets window
+// ends inside names.
+K shortNames(J count)
+{
+    std::vector<S> names = {ss(""), ss("abcdefg"), ss("abcdefgh")};
+    for (int i = 0; i < 1000; ++i)
+        names.push_back(ss(("s" + std::to_string(i * 7919 % 1000)).c_str()));
+    K x = ktn(KS, count);
+    std::uint64_t state = 1;
+    for (J i = 0; i < count; ++i) {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        kS(x)[i] = names[static_cast<std::size_t>((state >> 33) % names.size())];
+    }
+    return x;
+}
+
 K table(J rows)
 {
     K names = ktn(KS, 3);
@@ -111,6 +129,7 @@ private slots:
         QTest::newRow("long atom") << encoded(KPtr(kj(42)).get());
         QTest::newRow("empty general list") << encoded(KPtr(ktn(0, 0)).get());
         QTest::newRow("symbols across the window") << encoded(KPtr(symbols()).get());
+        QTest::newRow("short names across the window") << encoded(KPtr(shortNames(100000)).get());
         KPtr longs(ktn(KJ, 100000));
         for (J i = 0; i < longs->n; ++i)
             kJ(longs.get())[i] = i * i;
@@ -147,6 +166,8 @@ private slots:
         QTest::newRow("value shorter than the message") << message("fa0100000000000000") << "d9: bytes left over after the value";
         QTest::newRow("huge long count") << message("0700ffffff7f0000000000000000") << "d9: count larger than the message";
         QTest::newRow("unterminated symbol") << message("f56162") << "d9: truncated message";
+        QTest::newRow("unterminated last of many names")
+            << message(QByteArray("0b00" "c8000000") + QByteArray("616200").repeated(199) + "616263") << "d9: truncated message";
         QTest::newRow("table columns of two lengths")
             << message("6200" "63" "0b00" "02000000" "6100" "6200" "0000" "02000000" "0600" "01000000" "02000000" "0600" "00000000")
             << "d9: table columns are not a symbol list and lists of one length";

@@ -30,11 +30,10 @@ QByteArray wire(K x)
 
 QByteArray fileBytes(K x)
 {
-    BinaryResult::Encoded encoded;
+    std::vector<char> bytes;
     std::string error;
-    if (!BinaryResult::encode(x, encoded, error))
+    if (!BinaryResult::encode(x, bytes, error))
         return {};
-    const std::vector<char> bytes = encoded.bytes();
     return QByteArray(bytes.data(), qsizetype(bytes.size()));
 }
 

@@ -42,22 +42,6 @@ K decodeSerialisedVector(char type, char attribute, std::uint32_t count, const c
 
 } // namespace
 
-std::size_t BinaryResult::Encoded::size() const
-{
-    std::size_t total = head.size();
-    for (const kdb::Serializer::Piece& piece : body)
-        total += piece.size;
-    return total;
-}
-
-std::vector<char> BinaryResult::Encoded::bytes() const
-{
-    std::vector<char> all(head);
-    for (const kdb::Serializer::Piece& piece : body)
-        all.insert(all.end(), piece.data, piece.data + piece.size);
-    return all;
-}
-
 int BinaryResult::itemWidth(int type)
 {
     switch (type) {
@@ -72,9 +56,9 @@ int BinaryResult::itemWidth(int type)
 
 bool BinaryResult::isVectorLayout(K x) { return x && x->t >= 1 && x->t <= 19 && x->t != KS; }
 
-bool BinaryResult::encode(K x, Encoded& out, std::string& error)
+bool BinaryResult::write(K x, kdb::Serializer::Sink& sink, std::string& error)
 {
-    out = Encoded();
+    error.clear();
     if (!x) {
         error = "no value";
         return false;
@@ -84,32 +68,54 @@ bool BinaryResult::encode(K x, Encoded& out, std::string& error)
             error = "the vector has too many items for a binary file";
             return false;
         }
-        out.head.assign(kVectorHead, 0);
-        out.head[0] = static_cast<char>(kVectorMark);
-        out.head[1] = 0x20;
-        out.head[2] = x->t;
-        out.head[3] = x->u;
-        writeLe32(out.head.data() + 8, static_cast<std::uint32_t>(x->n));
+        char head[kVectorHead] = {};
+        head[0] = static_cast<char>(kVectorMark);
+        head[1] = 0x20;
+        head[2] = x->t;
+        head[3] = static_cast<char>(x->u);
+        writeLe32(head + 8, static_cast<std::uint32_t>(x->n));
         const std::size_t bytes = static_cast<std::size_t>(x->n) * static_cast<std::size_t>(itemWidth(x->t));
-        if (bytes)
-            out.body.push_back({reinterpret_cast<const char*>(kG(x)), bytes});
-        return true;
+        return sink.write(head, sizeof head) && (!bytes || sink.write(reinterpret_cast<const char*>(kG(x)), bytes));
     }
-    std::size_t size = 0;
-    if (!kdb::Serializer::valueSize(x, kdb::Serializer::kDefaultMode, size, error))
-        return false;
-    if (size + kdb::MessageHeader::kSize > kdb::MessageHeader::maxLength(kdb::CapLarge)) {
-        error = "b9: message too large";
-        return false;
-    }
-    out.storage = kdb::PooledBuffer(size);
-    if (!out.storage.data()) {
-        error = "not enough memory to write the value";
-        return false;
-    }
-    kdb::Serializer::writePieces(x, out.storage.data(), out.body);
-    out.head = {static_cast<char>(kSerialMark), 0x01};
-    return true;
+    // The serialiser checks the whole value before its sink sees a byte, so
+    // the mark goes out only for a value that will follow.
+    class AfterMark : public kdb::Serializer::Sink {
+    public:
+        explicit AfterMark(kdb::Serializer::Sink& sink) : m_sink(sink) {}
+        bool write(const char* data, std::size_t size) override
+        {
+            if (!m_marked) {
+                const char mark[2] = {static_cast<char>(kSerialMark), 0x01};
+                if (!m_sink.write(mark, sizeof mark))
+                    return false;
+                m_marked = true;
+            }
+            return m_sink.write(data, size);
+        }
+
+    private:
+        kdb::Serializer::Sink& m_sink;
+        bool m_marked = false;
+    } marked(sink);
+    return kdb::Serializer::writeTo(x, kdb::Serializer::kDefaultMode, marked, error);
+}
+
+bool BinaryResult::encode(K x, std::vector<char>& out, std::string& error)
+{
+    class Bytes : public kdb::Serializer::Sink {
+    public:
+        explicit Bytes(std::vector<char>& out) : m_out(out) {}
+        bool write(const char* data, std::size_t size) override
+        {
+            m_out.insert(m_out.end(), data, data + size);
+            return true;
+        }
+
+    private:
+        std::vector<char>& m_out;
+    } bytes(out);
+    out.clear();
+    return write(x, bytes, error);
 }
 
 K BinaryResult::decode(const char* data, std::size_t size, std::string& error)

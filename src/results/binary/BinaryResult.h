@@ -6,7 +6,6 @@
 // untrusted: sizes and counts are checked before use.
 #pragma once
 
-#include "kdb/BlockPool.h"
 #include "kdb/Serializer.h"
 #include "kdb/k.h"
 
@@ -16,26 +15,18 @@
 
 class BinaryResult {
 public:
-    // A file's bytes as a head and a body of pieces. The pieces point into
-    // the value itself for its large vectors, so they are never copied, and
-    // into storage (a block reused from one save to the next) for the rest.
-    struct Encoded {
-        std::vector<char> head;
-        std::vector<kdb::Serializer::Piece> body;
-        kdb::PooledBuffer storage;
-
-        std::size_t size() const;
-        std::vector<char> bytes() const;
-    };
-
     // True when x is written in the simple-vector layout.
     static bool isVectorLayout(K x);
     // The item width of a simple type in the vector layout; 0 for other types.
     static int itemWidth(int type);
 
+    // Writes x's file bytes to sink, its large vectors straight from x.
     // False with error when x cannot be written (a null value, a vector of
-    // more than 2^31-1 items, a value the serialiser refuses).
-    static bool encode(K x, Encoded& out, std::string& error);
+    // more than 2^31-1 items, a value the serialiser refuses: the sink then
+    // got nothing), or with error empty when the sink refused bytes.
+    static bool write(K x, kdb::Serializer::Sink& sink, std::string& error);
+    // The same bytes in memory.
+    static bool encode(K x, std::vector<char>& out, std::string& error);
 
     // The value of a file's bytes, or null with error when they are not a
     // binary result file.

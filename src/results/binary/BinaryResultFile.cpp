@@ -6,6 +6,7 @@
 #include "kdb/BlockPool.h"
 #include "kdb/Deserializer.h"
 #include "kdb/MessageHeader.h"
+#include "kdb/Serializer.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -13,12 +14,33 @@
 
 namespace {
 
-bool writeWhole(const QString& path, const std::vector<kdb::Serializer::Piece>& pieces, QString* error)
+class FileSink : public kdb::Serializer::Sink {
+public:
+    explicit FileSink(QSaveFile& file)
+        : m_file(file)
+    {
+    }
+    bool write(const char* data, std::size_t size) override
+    {
+        return m_file.write(data, qint64(size)) == qint64(size);
+    }
+
+private:
+    QSaveFile& m_file;
+};
+
+// The file is written whole or not at all: the bytes go to a temporary file
+// that replaces path only when every one of them was written.
+template<typename Write>
+bool writeWhole(const QString& path, Write&& write, QString* error)
 {
     QSaveFile file(path);
+    std::string reason;
     bool ok = file.open(QIODevice::WriteOnly);
-    for (std::size_t i = 0; ok && i < pieces.size(); ++i)
-        ok = file.write(pieces[i].data, qint64(pieces[i].size)) == qint64(pieces[i].size);
+    if (ok) {
+        FileSink sink(file);
+        ok = write(sink, reason);
+    }
     // flush() first: commit() misses a failure to write the last buffered
     // bytes (a full disk) and would put a short file in place.
     if (ok)
@@ -27,7 +49,7 @@ bool writeWhole(const QString& path, const std::vector<kdb::Serializer::Piece>& 
         ok = file.commit();
     if (!ok) {
         if (error)
-            *error = file.errorString();
+            *error = reason.empty() ? file.errorString() : QString::fromStdString(reason);
         file.cancelWriting();
     }
     return ok;
@@ -104,16 +126,9 @@ QString BinaryResultFile::refusedText()
 
 bool BinaryResultFile::save(const QString& path, K value, QString* error)
 {
-    BinaryResult::Encoded encoded;
-    std::string reason;
-    if (!BinaryResult::encode(value, encoded, reason)) {
-        if (error)
-            *error = QString::fromStdString(reason);
-        return false;
-    }
-    std::vector<kdb::Serializer::Piece> pieces{{encoded.head.data(), encoded.head.size()}};
-    pieces.insert(pieces.end(), encoded.body.begin(), encoded.body.end());
-    return writeWhole(path, pieces, error);
+    return writeWhole(path, [value](kdb::Serializer::Sink& sink, std::string& reason) {
+        return BinaryResult::write(value, sink, reason);
+    }, error);
 }
 
 BinaryResultFile::Loaded BinaryResultFile::load(const QString& path)
@@ -149,5 +164,7 @@ bool BinaryResultFile::saveRaw(const QString& path, K value, QString* error)
             *error = QStringLiteral("only a string or a byte vector is saved as it is");
         return false;
     }
-    return writeWhole(path, {{reinterpret_cast<const char*>(kG(value)), std::size_t(value->n)}}, error);
+    return writeWhole(path, [value](kdb::Serializer::Sink& sink, std::string&) {
+        return sink.write(reinterpret_cast<const char*>(kG(value)), std::size_t(value->n));
+    }, error);
 }
