@@ -132,12 +132,15 @@ public:
     {
     }
 
-    // Through sink: items gathered in chunk, vector bodies of kDirectMin
-    // bytes or more handed to the sink straight from the value.
-    Writer(Serializer::Sink& sink, char* chunk, std::size_t chunkSize)
-        : m_p(chunk)
-        , m_end(chunk + chunkSize)
-        , m_chunk(chunk)
+    // Through sink: items gathered in one half of buffer while the sink may
+    // still hold the other (a sink keeps a write's bytes until its next
+    // write returns), vector bodies of kDirectMin bytes or more handed to
+    // the sink straight from the value.
+    Writer(Serializer::Sink& sink, char* buffer, std::size_t bufferSize)
+        : m_p(buffer)
+        , m_end(buffer + bufferSize / 2)
+        , m_chunk(buffer)
+        , m_other(buffer + bufferSize / 2)
         , m_sink(&sink)
     {
     }
@@ -216,10 +219,15 @@ private:
 
     bool flush()
     {
-        if (m_sink && !m_failed && m_p != m_chunk)
+        if (!m_sink)
+            return true;
+        if (!m_failed && m_p != m_chunk) {
             m_failed = !m_sink->write(m_chunk, static_cast<std::size_t>(m_p - m_chunk));
-        if (m_sink)
-            m_p = m_chunk;
+            const std::size_t size = static_cast<std::size_t>(m_end - m_chunk);
+            std::swap(m_chunk, m_other);
+            m_end = m_chunk + size;
+        }
+        m_p = m_chunk;
         return !m_failed;
     }
     // Bytes too many for the chunk go to the sink as they are.
@@ -282,7 +290,7 @@ private:
         // The position lives in a local: a store through a char pointer
         // could alias a member, which would then be reloaded every item.
         char* p = m_p;
-        const char* end = m_sink ? m_end - 16 : nullptr;
+        const char* end = m_sink ? m_end - 16 : nullptr; // moves when the chunks swap
         for (J i = 0; i < count; ++i) {
             const S s = items[i];
             const std::size_t n = s ? std::strlen(s) + 1 : 0;
@@ -290,6 +298,7 @@ private:
                 m_p = p;
                 text(s);
                 p = m_p;
+                end = m_sink ? m_end - 16 : nullptr;
                 continue;
             }
             if (n >= 8)
@@ -315,6 +324,7 @@ private:
     char* m_p;
     char* m_end;
     char* m_chunk = nullptr;
+    char* m_other = nullptr;
     Serializer::Sink* m_sink = nullptr;
     bool m_failed = false;
 };
@@ -352,14 +362,16 @@ bool Serializer::writeTo(K x, int mode, Sink& sink, std::string& error)
         error = checker.error();
         return false;
     }
-    PooledBuffer chunk(kWriteChunk);
-    if (!chunk.data()) {
+    PooledBuffer buffer(2 * kWriteChunk);
+    if (!buffer.data()) {
         error = "not enough memory to write the value";
         return false;
     }
-    Writer writer(sink, chunk.data(), chunk.size());
+    Writer writer(sink, buffer.data(), 2 * kWriteChunk);
     writer.value(x);
-    if (!writer.finish()) {
+    // The sink lets go of the last run before the buffer holding it goes.
+    const bool written = writer.finish();
+    if (!sink.finish() || !written) {
         error.clear();
         return false;
     }

@@ -24,12 +24,17 @@ public:
 
     // Bytes x occupies without the header, or false when it cannot be written.
     static bool valueSize(K x, int mode, std::size_t& size, std::string& error);
-    // Takes a value's bytes in order.
+    // Takes a value's bytes in order. The bytes of a write stay as they are
+    // until the next write returns, or finish() after the last one, so a
+    // sink may still be passing them on while the writer fills its other
+    // chunk.
     class Sink {
     public:
         virtual ~Sink() = default;
         // False when the bytes could not be taken: nothing more is offered.
         virtual bool write(const char* data, std::size_t size) = 0;
+        // After the last write: false when the bytes could not all be taken.
+        virtual bool finish() { return true; }
     };
     // Writes x without a header to sink, its small items gathered into runs
     // and the bodies of its large vectors handed over as they lie in x, so

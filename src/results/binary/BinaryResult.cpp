@@ -92,6 +92,7 @@ bool BinaryResult::write(K x, kdb::Serializer::Sink& sink, std::string& error)
             }
             return m_sink.write(data, size);
         }
+        bool finish() override { return m_sink.finish(); }
 
     private:
         kdb::Serializer::Sink& m_sink;

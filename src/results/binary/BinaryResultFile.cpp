@@ -3,6 +3,7 @@
 #include "results/binary/BinaryResult.h"
 
 #include "connect/ProcessMemory.h"
+#include "kdb/BackgroundSink.h"
 #include "kdb/BlockPool.h"
 #include "kdb/Deserializer.h"
 #include "kdb/MessageHeader.h"
@@ -38,8 +39,12 @@ bool writeWhole(const QString& path, Write&& write, QString* error)
     std::string reason;
     bool ok = file.open(QIODevice::WriteOnly);
     if (ok) {
+        // The file is written from a thread of its own while the value is
+        // serialised: both take about as long on a large table.
         FileSink sink(file);
-        ok = write(sink, reason);
+        kdb::BackgroundSink background(sink);
+        ok = write(background, reason);
+        ok = background.finish() && ok;
     }
     // flush() first: commit() misses a failure to write the last buffered
     // bytes (a full disk) and would put a short file in place.
