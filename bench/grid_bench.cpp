@@ -14,6 +14,8 @@
 #include "kdb/KPtr.h"
 #include "kdb/k.h"
 
+#include "BenchMemory.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -27,37 +29,13 @@
 #include <string>
 #include <vector>
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
-
 namespace {
+
+using bench::heapInUse;
+using bench::residentBytes;
 
 constexpr J kRows = 10'000'000;
 constexpr int kScreenRows = 40;
-
-// Bytes in use on the heap, large mapped blocks included; 0 where unknown.
-long long heapInUse()
-{
-#if defined(__GLIBC__)
-    const struct mallinfo2 info = mallinfo2();
-    return static_cast<long long>(info.uordblks + info.hblkhd);
-#else
-    return 0;
-#endif
-}
-
-// Resident bytes of the process; 0 where unknown.
-long long residentBytes()
-{
-    long long pages = 0, resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%lld %lld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return resident * 4096;
-}
 
 K buildTable()
 {

@@ -15,6 +15,8 @@
 #include "kdb/KPtr.h"
 #include "kdb/k.h"
 
+#include "BenchMemory.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -24,21 +26,9 @@
 #include <string>
 #include <vector>
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
-
 namespace {
 
-long long heapInUse()
-{
-#if defined(__GLIBC__)
-    const struct mallinfo2 info = mallinfo2();
-    return static_cast<long long>(info.uordblks + info.hblkhd);
-#else
-    return 0;
-#endif
-}
+using bench::heapInUse;
 
 struct Table {
     KPtr longs;

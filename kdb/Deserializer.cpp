@@ -240,15 +240,22 @@ private:
             if (!m_sourceLeft || !need(std::min(remaining(), available() * 2 + kWindow)))
                 return false;
         }
+        if (!intern(m_p, length, hash, symbol))
+            return false;
+        m_p += length + 1;
+        return true;
+    }
+
+    bool intern(const G* text, std::size_t length, std::uint64_t hash, S& symbol)
+    {
         if (length > 0x7fffffff)
             return false;
         try {
-            symbol = m_symbols.intern(reinterpret_cast<const char*>(m_p), length, hash);
+            symbol = m_symbols.intern(reinterpret_cast<const char*>(text), length, hash);
         } catch (const std::bad_alloc&) {
             outOfMemory();
             return false;
         }
-        m_p += length + 1;
         return true;
     }
 
@@ -294,7 +301,7 @@ private:
         if (length < 8) {
             std::uint64_t word;
             std::memcpy(&word, p, 8);
-            word &= length ? ~0ull >> (64 - 8 * length) : 0;
+            word &= (std::uint64_t(1) << (8 * length)) - 1;
             if (S hit = m_symbols.shortHit(word)) {
                 symbol = hit;
                 return true;
@@ -302,15 +309,7 @@ private:
         }
         std::uint64_t hash = 0;
         SymbolCache::scan(p, length + 1, length, hash);
-        if (length > 0x7fffffff)
-            return false;
-        try {
-            symbol = m_symbols.intern(reinterpret_cast<const char*>(p), length, hash);
-        } catch (const std::bad_alloc&) {
-            outOfMemory();
-            return false;
-        }
-        return true;
+        return intern(p, length, hash, symbol);
     }
 
     // Bit i set where p[i] is zero, for 64 bytes.
