@@ -653,21 +653,14 @@ K Deserializer::decodeMessage(const char* data, std::size_t length, std::string&
         std::size_t size;
         if (!Compression::expandedSize(data, length, size, error))
             return nullptr;
-        const bool pooled = size >= BlockPool::kSmallest;
-        const int sizeClass = pooled ? BlockPool::classOf(size) : 0;
-        char* plain = static_cast<char*>(pooled ? BlockPool::take(sizeClass, false) : std::malloc(size));
-        if (!plain) {
+        PooledBuffer plain(size);
+        if (!plain.data()) {
             error = kOutOfMemory;
             return nullptr;
         }
-        K x = Compression::expand(data, length, plain, size, error)
-            ? decodeValue(plain + MessageHeader::kSize, size - MessageHeader::kSize, header.littleEndian, error)
+        return Compression::expand(data, length, plain.data(), size, error)
+            ? decodeValue(plain.data() + MessageHeader::kSize, size - MessageHeader::kSize, header.littleEndian, error)
             : nullptr;
-        if (pooled)
-            BlockPool::give(plain, sizeClass);
-        else
-            std::free(plain);
-        return x;
     }
     return decodeValue(data + MessageHeader::kSize, length - MessageHeader::kSize, header.littleEndian, error);
 }

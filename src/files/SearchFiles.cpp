@@ -10,6 +10,7 @@
 #include <algorithm>
 
 namespace {
+
 // Reads path into files when it is a regular file under the size bound whose
 // text passes the NUL rule.
 void readInto(SearchFiles::FileMap& files, const QString& path, qint64 size)
@@ -22,6 +23,38 @@ void readInto(SearchFiles::FileMap& files, const QString& path, qint64 size)
     if (std::optional<QString> text = SearchFiles::acceptedText(bytes))
         files.emplace(path, std::move(*text));
 }
+bool isAscii(const QString& text)
+{
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.constData());
+    const char16_t* end = p + text.size();
+    char16_t any = 0;
+    for (; p != end; ++p)
+        any |= *p;
+    return any < 0x80;
+}
+
+using Node = SearchFiles::Node;
+
+Node* childFolder(Node& parent, const QString& text)
+{
+    for (Node& child : parent.children)
+        if (child.kind == Node::Folder && child.text.compare(text, Qt::CaseInsensitive) == 0)
+            return &child;
+    Node folder;
+    folder.kind = Node::Folder;
+    folder.text = text;
+    parent.children.push_back(std::move(folder));
+    return &parent.children.back();
+}
+
+// A node's full path, for sorting: a folder by its first file.
+QString sortPath(const Node& node)
+{
+    if (node.kind == Node::File)
+        return node.path;
+    return node.children.empty() ? node.text : sortPath(node.children.front());
+}
+
 } // namespace
 
 SearchFiles::FileMap SearchFiles::load(const QString& folder, const QString& mask)
@@ -44,20 +77,6 @@ std::optional<QString> SearchFiles::acceptedText(const QByteArray& bytes)
         return std::nullopt;
     return text;
 }
-
-namespace {
-
-bool isAscii(const QString& text)
-{
-    const char16_t* p = reinterpret_cast<const char16_t*>(text.constData());
-    const char16_t* end = p + text.size();
-    char16_t any = 0;
-    for (; p != end; ++p)
-        any |= *p;
-    return any < 0x80;
-}
-
-} // namespace
 
 bool SearchFiles::contains(const QString& haystack, const QString& needle, bool matchCase)
 {
@@ -102,32 +121,6 @@ QString SearchFiles::sortName(const QString& fileName)
         name.remove(0, 33);
     return name;
 }
-
-namespace {
-
-using Node = SearchFiles::Node;
-
-Node* childFolder(Node& parent, const QString& text)
-{
-    for (Node& child : parent.children)
-        if (child.kind == Node::Folder && child.text.compare(text, Qt::CaseInsensitive) == 0)
-            return &child;
-    Node folder;
-    folder.kind = Node::Folder;
-    folder.text = text;
-    parent.children.push_back(std::move(folder));
-    return &parent.children.back();
-}
-
-// A node's full path, for sorting: a folder by its first file.
-QString sortPath(const Node& node)
-{
-    if (node.kind == Node::File)
-        return node.path;
-    return node.children.empty() ? node.text : sortPath(node.children.front());
-}
-
-} // namespace
 
 SearchFiles::Layout SearchFiles::layout(const QString& title, const FileMap& files, const Filter& filter,
                                         const QString& previousPath, const QString& previousFunction,
