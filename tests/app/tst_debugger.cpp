@@ -4,7 +4,7 @@
 // selection, which is prepared and stepped; "Switch to in Debugger" and a
 // change of the main window's server.
 #include "AgentSession.h"
-#include "TempHome.h"
+#include "WindowOnInstance.h"
 
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
@@ -45,9 +45,8 @@ QString question(const QString& server)
 struct App {
     InstanceDebugAgent agent; // outlives the instance whose threads call it
     TestInstance instance;
-    TempHome home;
-    ScriptedPrompter prompter;
-    std::unique_ptr<CTovoApp> app;
+    WindowOnInstance window;
+    ScriptedPrompter& prompter = window.prompter();
     CMainFrame* frame = nullptr;
 
     bool start()
@@ -59,12 +58,9 @@ struct App {
         agent.install(instance);
         if (!instance.start())
             return false;
-        app = std::make_unique<CTovoApp>(
-            CommandLine(QStringLiteral("--homedir:%1 --server:127.0.0.1:%2").arg(home.path()).arg(instance.port())),
-            prompter, home.store());
-        if (!app->initInstance())
+        if (!window.start(instance.port()))
             return false;
-        frame = app->mainFrame();
+        frame = window.frame();
         return true;
     }
     void select(const QString& text)

@@ -5,9 +5,9 @@
 // selected in the namespace explorer, an unknown name says so; Navigate
 // Backward walks back through the places left, skipping closed documents.
 #include "ScriptedPrompter.h"
-#include "TempHome.h"
 #include "InstanceNamespaces.h"
 #include "TestInstance.h"
+#include "WindowOnInstance.h"
 #include "app/CActionRegistry.h"
 #include "app/CChildFrame.h"
 #include "app/CDocumentArea.h"
@@ -64,14 +64,10 @@ void TestDefinition::goToDefinitionAndBack()
     instance.namespaces().addFunction(QStringLiteral(".feed.upd"), function(QStringLiteral("{[x] x*2}"), "/srv/q/feed.q"));
     instance.namespaces().addFunction(QStringLiteral(".feed.nofile"), function(QStringLiteral("{[x] x}"), QString()));
     QVERIFY(instance.start());
-    TempHome home;
-    ScriptedPrompter prompter;
-    auto app = std::make_unique<CTovoApp>(
-        CommandLine(QStringLiteral("--homedir:%1 --server:127.0.0.1:%2").arg(home.path()).arg(instance.port())),
-        prompter, home.store());
-    QVERIFY(app->initInstance());
-    CMainFrame* frame = app->mainFrame();
-    auto* explorer = qobject_cast<CClassView*>(frame->pane(CMainFrame::NamespaceExplorer)->widget());
+    WindowOnInstance window;
+    QVERIFY(window.start(instance.port()));
+    CMainFrame* frame = window.frame();
+    auto* explorer = window.pane<CClassView>(CMainFrame::NamespaceExplorer);
     QVERIFY(explorer);
     QTRY_VERIFY_WITH_TIMEOUT(explorer->entities() && explorer->entities()->contains(QStringLiteral(".feed.upd")), 10000);
     QTRY_VERIFY(!explorer->isLoading());

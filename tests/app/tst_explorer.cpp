@@ -3,9 +3,9 @@
 // double click sends its name as a query; the inventories list what was
 // loaded and jump to it.
 #include "ScriptedPrompter.h"
-#include "TempHome.h"
 #include "InstanceNamespaces.h"
 #include "TestInstance.h"
+#include "WindowOnInstance.h"
 #include "app/CChildFrame.h"
 #include "app/CDocumentArea.h"
 #include "app/CMainFrame.h"
@@ -53,14 +53,10 @@ void TestExplorer::autoCompleteListsTheLoadedNames()
     instance.namespaces().addVariable(QStringLiteral(".feed.limit"), {-7, 1, 8});
     instance.on(QStringLiteral("slow"), kj(1)).delay(20000);
     QVERIFY(instance.start());
-    TempHome home;
-    ScriptedPrompter prompter;
-    auto app = std::make_unique<CTovoApp>(
-        CommandLine(QStringLiteral("--homedir:%1 --server:127.0.0.1:%2").arg(home.path()).arg(instance.port())),
-        prompter, home.store());
-    QVERIFY(app->initInstance());
-    CMainFrame* frame = app->mainFrame();
-    auto* explorer = qobject_cast<CClassView*>(frame->pane(CMainFrame::NamespaceExplorer)->widget());
+    WindowOnInstance window;
+    QVERIFY(window.start(instance.port()));
+    CMainFrame* frame = window.frame();
+    auto* explorer = window.pane<CClassView>(CMainFrame::NamespaceExplorer);
     QTRY_VERIFY_WITH_TIMEOUT(explorer->model()->indexOf(QStringLiteral(".feed.upd")).isValid(), 10000);
     QTRY_VERIFY(!explorer->isLoading());
 
@@ -99,8 +95,8 @@ void TestExplorer::autoCompleteListsTheLoadedNames()
     QVERIFY(!list->isVisible());
     // While a query runs, Esc with the list open only hides the list; the
     // next Esc stops the query.
-    QueryRunner& runner = app->queryLink()->runner();
-    app->queryLink()->run(QStringLiteral("slow"), false);
+    QueryRunner& runner = window.app()->queryLink()->runner();
+    window.app()->queryLink()->run(QStringLiteral("slow"), false);
     QTRY_VERIFY(runner.isRunning());
     QTest::keyClick(view, Qt::Key_Space, Qt::ControlModifier);
     QVERIFY(list->isVisible());
@@ -134,15 +130,12 @@ void TestExplorer::loadSelectAndQuery()
     instance.on(QStringLiteral(".feed.upd"), kj(7));
     instance.on(QStringLiteral("delete trades from `.feed"), ks(".feed"));
     QVERIFY(instance.start());
-    TempHome home;
-    ScriptedPrompter prompter;
-    auto app = std::make_unique<CTovoApp>(
-        CommandLine(QStringLiteral("--homedir:%1 --server:127.0.0.1:%2").arg(home.path()).arg(instance.port())),
-        prompter, home.store());
-    QVERIFY(app->initInstance());
-    CMainFrame* frame = app->mainFrame();
-    auto* view = qobject_cast<CClassView*>(frame->pane(CMainFrame::NamespaceExplorer)->widget());
-    auto* properties = qobject_cast<CPropertiesWnd*>(frame->pane(CMainFrame::Properties)->widget());
+    WindowOnInstance window;
+    QVERIFY(window.start(instance.port()));
+    CMainFrame* frame = window.frame();
+    auto* view = window.pane<CClassView>(CMainFrame::NamespaceExplorer);
+    auto* properties = window.pane<CPropertiesWnd>(CMainFrame::Properties);
+    ScriptedPrompter& prompter = window.prompter();
     QVERIFY(view && properties);
 
     // Connecting to the server loads its namespaces.
@@ -272,7 +265,7 @@ void TestExplorer::loadSelectAndQuery()
     QTRY_VERIFY_WITH_TIMEOUT(!view->model()->indexOf(QStringLiteral(".feed.trades")).isValid(), 10000);
     QVERIFY(instance.receivedTexts().contains(QStringLiteral("delete trades from `.feed")));
     QCOMPARE(prompter.pending(), 0);
-    app.reset();
+    window.close();
 }
 
 QTEST_MAIN(TestExplorer)
