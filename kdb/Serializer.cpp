@@ -331,7 +331,9 @@ private:
 
 bool validMode(int mode) { return mode >= -1 && mode <= 3; }
 
-constexpr std::size_t kWriteChunk = 256 * 1024;
+// Each run a sink gets; a background sink pays a thread switch per run, so
+// runs are large (measured on a 1M-row table: 2 MiB wrote faster than 256 KiB).
+constexpr std::size_t kWriteChunk = std::size_t(2) << 20;
 
 } // namespace
 

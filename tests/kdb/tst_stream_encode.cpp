@@ -89,8 +89,8 @@ const std::pair<const char*, Builder> kValues[] = {
     {"long atom", [] { return kj(42); }},
     {"symbol atom", [] { return ks("abc"); }},
     {"names of every short length", [] { return names(5000, 20); }},
-    // More than a chunk of names: runs end in the middle of them.
-    {"300k short names", [] { return names(300000, 4); }},
+    // More than a chunk of names (2 MiB): runs end in the middle of them.
+    {"a million short names", [] { return names(1000000, 4); }},
     {"one name over 64 KiB", [] {
          K x = ktn(KS, 3);
          kS(x)[0] = ss("a");
@@ -158,7 +158,7 @@ private slots:
     // nothing reaches the target after it.
     void backgroundSinkReportsRefusal()
     {
-        KPtr value(names(300000, 4));
+        KPtr value(names(1000000, 4));
         RecordingSink target(1);
         kdb::BackgroundSink background(target);
         std::string error;
