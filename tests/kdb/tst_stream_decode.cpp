@@ -91,8 +91,11 @@ K symbols()
 K shortNames(J count)
 {
     std::vector<S> names = {ss(""), ss("abcdefg"), ss("abcdefgh")};
-    for (int i = 0; i < 1000; ++i)
-        names.push_back(ss(("s" + std::to_string(i * 7919 % 1000)).c_str()));
+    for (int i = 0; i < 1000; ++i) {
+        std::string name = "s"; // appended, not literal + string: GCC 12 -O3 -Wrestrict
+        name += std::to_string(i * 7919 % 1000);
+        names.push_back(ss(name.c_str()));
+    }
     K x = ktn(KS, count);
     std::uint64_t state = 1;
     for (J i = 0; i < count; ++i) {
