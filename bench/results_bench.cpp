@@ -26,6 +26,7 @@
 #include <QSaveFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -179,7 +180,12 @@ void BM_BinaryLoad(benchmark::State& state)
 BENCHMARK(BM_ExportCsv)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_ExportSpreadsheetXml)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_ExportXlsx)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_Baseline_MemcpyFileBytes)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BinarySave)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BinaryLoad)->Unit(benchmark::kMillisecond);
+// With --benchmark_repetitions, the fastest repetition too: on a shared
+// machine it is the figure least disturbed by neighbours, for the baseline
+// and the file work alike.
+static double fastest(const std::vector<double>& v) { return v.empty() ? 0 : *std::min_element(v.begin(), v.end()); }
+
+BENCHMARK(BM_Baseline_MemcpyFileBytes)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", fastest);
+BENCHMARK(BM_BinarySave)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", fastest);
+BENCHMARK(BM_BinaryLoad)->Unit(benchmark::kMillisecond)->ComputeStatistics("min", fastest);
 BENCHMARK_MAIN();
