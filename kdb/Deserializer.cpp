@@ -224,13 +224,11 @@ private:
             std::memcpy(&word, m_p, 8);
             const std::uint64_t zeros = (word - 0x0101010101010101ull) & ~word & 0x8080808080808080ull;
             if (zeros) {
-                const int bytes = std::countr_zero(zeros) / 8;
-                const std::uint64_t text = bytes ? word & (~0ull >> (64 - 8 * bytes)) : 0;
-                if (S hit = m_symbols.shortHit(text)) { // never allocates
-                    symbol = hit;
-                    m_p += bytes + 1;
-                    return true;
-                }
+                const std::size_t length = static_cast<std::size_t>(std::countr_zero(zeros) / 8);
+                if (!symbolAt(m_p, length, symbol))
+                    return false;
+                m_p += length + 1;
+                return true;
             }
         }
         std::size_t length;

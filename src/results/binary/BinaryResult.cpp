@@ -1,7 +1,6 @@
 #include "results/binary/BinaryResult.h"
 
 #include "kdb/Deserializer.h"
-#include "kdb/MessageHeader.h"
 #include "kdb/Serializer.h"
 
 #include <cstdint>
