@@ -48,7 +48,8 @@ CDebuggerLink::CDebuggerLink(CMainFrame& frame, CQueryLink& link, CExplorerLink&
 
     frame.commands().addHandler(cmd::Debugger, this, CommandHandlers::Scope::Window, [this] { open(); },
                                 [this] { return !m_frame.serverText().isEmpty() && !m_opening; });
-    m_explorer.classView()->setDebuggerSwitch([this](const QString& name) { switchTo(name); });
+    m_explorer.classView()->setDebuggerSwitch([this](const QString& name) { switchTo(name); },
+                                              [this] { return m_dialog && m_dialog->isVisible() && m_session->isOpen(); });
 }
 
 CDebuggerLink::~CDebuggerLink()
@@ -108,6 +109,9 @@ void CDebuggerLink::agentChecked(bool ok)
 
 void CDebuggerLink::switchTo(const QString& function)
 {
-    if (m_dialog && m_dialog->isVisible() && m_session->isOpen())
+    if (m_dialog && m_dialog->isVisible() && m_session->isOpen()) {
         m_dialog->switchToFunction(function);
+        m_dialog->raise();
+        m_dialog->activateWindow();
+    }
 }

@@ -21,6 +21,19 @@
 
 #include <QDockWidget>
 
+namespace {
+// Why a query on a session of its own brought no reply (the server text may
+// hold credentials: it is not repeated).
+QString failureText(const SessionAttempt::Outcome& outcome)
+{
+    if (outcome.result > 0)
+        return QStringLiteral("the connection was lost");
+    if (!outcome.error.isEmpty())
+        return QStringLiteral("could not connect: %1").arg(outcome.error);
+    return QStringLiteral("could not connect");
+}
+} // namespace
+
 CExplorerLink::CExplorerLink(CMainFrame& frame, CQueryLink& link, Prompter& prompter)
     : QObject(&frame)
     , m_frame(frame)
@@ -35,6 +48,8 @@ CExplorerLink::CExplorerLink(CMainFrame& frame, CQueryLink& link, Prompter& prom
     if (QDockWidget* dock = frame.pane(CMainFrame::Properties)) {
         m_properties->setMinimumSize(100, 100);
         dock->setWidget(m_properties);
+        // The pane was laid out around a placeholder: it opens wide enough for names and values.
+        frame.resizeDocks({dock}, {m_properties->sizeHint().width()}, Qt::Horizontal);
     }
     CClassView::LoadContext context;
     context.settings = [this] {
@@ -83,6 +98,10 @@ CExplorerLink::CExplorerLink(CMainFrame& frame, CQueryLink& link, Prompter& prom
         m_properties->query();
     });
     connect(m_properties, &CPropertiesWnd::queryRequested, this, [this](const QString& text) { m_link.run(text, false); });
+    // Query is enabled only while a query may be sent: it follows runs and connections.
+    connect(&link.runner(), &QueryRunner::runningChanged, m_properties, &CPropertiesWnd::updateActions);
+    connect(&link.controller(), &ConnectionController::serverChanged, m_properties, &CPropertiesWnd::updateActions);
+    connect(&link.controller(), &ConnectionController::connectFinished, m_properties, &CPropertiesWnd::updateActions);
 
     connect(&link.controller(), &ConnectionController::namespaceLoadRequested, this, &CExplorerLink::requestLoad);
     connect(m_view, &CClassView::loadFinished, this, &CExplorerLink::startPending, Qt::QueuedConnection);
@@ -96,7 +115,7 @@ CExplorerLink::CExplorerLink(CMainFrame& frame, CQueryLink& link, Prompter& prom
     // Get source and Delete from namespace: one query on a session of their
     // own to the current server, connected and sent off the window's thread.
     CClassView::EntityActions actions;
-    actions.query = [this](const QString& text, std::function<void(K)> done) {
+    actions.query = [this](const QString& text, std::function<void(K, const QString&)> done) {
         SessionAttempt::Request request;
         request.symbol = m_frame.serverText();
         request.timeoutSec = m_link.session().connectTimeoutSec();
@@ -104,13 +123,15 @@ CExplorerLink::CExplorerLink(CMainFrame& frame, CQueryLink& link, Prompter& prom
         request.plugins = m_link.plugins();
         request.query = text;
         if (request.symbol.isEmpty()) {
-            done(nullptr);
+            done(nullptr, QStringLiteral("not connected"));
             return;
         }
         if (!m_job) // its worker thread starts with the first of these queries
             m_job = new BackgroundJob(this);
         m_job->start<SessionAttempt::Outcome>([request] { return SessionAttempt::run(request); },
-                                              [done](SessionAttempt::Outcome outcome) { done(outcome.reply.get()); });
+                                              [done](SessionAttempt::Outcome outcome) {
+                                                  done(outcome.reply.get(), outcome.reply ? QString() : failureText(outcome));
+                                              });
     };
     actions.newDocument = [this](const QString& text) {
         CChildFrame* child = m_frame.newDocument();

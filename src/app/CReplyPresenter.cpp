@@ -5,6 +5,7 @@
 #include "app/CTovoApp.h"
 #include "core/values/KRender.h"
 #include "results/CImagePane.h"
+#include "results/CResultCommands.h"
 #include "results/COutputWnd.h"
 #include "results/ReplyDisplay.h"
 
@@ -17,7 +18,14 @@ CReplyPresenter::CReplyPresenter(CMainFrame& frame)
     : QObject(&frame)
     , m_frame(frame)
 {
-    m_hooks.openInShell = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    setHooks({});
+}
+
+void CReplyPresenter::setHooks(Hooks hooks)
+{
+    m_hooks = std::move(hooks);
+    if (!m_hooks.openInShell)
+        m_hooks.openInShell = [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
 }
 
 void CReplyPresenter::show(K reply, qint64 elapsedMs, bool& refreshAfter)
@@ -68,8 +76,13 @@ void CReplyPresenter::show(K reply, qint64 elapsedMs, bool& refreshAfter)
     case Media::Document:
         if (settings.AutoShellOpenHtmls) {
             const QString path = writeShellFile(reply, m_frame.app().tempFolder());
-            if (!path.isEmpty() && m_hooks.openInShell)
-                m_hooks.openInShell(path);
+            // The page is written: without an application to show it the
+            // user learns where it is, in the transcript and once in the status bar.
+            if (!path.isEmpty() && !m_hooks.openInShell(path)) {
+                const QString text = CResultCommands::notOpenedText(path);
+                output->append(text);
+                status->setPaneText(CFrameStatusBar::Message, QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+            }
         }
         break;
     case Media::None:

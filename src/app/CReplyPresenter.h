@@ -20,12 +20,13 @@ public:
         std::function<K()> gridValue;
         std::function<void()> refreshWatches;
         std::function<void()> loadNamespaces;
-        // Opens a written file with the desktop's default application.
-        std::function<void(const QString& path)> openInShell;
+        // Opens a written file with the desktop's default application; false
+        // when none could be started. Unset: the desktop's own.
+        std::function<bool(const QString& path)> openInShell;
     };
 
     explicit CReplyPresenter(CMainFrame& frame);
-    void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    void setHooks(Hooks hooks);
 
     // reply may be null (no reply); refreshAfter is the run's refresh-after flag.
     void show(K reply, qint64 elapsedMs, bool& refreshAfter);

@@ -47,21 +47,16 @@ CResultsLink::CResultsLink(CMainFrame& frame, CQueryLink& link, Prompter& prompt
         delete old;
     }
 
-    for (COutputTable* grid : {table, gridView}) {
-        m_commands->attach(grid);
-        grid->setServerConnected([this] { return connected(); });
-        connect(grid, &COutputTable::sendToInstance, this, &CResultsLink::sendToInstance);
-        connect(grid, &COutputTable::sendToStash, this,
-                [this](K value, const CResultInfo& record) { openStash()->add(value, record); });
-        connect(grid, &COutputTable::showResultProperties, this, &CResultsLink::showProperties);
-    }
+    for (COutputTable* grid : {table, gridView})
+        wireGrid(grid);
     connect(table, &COutputTable::valueShown, m_history, &ResultHistory::record);
     // A reply shown without a record of its own: the session's last run (or load).
     table->renderer()->setRecordSource([this] {
         CResultInfo record;
         const CQHelper& session = m_link.session();
         record.roundtrip = std::int32_t(session.elapsedMs);
-        record.server = m_loadQuery.isEmpty() ? m_frame.serverText() : QStringLiteral("Loaded locally");
+        // A value loaded from a file is shown like a reply of the load's text, from the active server.
+        record.server = m_frame.serverText();
         record.query = m_loadQuery.isEmpty() ? m_link.runner().lastQuery() : m_loadQuery;
         std::size_t size = 0;
         std::string error;
@@ -119,6 +114,26 @@ void CResultsLink::registerCommands(CommandHandlers& handlers)
         [this] { return !m_table->renderer()->isEmpty(); });
 }
 
+void CResultsLink::setGridWiring(std::function<void(COutputTable*)> wire)
+{
+    m_wire = std::move(wire);
+    for (COutputTable* grid : {m_table, m_gridView})
+        m_wire(grid);
+    if (m_stash)
+        m_wire(m_stash->grid());
+}
+
+void CResultsLink::wireGrid(COutputTable* grid)
+{
+    m_commands->attach(grid);
+    grid->setServerConnected([this] { return connected(); });
+    connect(grid, &COutputTable::sendToInstance, this, &CResultsLink::sendToInstance);
+    connect(grid, &COutputTable::sendToStash, this,
+            [this](K value, const CResultInfo& record) { openStash()->add(value, record); });
+    connect(grid, &COutputTable::showResultProperties, this, &CResultsLink::showProperties);
+    connect(grid, &COutputTable::sendToGridView, this, &CResultsLink::showInGridView);
+}
+
 bool CResultsLink::connected() const { return m_link.session().isOpen() && !m_frame.serverText().isEmpty(); }
 
 CDlgResults* CResultsLink::openStash()
@@ -128,8 +143,9 @@ CDlgResults* CResultsLink::openStash()
         m_stash->grid()->setPrompter(&m_prompter);
         m_stash->grid()->setSettings(&m_frame.qSettings());
         m_stash->grid()->setColours(m_table->renderer()->colours());
-        m_stash->grid()->setServerConnected([this] { return connected(); });
-        m_commands->attach(m_stash->grid());
+        wireGrid(m_stash->grid());
+        if (m_wire)
+            m_wire(m_stash->grid());
         m_stash->setCurrentSource([this] {
             CResultWithInfo current;
             if (K value = m_table->renderer()->valueToSend())
@@ -141,8 +157,6 @@ CDlgResults* CResultsLink::openStash()
         connect(m_stash, &CDlgResults::propertiesRequested, this, &CResultsLink::showProperties);
         connect(m_stash, &CDlgResults::sendToGridViewRequested, this, &CResultsLink::showInGridView);
         connect(m_stash, &CDlgResults::openExcelRequested, this, [this] { m_commands->openInExcel(m_stash->grid()); });
-        connect(m_stash->grid(), &COutputTable::sendToInstance, this, &CResultsLink::sendToInstance);
-        connect(m_stash->grid(), &COutputTable::showResultProperties, this, &CResultsLink::showProperties);
     }
     m_stash->show();
     m_stash->raise();
@@ -166,10 +180,10 @@ void CResultsLink::showProperties(const CResultInfo& record)
     dialog.exec();
 }
 
-void CResultsLink::showInGridView(K value, const CResultInfo& record)
+void CResultsLink::showInGridView(K value, const CResultInfo& record, K underlying)
 {
     if (value)
-        m_gridView->receiveValue(value, record, nullptr);
+        m_gridView->receiveValue(value, record, underlying);
     if (QDockWidget* dock = m_frame.pane(CMainFrame::GridView)) {
         dock->show();
         dock->raise();

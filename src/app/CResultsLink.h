@@ -11,6 +11,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
 
 class CHistoryPane;
 class CMainFrame;
@@ -31,6 +33,9 @@ public:
                  COutputTable* gridView);
 
     void registerCommands(CommandHandlers& handlers);
+    // Further wiring every grid gets, now and when the stash's grid is made
+    // (the charts of "Plot result...").
+    void setGridWiring(std::function<void(COutputTable*)> wire);
 
     ResultHistory& history() { return *m_history; }
     CHistoryPane* historyPane() const { return m_historyPane; }
@@ -41,13 +46,16 @@ public:
 
     void sendToInstance(K value);
     void showProperties(const CResultInfo& record);
-    void showInGridView(K value, const CResultInfo& record);
+    // underlying: the object a sent cell came from, else null.
+    void showInGridView(K value, const CResultInfo& record, K underlying = nullptr);
     // A command of the Results view's menu, by its menu text.
     void resultCommand(const QString& text);
     void loadReplyFromBinary();
 
 private:
     bool connected() const;
+    // The commands every grid offers, with the same effect wherever it lives.
+    void wireGrid(COutputTable* grid);
 
     CMainFrame& m_frame;
     CQueryLink& m_link;
@@ -59,6 +67,7 @@ private:
     ResultHistory* m_history;
     CHistoryPane* m_historyPane;
     QPointer<CDlgResults> m_stash;
+    std::function<void(COutputTable*)> m_wire;
     bool m_loading = false;
     QString m_loadQuery; // the query text of a value being shown from a binary file
 };

@@ -93,6 +93,12 @@ CDlgViewLogs* CSearchFilesLink::make()
     dialog->setFunctionsOf(functionsOf());
     CMainFrame* frame = &m_frame;
     dialog->setOpenFile([frame](const QString& path) { frame->openDocument(path); });
+    CExplorerLink* explorer = &m_explorer;
+    dialog->setJumpTo([explorer](const QString& name) { explorer->classView()->selectByName(name, true); });
+    dialog->setLoadStamp([explorer] {
+        const std::shared_ptr<NamespaceModel> model = explorer->classView()->entities();
+        return model ? model->endTime : qint64(-1);
+    });
     return dialog;
 }
 

@@ -151,17 +151,14 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
             if (auto* view = qobject_cast<CTovoView*>(child->view()))
                 view->applyFontsAndColours();
     });
-    // "Plot result..." of both grids: one chart dialog per grid.
+    // Charts of the grids; each grid is attached with the other grid commands below.
     auto* charts = new ChartLauncher(ChartContext{&prompter, &app.fileChooser(), &app.store(), &frame.qSettings(),
                                                   app.home().filePath(QStringLiteral("graph.cfg")), {}},
                                      &frame);
-    charts->attach(table);
-    charts->attach(gridView->grid());
     // View > Chart grid content: the output pane's grid.
     frame.commands().addHandler(cmd::ChartGrid, charts, CommandHandlers::Scope::Window, [charts, table] { charts->plot(table); },
                                 [table] { return ChartLauncher::canPlot(table); });
-    QObject::connect(table, &COutputTable::sendToGridView, gridView->grid(), &COutputTable::receiveValue);
-    QObject::connect(table, &COutputTable::loaded, frame.outputWnd(), [&frame] { frame.outputWnd()->rememberAndShowTable(); });
+    QObject::connect(table, &COutputTable::loaded, frame.outputWnd(), &COutputWnd::showTableLoaded);
     // Copy and Select All in either grid while it has the focus.
     table->registerCommands(frame.commands());
     gridView->grid()->registerCommands(frame.commands());
@@ -240,6 +237,8 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     // Exports, binary files, the result history and stash, sending values.
     auto* results = new CResultsLink(frame, *link, prompter, app.fileChooser(), table, gridView->grid());
     results->registerCommands(frame.commands());
+    // "Plot result..." of every grid, the stash's too: one chart dialog per grid.
+    results->setGridWiring([charts](COutputTable* grid) { charts->attach(grid); });
 
     // The watch pane with Watches.cfg, and quick watch.
     auto* watches = new CWatchLink(frame, *link, prompter, app.fileChooser(),

@@ -1,7 +1,6 @@
 #include "chart/CDlgChartStyles.h"
 
 #include "chart/CColChart.h"
-#include "chart/ChartKinds.h"
 #include "chart/ChartModel.h"
 
 #include <QComboBox>
@@ -23,8 +22,6 @@ CDlgChartStyles::CDlgChartStyles(const std::vector<CColChart>& series, QWidget* 
     const QStringList names = QStringList{QStringLiteral("Default")} + ChartModel::styleNames();
     for (std::size_t i = 0; i < series.size(); ++i) {
         const CColChart& s = series[i];
-        if (!ChartKinds::isYable(s.type))
-            continue;
         auto* item = new QTreeWidgetItem(m_tree, {s.header});
         item->setData(0, Qt::UserRole, int(m_choices.size()));
         auto* box = new QComboBox(m_tree);

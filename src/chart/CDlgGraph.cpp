@@ -32,10 +32,12 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QShortcut>
 #include <QSvgGenerator>
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <new>
 
 namespace {
@@ -183,6 +185,10 @@ void CDlgGraph::build()
 
     connect(chartButton, &QPushButton::clicked, this, &CDlgGraph::chart);
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+    // Esc closes the window, as it closes a dialog.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
     connect(saveButton, &QPushButton::clicked, this, &CDlgGraph::saveAs);
     connect(advButton, &QPushButton::clicked, this, &CDlgGraph::chartingStyles);
     connect(coloursButton, &QPushButton::clicked, this, &CDlgGraph::defaultColours);
@@ -451,6 +457,13 @@ void CDlgGraph::chart()
         return;
     m_control->setBackground(colourOf(0));
     m_control->draw();
+}
+
+void CDlgGraph::chartOnOpen()
+{
+    const auto& series = m_model.series();
+    if (std::any_of(series.begin(), series.end(), [](const CColChart& s) { return s.checked; }))
+        chart();
 }
 
 void CDlgGraph::failAndClose()

@@ -42,6 +42,9 @@ public:
 
     // "Chart!": prepare and draw.
     void chart();
+    // The first drawing when the dialog opens: the chart of every series
+    // that starts checked; nothing while none is.
+    void chartOnOpen();
     void saveAs();
     // "Def. Colors...".
     void defaultColours();

@@ -35,6 +35,11 @@ CDlgGraph* ChartLauncher::plot(COutputTable* grid)
         dlg = new CDlgGraph(renderer, m_ctx, grid->window());
         renderer->bindChart(dlg);
         connect(grid, &QObject::destroyed, dlg, &QObject::deleteLater);
+        dlg->show();
+        // A new chart is drawn at once: the plot area never opens blank.
+        dlg->chartOnOpen();
+        if (dlg->closedByChange()) // a failed drawing closed it
+            return dlg;
     }
     dlg->show();
     dlg->raise();

@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <limits>
 #include <cmath>
 
 namespace {
@@ -270,6 +271,40 @@ void ChartPainter::drawGrid(QPainter& p, const ChartModel& model, const PlotRect
     }
 }
 
+int ChartPainter::barWidth(const ChartModel& model, const PlotRect& plot)
+{
+    const int line = std::max(model.lineWidth(), 1);
+    if (model.xColumn() < 0 || std::size_t(model.xColumn()) >= model.series().size())
+        return line;
+    const CArea& a = model.range();
+    const PixelMap map(a, plot);
+    const ColumnReader X(model.series()[std::size_t(model.xColumn())].column);
+    // The narrowest gap over the rows in view; a gap of a pixel or none ends the walk.
+    std::int64_t gap = std::numeric_limits<std::int64_t>::max();
+    std::int64_t previous = 0;
+    bool havePrevious = false;
+    for (std::int32_t row : model.order()) {
+        const double u = X[row];
+        if (std::isnan(u) || u < a.xmin)
+            continue;
+        if (u > a.xmax)
+            break;
+        const std::int64_t x = map.x(u);
+        if (havePrevious && x != previous) {
+            gap = std::min(gap, x - previous);
+            if (gap <= 1)
+                return line;
+        }
+        previous = x;
+        havePrevious = true;
+    }
+    if (gap == std::numeric_limits<std::int64_t>::max()) // one X position in view
+        gap = (plot.R - plot.L) / 8;
+    // A quarter of the gap stays free between neighbours; never wider than the plot's eighth.
+    const std::int64_t wide = std::min<std::int64_t>(gap * 3 / 4, (plot.R - plot.L) / 8);
+    return int(std::max<std::int64_t>(line, wide));
+}
+
 void ChartPainter::drawSeries(QPainter& p, const ChartModel& model, const CColChart& s, const PlotRect& plot,
                               bool everyPoint, bool raster)
 {
@@ -277,7 +312,11 @@ void ChartPainter::drawSeries(QPainter& p, const ChartModel& model, const CColCh
     const PixelMap map(a, plot);
     const int style = model.styleOf(s);
     const QColor colour = QColor::fromRgb(s.colour);
-    const QPen pen(colour, model.lineWidth(), Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin);
+    const bool bars = style == ChartModel::Bars || style == ChartModel::HangingBars;
+    const int width = bars ? barWidth(model, plot) : model.lineWidth();
+    // Widened bars stop flat at the value and at the base.
+    const QPen pen(colour, width, Qt::SolidLine, bars && width > std::max(model.lineWidth(), 1) ? Qt::FlatCap : Qt::SquareCap,
+                   Qt::BevelJoin);
     const QBrush brush(colour);
     p.setPen(pen);
     p.setBrush(style == ChartModel::Scatter ? brush : QBrush(Qt::NoBrush));
@@ -337,7 +376,7 @@ void ChartPainter::drawSeries(QPainter& p, const ChartModel& model, const CColCh
     // Rows whose primitives cannot reach the clip (with the pen and the circle
     // radius) are skipped; the one before the first that can stays, as the
     // previous point of the next.
-    const std::int64_t reach = kRadius + model.lineWidth() + 2;
+    const std::int64_t reach = kRadius + width + 2;
     const std::int64_t firstPixel = clip.left() - reach;
     std::size_t start = std::size_t(std::partition_point(order.begin(), order.end(), [&](std::int32_t row) {
                                         const double u = X[row];

@@ -57,6 +57,12 @@ public:
     // the bottom-left corner, say) is left out; the X labels all show.
     static std::vector<AxisLabel> axisLabels(const ChartModel& model, const PlotRect& plot);
 
+    // The pen width of bars: most of the narrowest gap, in pixels, between
+    // the X positions of neighbouring rows in view (at least the line width,
+    // at least one pixel), so that few bars stand as wide columns and many
+    // as the lines they always were.
+    static int barWidth(const ChartModel& model, const PlotRect& plot);
+
 private:
     static void drawGrid(QPainter& p, const ChartModel& model, const PlotRect& plot, const ChartDrawOptions& options);
     static void drawSeries(QPainter& p, const ChartModel& model, const CColChart& series, const PlotRect& plot,

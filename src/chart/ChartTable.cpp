@@ -58,9 +58,7 @@ ChartTable ChartTable::fromGrid(const CKTableRenderer& grid)
 {
     ChartTable t;
     K shown = grid.shownValue();
-    const bool tabular = shown
-        && (shown->t == XT || (shown->t == XD && shown->n == 2 && kK(shown)[0] && kK(shown)[0]->t == XT));
-    if (grid.isEmpty() || !tabular)
+    if (grid.isEmpty() || !shown || !grid.firstTable())
         return t;
     const int first = grid.hasNumberColumn() ? 1 : 0;
     for (int section = first; section < grid.columnCount(); ++section) {
@@ -68,6 +66,9 @@ ChartTable ChartTable::fromGrid(const CKTableRenderer& grid)
         t.columns.push_back(grid.columnVector(section));
     }
     t.value.reset(r1(shown));
+    t.first.reset(r1(grid.firstTable()));
+    if (K second = grid.secondTable())
+        t.second.reset(r1(second));
     t.rows = rowsOf(t);
     t.query = grid.record().query;
     return t;

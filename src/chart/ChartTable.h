@@ -12,7 +12,9 @@
 class CKTableRenderer;
 
 struct ChartTable {
-    KPtr value; // holds the columns
+    KPtr value; // the value charted; holds the columns of a table
+    // The tables a grid built for a list or dictionary hold their columns.
+    KPtr first, second;
     QStringList headers;
     std::vector<K> columns;
     long long rows = 0;
@@ -20,7 +22,9 @@ struct ChartTable {
 
     // A table or keyed table; empty for anything else or a malformed value.
     static ChartTable fromValue(K value);
-    // The columns of the table a grid shows, the number column excluded.
+    // The columns of the table a grid shows, the number column excluded: a
+    // list's index and value columns and a dictionary's key and value columns
+    // too, as the grid shows them.
     static ChartTable fromGrid(const CKTableRenderer& grid);
 
     // Whether it holds more than one row and two different columns of which one

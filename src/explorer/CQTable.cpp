@@ -17,17 +17,13 @@ CQTable::CQTable(QString nameSpace, QString shortName, K meta, int storage, std:
         return;
     }
     readMeta(meta);
-    bool known = true;
+    // A column without an element size (strings, nested lists) counts as -1
+    // byte: the estimate stays an underestimate, as its description says.
     std::int64_t width = 0;
-    for (const QString& letter : m_types) {
-        const int size = letter.isEmpty() ? -1 : ElementSizes::ofLetter(letter.at(0));
-        if (size < 0)
-            known = false;
-        else
-            width += size;
-    }
-    m_rowWidth = known ? width : -1;
-    if (count > 0 && known)
+    for (const QString& letter : m_types)
+        width += letter.isEmpty() ? -1 : ElementSizes::ofLetter(letter.at(0));
+    m_rowWidth = width;
+    if (count > 0)
         m_sizeEstimate = count * width;
     else if (count == -13)
         m_sizeEstimate = -13;

@@ -22,7 +22,8 @@ public:
     const QStringList& typeLetters() const { return m_types; }
     const QStringList& foreignKeys() const { return m_foreignKeys; }
     const QStringList& attributes() const { return m_attributes; }
-    // Bytes a row by the columns' types; -1 when a column's size is unknown.
+    // Bytes a row by the columns' types; a column of unknown size (a string
+    // or nested column) counts -1.
     std::int64_t rowWidth() const { return m_rowWidth; }
 
     // "In-memory" .. "Segmented (on disk)"; empty for other codes.

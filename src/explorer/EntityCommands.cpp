@@ -1,6 +1,8 @@
 #include "explorer/EntityCommands.h"
 
 #include "explorer/CQEntity.h"
+#include "explorer/CQTable.h"
+#include "explorer/NamespaceModel.h"
 
 QString EntityCommands::sourceText(const QString& fullName, const QString& definition)
 {
@@ -15,6 +17,11 @@ QString EntityCommands::sourceText(const QString& fullName, const QString& defin
     return name + u':' + body + QStringLiteral(";\n\n");
 }
 
+QString EntityCommands::sourceFailedText(const QString& fullName, const QString& reason)
+{
+    return QStringLiteral("Could not get the source of %1:\n%2").arg(fullName, reason);
+}
+
 QString EntityCommands::deleteQuery(const CQEntity& entity)
 {
     QString from = QStringLiteral("`.") + entity.nameSpace();
@@ -25,4 +32,24 @@ QString EntityCommands::deleteQuery(const CQEntity& entity)
 QString EntityCommands::deleteQuestion(const QString& query)
 {
     return QStringLiteral("You are about to ") + query + QStringLiteral("\n Are you absolutely sure???");
+}
+
+const CQEntity* EntityCommands::largest(const NamespaceModel& model, bool serialised)
+{
+    const CQEntity* best = nullptr;
+    std::int64_t bestSize = 0;
+    for (const auto& item : model.entities()) {
+        const CQEntity* entity = item.get();
+        if (entity->kind() == CQEntity::Table) {
+            const int storage = static_cast<const CQTable*>(entity)->storage();
+            if (storage >= CQTable::OnDisk && storage <= CQTable::Segmented)
+                continue;
+        }
+        const std::int64_t size = serialised ? entity->serialisedSize() : entity->sizeEstimate();
+        if (size > bestSize || (best && size == bestSize && entity->fullName() < best->fullName())) {
+            best = entity;
+            bestSize = size;
+        }
+    }
+    return best;
 }

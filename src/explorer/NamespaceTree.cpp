@@ -96,6 +96,9 @@ public:
             } else {
                 m_items.insert(nsItem->text, nsItem);
                 previous = nsItem;
+                // The parent was sorted before this sub-namespace joined it.
+                if (nsItem->parent != root)
+                    nsItem->parent->sortChildren();
             }
         }
     }

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -46,6 +48,14 @@ CDlgRemoteFiles::CDlgRemoteFiles(QWidget* parent) : QDialog(parent)
     m_nameCase = new QCheckBox(QStringLiteral("Match case"), this);
     m_bodyFilter = new QLineEdit(this);
     m_bodyCase = new QCheckBox(QStringLiteral("Match case"), this);
+    m_previous = new QToolButton(this);
+    m_previous->setArrowType(Qt::UpArrow);
+    m_previous->setToolTip(QStringLiteral("Previous match (Shift+F3)"));
+    m_previous->setEnabled(false);
+    m_next = new QToolButton(this);
+    m_next->setArrowType(Qt::DownArrow);
+    m_next->setToolTip(QStringLiteral("Next match (F3)"));
+    m_next->setEnabled(false);
     m_tree = new QTreeWidget(this);
     m_tree->setHeaderHidden(true);
     m_preview = new QTextEdit(this);
@@ -76,6 +86,11 @@ CDlgRemoteFiles::CDlgRemoteFiles(QWidget* parent) : QDialog(parent)
     filters->addWidget(new QLabel(QStringLiteral("Filter body:"), this), 0, 3);
     filters->addWidget(m_bodyFilter, 0, 4);
     filters->addWidget(m_bodyCase, 0, 5);
+    auto* arrows = new QHBoxLayout;
+    arrows->setSpacing(0);
+    arrows->addWidget(m_previous);
+    arrows->addWidget(m_next);
+    filters->addLayout(arrows, 0, 6);
     auto* panes = new QHBoxLayout;
     panes->addWidget(m_tree, 1);
     panes->addWidget(m_preview, 2);
@@ -153,6 +168,8 @@ CDlgRemoteFiles::CDlgRemoteFiles(QWidget* parent) : QDialog(parent)
             m_jumpTo(name);
     });
     connect(close, &QPushButton::clicked, this, &QDialog::hide);
+    connect(m_previous, &QToolButton::clicked, this, [this] { findNext(false); });
+    connect(m_next, &QToolButton::clicked, this, [this] { findNext(true); });
     m_timer.setInterval(500);
     connect(&m_timer, &QTimer::timeout, this, [this] {
         if (m_typing) {
@@ -303,6 +320,8 @@ void CDlgRemoteFiles::itemSelected(QTreeWidgetItem* item)
         m_open->setEnabled(false);
         m_jump->setEnabled(false);
         m_preview->clear();
+        m_previous->setEnabled(false);
+        m_next->setEnabled(false);
         return;
     }
     if (item->data(0, KindRole).toInt() == SearchFiles::Node::Function) {
@@ -352,4 +371,21 @@ void CDlgRemoteFiles::showPreview(const QString& text)
     }
     m_preview->setTextCursor(caret);
     m_preview->ensureCursorVisible();
+    const bool canFind = !m_bodyFilter->text().isEmpty();
+    m_previous->setEnabled(canFind);
+    m_next->setEnabled(canFind);
+}
+
+bool CDlgRemoteFiles::findNext(bool forward)
+{
+    return FileTreeView::findNext(m_preview, m_bodyFilter->text(), m_bodyCase->isChecked(), forward);
+}
+
+void CDlgRemoteFiles::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F3) {
+        findNext(!(event->modifiers() & Qt::ShiftModifier));
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }

@@ -17,6 +17,7 @@
 class LocalCodebase;
 class QLabel;
 class QRadioButton;
+class QToolButton;
 
 class CDlgRemoteFiles : public QDialog {
     Q_OBJECT
@@ -47,6 +48,9 @@ public:
 
     void refill();
     bool showingRemote() const;
+    // The next or previous match of the body filter in the preview (the
+    // up/down control, F3 and Shift+F3).
+    bool findNext(bool forward);
     QTreeWidget* tree() const { return m_tree; }
     QTextEdit* preview() const { return m_preview; }
     QLabel* functionsLabel() const { return m_functionsLabel; }
@@ -59,9 +63,14 @@ public:
     QRadioButton* localRadio() const { return m_local; }
     QRadioButton* remoteRadio() const { return m_remote; }
     QPushButton* pickButton() const { return m_pick; }
+    QToolButton* nextButton() const { return m_next; }
+    QToolButton* previousButton() const { return m_previous; }
 
 signals:
     void localLoaded();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void itemSelected(QTreeWidgetItem* item);
@@ -99,6 +108,8 @@ private:
     QCheckBox* m_nameCase;
     QLineEdit* m_bodyFilter;
     QCheckBox* m_bodyCase;
+    QToolButton* m_previous;
+    QToolButton* m_next;
     QTreeWidget* m_tree;
     QTextEdit* m_preview;
     QLineEdit* m_selected;

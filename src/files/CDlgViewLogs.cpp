@@ -102,6 +102,7 @@ CDlgViewLogs::CDlgViewLogs(QWidget* parent) : QDialog(parent)
     connect(m_previous, &QToolButton::clicked, this, [this] { findNext(false); });
     connect(m_next, &QToolButton::clicked, this, [this] { findNext(true); });
     connect(m_tree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) { itemSelected(item); });
+    connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { activate(item); });
     connect(m_open, &QPushButton::clicked, this, [this] {
         const QString path = m_selected->text();
         hide();
@@ -117,8 +118,31 @@ CDlgViewLogs::CDlgViewLogs(QWidget* parent) : QDialog(parent)
 
 CDlgViewLogs::~CDlgViewLogs() = default;
 
+void CDlgViewLogs::activate(QTreeWidgetItem* item)
+{
+    if (!item || item->childCount() > 0)
+        return;
+    const int kind = item->data(0, KindRole).toInt();
+    if (kind == SearchFiles::Node::File) {
+        const QString path = item->data(0, PathRole).toString();
+        if (!path.isEmpty() && m_openFile)
+            m_openFile(path);
+    } else if (kind == SearchFiles::Node::Function && m_jumpTo) {
+        m_jumpTo(item->text(0));
+    }
+}
+
 void CDlgViewLogs::load(const QString& title, const QString& folder, const QString& mask)
 {
+    // Filters typed against an earlier namespace load do not carry over a new one.
+    if (m_loadStamp) {
+        const qint64 stamp = m_loadStamp();
+        if (stamp != m_fillStamp) {
+            m_fillStamp = stamp;
+            m_nameFilter->clear();
+            m_bodyFilter->clear();
+        }
+    }
     m_title = title;
     m_files.clear();
     fill();
@@ -248,21 +272,7 @@ void CDlgViewLogs::showPreview(const QString& text, const QString& highlight)
 
 bool CDlgViewLogs::findNext(bool forward)
 {
-    const QString what = m_bodyFilter->text();
-    if (what.isEmpty())
-        return false;
-    const QTextCursor current = m_preview->textCursor();
-    const int start = current.selectionStart();
-    const int from = start == 0 ? 0 : forward ? start + 1 : start - 1;
-    QTextDocument::FindFlags flags = caseFlag(m_bodyCase->isChecked());
-    if (!forward)
-        flags |= QTextDocument::FindBackward;
-    const QTextCursor found = m_preview->document()->find(what, from, flags);
-    if (found.isNull())
-        return false;
-    m_preview->setTextCursor(found);
-    m_preview->ensureCursorVisible();
-    return true;
+    return FileTreeView::findNext(m_preview, m_bodyFilter->text(), m_bodyCase->isChecked(), forward);
 }
 
 void CDlgViewLogs::keyPressEvent(QKeyEvent* event)

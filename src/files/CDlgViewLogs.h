@@ -41,8 +41,12 @@ public:
     void setLook(const Look& look) { m_look = look; }
     // The functions the namespace explorer knows to be defined in a file.
     void setFunctionsOf(SearchFiles::FunctionsOf functionsOf) { m_functionsOf = std::move(functionsOf); }
-    // "Close && Open File" hands the path over.
+    // "Close && Open File" and a double click on a file hand the path over.
     void setOpenFile(std::function<void(const QString& path)> open) { m_openFile = std::move(open); }
+    // A double click on a function selects its name in the namespace explorer.
+    void setJumpTo(std::function<void(const QString& fullName)> jump) { m_jumpTo = std::move(jump); }
+    // The namespace explorer's load stamp: a load since the last fill empties the filters.
+    void setLoadStamp(std::function<qint64()> stamp) { m_loadStamp = std::move(stamp); }
 
     // Empties the list and reads the folder's files matching mask off the
     // window's thread; the tree fills when they are in. title is the root's text.
@@ -67,6 +71,9 @@ public:
     void fill();
     // The next or previous match of the body filter in the preview.
     bool findNext(bool forward);
+    // A double click on an item without children: a file opens (the dialog
+    // stays), a function is selected in the namespace explorer.
+    void activate(QTreeWidgetItem* item);
 
 signals:
     // The files of a load are in and the tree is filled.
@@ -84,6 +91,9 @@ private:
     Look m_look;
     SearchFiles::FunctionsOf m_functionsOf;
     std::function<void(const QString&)> m_openFile;
+    std::function<void(const QString&)> m_jumpTo;
+    std::function<qint64()> m_loadStamp;
+    qint64 m_fillStamp = -1;
     QString m_title;
     SearchFiles::FileMap m_files;
     QString m_selectedPath;

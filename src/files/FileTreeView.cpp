@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QTextEdit>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 QTreeWidgetItem* FileTreeView::fill(QTreeWidget* tree, const SearchFiles::Layout& layout,
                                     const std::function<QIcon(const SearchFiles::Node&)>& icon)
@@ -30,10 +31,14 @@ QTreeWidgetItem* FileTreeView::fill(QTreeWidget* tree, const SearchFiles::Layout
             add(item, child);
     };
     add(nullptr, layout.root);
-    if (layout.expandAll())
-        tree->expandAll();
-    else if (QTreeWidgetItem* root = tree->topLevelItem(0))
+    if (QTreeWidgetItem* root = tree->topLevelItem(0)) {
         root->setExpanded(true);
+        // The folders open; files keep their functions folded.
+        if (layout.expandAll())
+            for (QTreeWidgetItemIterator it(root); *it; ++it)
+                if ((*it)->data(0, KindRole).toInt() == int(SearchFiles::Node::Folder))
+                    (*it)->setExpanded(true);
+    }
     tree->setUpdatesEnabled(true);
     return select;
 }
@@ -55,4 +60,21 @@ QTextCursor FileTreeView::markAll(QTextEdit* preview, const QString& text, QText
         }
     preview->setExtraSelections(marks);
     return first;
+}
+
+bool FileTreeView::findNext(QTextEdit* preview, const QString& text, bool matchCase, bool forward)
+{
+    if (text.isEmpty())
+        return false;
+    const int start = preview->textCursor().selectionStart();
+    const int from = start == 0 ? 0 : forward ? start + 1 : start - 1;
+    QTextDocument::FindFlags flags = matchCase ? QTextDocument::FindCaseSensitively : QTextDocument::FindFlags();
+    if (!forward)
+        flags |= QTextDocument::FindBackward;
+    const QTextCursor found = preview->document()->find(text, from, flags);
+    if (found.isNull())
+        return false;
+    preview->setTextCursor(found);
+    preview->ensureCursorVisible();
+    return true;
 }

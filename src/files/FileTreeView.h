@@ -22,13 +22,17 @@ inline constexpr int PathRole = Qt::UserRole;
 inline constexpr int LineRole = Qt::UserRole + 1;
 inline constexpr int KindRole = Qt::UserRole + 2;
 
-// Empties tree and fills it from layout (expanded when it lists fewer than
-// 1000 files); returns the item of the layout's selection, or null.
+// Empties tree and fills it from layout (its folders expanded when it lists
+// fewer than 1000 files); returns the item of the layout's selection, or null.
 QTreeWidgetItem* fill(QTreeWidget* tree, const SearchFiles::Layout& layout,
                       const std::function<QIcon(const SearchFiles::Node&)>& icon);
 
 // Marks every occurrence of text in the preview's extra selections; returns
 // the first one (null when there is none).
 QTextCursor markAll(QTextEdit* preview, const QString& text, QTextDocument::FindFlags flags, const QColor& colour);
+
+// The next (or previous) occurrence of text in the preview from its
+// selection's start, selected; false when there is none.
+bool findNext(QTextEdit* preview, const QString& text, bool matchCase, bool forward);
 
 } // namespace FileTreeView

@@ -131,6 +131,7 @@ SearchFiles::Layout SearchFiles::layout(const QString& title, const FileMap& fil
     out.root.kind = Node::Root;
     out.root.text = root.isEmpty() ? title : title + u' ' + root;
     bool finalChoice = false;
+    QString firstListed;
     for (const auto& [path, text] : files) {
         if (!contains(path, filter.name, filter.nameCase) || !contains(text, filter.body, filter.bodyCase))
             continue;
@@ -173,6 +174,8 @@ SearchFiles::Layout SearchFiles::layout(const QString& title, const FileMap& fil
             }
         }
         ++out.files;
+        if (firstListed.isEmpty())
+            firstListed = path;
         if (!finalChoice) {
             if (!pendingPath.isEmpty() && path == pendingPath) {
                 out.selectedPath = path;
@@ -199,13 +202,8 @@ SearchFiles::Layout SearchFiles::layout(const QString& title, const FileMap& fil
             return sortName(a.kind == Node::File ? a.path : a.text) < sortName(b.kind == Node::File ? b.path : b.text);
         });
     }
-    // Nothing kept from before: the first file as shown (the newest log).
-    if (out.selectedPath.isEmpty()) {
-        const Node* node = &out.root;
-        while (node->kind != Node::File && !node->children.empty())
-            node = &node->children.front();
-        if (node->kind == Node::File)
-            out.selectedPath = node->path;
-    }
+    // Nothing kept from before: the first file listed, in path order.
+    if (out.selectedPath.isEmpty())
+        out.selectedPath = firstListed;
     return out;
 }

@@ -122,6 +122,14 @@ void COutputWnd::rememberAndShowTable()
     switchTab(TableTab);
 }
 
+void COutputWnd::showTableLoaded(const QString& label)
+{
+    m_tabs->setTabText(TableTab - 1, label);
+    rememberAndShowTable();
+}
+
+QString COutputWnd::tableTabText() const { return m_tabs->tabText(TableTab - 1); }
+
 void COutputWnd::backFromTable()
 {
     if (activeTab() == TableTab)

@@ -44,6 +44,10 @@ public:
 
     // Remembers the active tab unless it is the table, then shows the table.
     void rememberAndShowTable();
+    // The grid has loaded a value: the "Table" tab reads its label
+    // (title + ":" + rows) and comes forward.
+    void showTableLoaded(const QString& label);
+    QString tableTabText() const;
     // Back to the remembered tab when the table is in front.
     void backFromTable();
     // Re-runs the Results view's function colouring (after a change of fonts and colours).

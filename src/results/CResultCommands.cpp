@@ -38,7 +38,7 @@ CResultCommands::CResultCommands(Context context, QObject* parent)
         m_context.tempFolder = m_ownFolder.get();
     }
     if (!m_context.openFile)
-        m_context.openFile = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+        m_context.openFile = [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
 }
 
 CResultCommands::~CResultCommands() { m_threads->waitAll(); }
@@ -67,6 +67,20 @@ void CResultCommands::failed(const QString& what, const QString& path, const QSt
     if (m_context.prompter)
         m_context.prompter->inform(what + QStringLiteral(" ") + path + QStringLiteral("\n") + reason,
                                    QStringLiteral("Error"), Prompter::Icon::Error);
+}
+
+QString CResultCommands::notOpenedText(const QString& path)
+{
+    return QStringLiteral("No application could open the file\n%1\nIt has been written; open it by hand.").arg(path);
+}
+
+bool CResultCommands::open(const QString& path)
+{
+    if (m_context.openFile(path))
+        return true;
+    if (m_context.prompter)
+        m_context.prompter->inform(notOpenedText(path), QStringLiteral("Tovo"), Prompter::Icon::Warning);
+    return false;
 }
 
 namespace {
@@ -113,9 +127,7 @@ void CResultCommands::openInBrowser(COutputTable* grid)
             return w;
         },
         [this, copy](Written w) {
-            if (!w.path.isEmpty())
-                m_context.openFile(w.path);
-            emit fileDone(!w.path.isEmpty());
+            emit fileDone(!w.path.isEmpty() && open(w.path));
         });
 }
 
@@ -131,9 +143,7 @@ void CResultCommands::openInExcel(COutputTable* grid)
             return w;
         },
         [this, copy](Written w) {
-            if (!w.path.isEmpty())
-                m_context.openFile(w.path);
-            emit fileDone(!w.path.isEmpty());
+            emit fileDone(!w.path.isEmpty() && open(w.path));
         });
 }
 
@@ -243,5 +253,5 @@ void CResultCommands::saveAndOpenInShell(K value)
 {
     const QString path = ReplyDisplay::writeShellFile(value, *m_context.tempFolder);
     if (!path.isEmpty())
-        m_context.openFile(path);
+        open(path);
 }

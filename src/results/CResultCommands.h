@@ -30,8 +30,9 @@ public:
         const CDlgQSettings* settings = nullptr;
         // Where files for other applications go; null: a folder of this object's own.
         PrivateTempFolder* tempFolder = nullptr;
-        // Opens a file with the desktop's default application.
-        std::function<void(const QString& path)> openFile;
+        // Opens a file with the desktop's default application; false when
+        // none could be started.
+        std::function<bool(const QString& path)> openFile;
     };
 
     CResultCommands(Context context, QObject* parent = nullptr);
@@ -61,6 +62,8 @@ public:
 
     // The menu text of "Save Result As..." for a reply; empty when disabled.
     static QString saveResultAsText(K value);
+    // What the user is told when no application opened a written file.
+    static QString notOpenedText(const QString& path);
 
 signals:
     // A file command ended: succeeded or not (for tests and the status bar).
@@ -68,6 +71,9 @@ signals:
 
 private:
     void failed(const QString& what, const QString& path, const QString& reason);
+    // Opens a written file; when no application opens it the user is told
+    // where the file is. False then.
+    bool open(const QString& path);
     QChar separator() const;
 
     Context m_context;

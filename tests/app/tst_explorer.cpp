@@ -12,6 +12,8 @@
 #include "app/CQueryLink.h"
 #include "app/CTovoApp.h"
 #include "app/CommandIds.h"
+#include "connect/ConnectionController.h"
+#include "explorer/EntityCommands.h"
 #include "editor/CLookupListBox.h"
 #include "editor/CTovoView.h"
 #include "explorer/panes/CClassView.h"
@@ -31,12 +33,14 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <QMenu>
 
 class TestExplorer : public QObject {
     Q_OBJECT
 private slots:
     void loadSelectAndQuery();
     void autoCompleteListsTheLoadedNames();
+    void jumpsBringThePaneForward();
 };
 
 void TestExplorer::autoCompleteListsTheLoadedNames()
@@ -106,6 +110,104 @@ void TestExplorer::autoCompleteListsTheLoadedNames()
     QTest::keyClick(view, Qt::Key_Escape);
     QTRY_VERIFY_WITH_TIMEOUT(!runner.isRunning(), 5000);
     QCOMPARE(view->text(), QStringLiteral("x:upd[t;x];.feed.upd["));
+}
+
+void TestExplorer::jumpsBringThePaneForward()
+{
+    TestInstance instance;
+    InstanceNamespaces::Function upd;
+    upd.params = {QStringLiteral("t"), QStringLiteral("x")};
+    upd.body = QStringLiteral("{[t;x] t insert x}");
+    upd.globals = {QStringLiteral("trades")};
+    instance.namespaces().addFunction(QStringLiteral(".feed.upd"), upd);
+    InstanceNamespaces::Function bad;
+    bad.body = QStringLiteral("{x}");
+    instance.namespaces().addFunction(QStringLiteral(".feed.bad"), bad);
+    instance.namespaces().addVariable(QStringLiteral(".feed.trades"), {98, 10, 400});
+    instance.namespaces().addVariable(QStringLiteral(".feed.big"), {7, 100000, 800016});
+    instance.onError(QStringLiteral(".feed.bad"), QStringLiteral("nyi"));
+    instance.on(QStringLiteral("slow"), kj(1)).delay(1500);
+    QVERIFY(instance.start());
+    WindowOnInstance window;
+    QVERIFY(window.start(instance.port()));
+    CMainFrame* frame = window.frame();
+    auto* view = window.pane<CClassView>(CMainFrame::NamespaceExplorer);
+    auto* properties = window.pane<CPropertiesWnd>(CMainFrame::Properties);
+    QTRY_VERIFY_WITH_TIMEOUT(view->model()->indexOf(QStringLiteral(".feed.upd")).isValid(), 10000);
+    QTRY_VERIFY(!view->isLoading());
+    frame->resize(1200, 800);
+    frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(frame));
+    QDockWidget* files = frame->pane(CMainFrame::FileView);
+    QDockWidget* servers = frame->pane(CMainFrame::ServerView);
+
+    // The explorer shares its place with File View and Server View. Every way
+    // of selecting by name brings it in front of them.
+    const auto hide = [&](QDockWidget* other) {
+        other->raise();
+        QTRY_VERIFY(!view->isVisible());
+    };
+    hide(files);
+    emit frame->lookupRequested(QStringLiteral(".feed.upd")); // the editor's Lookup in Namespaces
+    QTRY_VERIFY(view->isVisible());
+    QCOMPARE(view->selectedName(), QStringLiteral(".feed.upd"));
+    hide(servers);
+    frame->action(32937)->trigger(); // Find largest by size
+    QTRY_VERIFY(view->isVisible());
+    QCOMPARE(view->selectedName(), QStringLiteral(".feed.big"));
+    // A jump from the properties, then Back from behind another pane.
+    QVERIFY(view->selectByName(QStringLiteral(".feed.upd")));
+    const auto refs = properties->grid()->findItems(QStringLiteral(".feed.trades"), Qt::MatchExactly | Qt::MatchRecursive);
+    QCOMPARE(refs.size(), 1);
+    QVERIFY(properties->activate(refs.front()));
+    QCOMPARE(view->selectedName(), QStringLiteral(".feed.trades"));
+    hide(files);
+    QVERIFY(properties->back());
+    QTRY_VERIFY(view->isVisible());
+    QCOMPARE(view->selectedName(), QStringLiteral(".feed.upd"));
+
+    // The properties pane opens wide enough for a name and its value.
+    QDockWidget* propertiesDock = frame->pane(CMainFrame::Properties);
+    propertiesDock->show();
+    propertiesDock->raise();
+    QTRY_VERIFY(properties->isVisible());
+    const QFontMetrics metrics(properties->grid()->font());
+    QVERIFY2(properties->grid()->viewport()->width()
+                 >= properties->grid()->columnWidth(0) + metrics.horizontalAdvance(QStringLiteral("Keyed (in-memory)")),
+             qPrintable(QStringLiteral("%1 wide, names %2").arg(properties->grid()->viewport()->width())
+                            .arg(properties->grid()->columnWidth(0))));
+    if (const QString shots = qEnvironmentVariable("TOVO_SHOTS"); !shots.isEmpty())
+        frame->grab().save(shots + QStringLiteral("/30-properties-pane.png"));
+
+    // Get source answered with an error opens nothing and says why.
+    QVERIFY(view->selectByName(QStringLiteral(".feed.bad")));
+    const int documents = frame->documentArea()->documents().size();
+    window.prompter().expectInform(EntityCommands::sourceFailedText(QStringLiteral(".feed.bad"), QStringLiteral("'nyi")),
+                                   Prompter::Icon::Error, QStringLiteral("Tovo"));
+    view->getSource();
+    QTRY_COMPARE_WITH_TIMEOUT(window.prompter().pending(), 0, 10000);
+    QCOMPARE(window.prompter().asked().last(), QStringLiteral("Could not get the source of .feed.bad:\n'nyi"));
+    QCOMPARE(frame->documentArea()->documents().size(), documents);
+    QVERIFY(view->selectByName(QStringLiteral(".feed.upd")));
+
+    // Query follows runs and the connection, not the state it had when the entity was shown.
+    QAction* query = properties->queryAction();
+    QVERIFY(query->isEnabled());
+    window.app()->queryLink()->run(QStringLiteral("slow"), false);
+    QTRY_VERIFY(!query->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(query->isEnabled(), 10000);
+    window.app()->queryLink()->controller().disconnectServer();
+    QTRY_VERIFY(!query->isEnabled());
+
+    // "Switch to in Debugger" needs the debugger window: closed, it is disabled.
+    const QModelIndex upd = view->model()->indexOf(QStringLiteral(".feed.upd"));
+    std::unique_ptr<QMenu> menu(view->createContextMenu(upd, frame));
+    QAction* sw = nullptr;
+    for (QAction* a : menu->actions())
+        if (a->text() == QLatin1String("Switch to in Debugger"))
+            sw = a;
+    QVERIFY(sw);
+    QVERIFY(!sw->isEnabled());
 }
 
 void TestExplorer::loadSelectAndQuery()

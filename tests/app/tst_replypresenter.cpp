@@ -26,6 +26,7 @@ private slots:
     void gridShapedRepliesGoToGrid();
     void pictureReplyShowsInImagePane();
     void documentReplyOpensInShell();
+    void documentNobodyOpensNamesItsFile();
     void refreshAfterFlag();
     void functionTextIsColoured();
 
@@ -36,6 +37,7 @@ private:
     CReplyPresenter* m_presenter = nullptr;
     QList<K> m_gridShown;
     QStringList m_opened;
+    bool m_openSucceeds = true;
     int m_watchRefreshes = 0;
 };
 
@@ -47,11 +49,15 @@ void TestReplyPresenter::init()
     m_presenter = new CReplyPresenter(*m_app->mainFrame());
     m_gridShown.clear();
     m_opened.clear();
+    m_openSucceeds = true;
     m_watchRefreshes = 0;
     CReplyPresenter::Hooks hooks;
     hooks.showInGrid = [this](K v) { m_gridShown.append(v); };
     hooks.gridValue = [this] { return m_gridShown.isEmpty() ? K(nullptr) : m_gridShown.last(); };
-    hooks.openInShell = [this](const QString& path) { m_opened.append(path); };
+    hooks.openInShell = [this](const QString& path) {
+        m_opened.append(path);
+        return m_openSucceeds;
+    };
     hooks.refreshWatches = [this] { ++m_watchRefreshes; };
     m_presenter->setHooks(hooks);
 }
@@ -150,6 +156,27 @@ void TestReplyPresenter::documentReplyOpensInShell()
     m_app.reset();
     QVERIFY(!QFileInfo::exists(path));
     QVERIFY(!QFileInfo::exists(folder));
+}
+
+void TestReplyPresenter::documentNobodyOpensNamesItsFile()
+{
+    // No browser on the desktop: the page is still written, and the user is
+    // told where, in the transcript and the status bar (no box: the reply
+    // only follows the query).
+    m_openSucceeds = false;
+    KPtr html(kp("<?xml version=\"1.0\"?><a/>"));
+    bool refresh = false;
+    m_presenter->show(html.get(), 1, refresh);
+    QCOMPARE(m_opened.size(), 1);
+    const QString path = m_opened.first();
+    QVERIFY(path.endsWith(QStringLiteral(".xml")));
+    QVERIFY(QFileInfo::exists(path));
+    const QString told = QStringLiteral("No application could open the file\n") + path
+        + QStringLiteral("\nIt has been written; open it by hand.");
+    QVERIFY2(m_app->mainFrame()->outputWnd()->consoleText().contains(told),
+             qPrintable(m_app->mainFrame()->outputWnd()->consoleText()));
+    QVERIFY(m_app->mainFrame()->frameStatusBar()->paneText(CFrameStatusBar::Message).contains(path));
+    QVERIFY(m_prompter.asked().isEmpty());
 }
 
 void TestReplyPresenter::refreshAfterFlag()

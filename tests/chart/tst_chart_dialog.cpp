@@ -11,6 +11,7 @@
 #include "chart/CDlgGraph.h"
 #include "chart/CGraphControl.h"
 #include "chart/ChartLauncher.h"
+#include "chart/ChartPainter.h"
 
 #include "core/settings/CDlgQSettings.h"
 #include "results/grid/COutputTable.h"
@@ -85,6 +86,7 @@ private slots:
     void allFollowsTheSeries();
     void chartZoomAndCopy();
     void nothingChecked();
+    void opensDrawnAndClosesOnEscape();
     void newValueClosesTheDialog();
     void followResult();
     void defaultColours();
@@ -154,8 +156,24 @@ void TestChartDialog::opensFromTheGrid()
     QCOMPARE(descriptionOf(dlg, 3), QStringLiteral("Specifies the price color"));
     QCOMPARE(dlg->defaultStyle()->itemText(1), QStringLiteral("Line with Circled points (Connected)"));
 
-    // A list cannot be plotted: the command is disabled.
-    f.setValue(list<J>(KJ, {1, 2, 3}));
+    // A list is plotted as the grid shows it: its values against their index.
+    f.setValue(list<F>(KF, {0.5, 0.25, 0.75}));
+    QVERIFY(ChartLauncher::canPlot(&f.grid));
+    CDlgGraph* listChart = f.launcher.plot(&f.grid);
+    QVERIFY(listChart && listChart != dlg);
+    QCOMPARE(listChart->xAxis()->count(), 2);
+    QCOMPARE(listChart->xAxis()->itemText(0), QStringLiteral("index (int)"));
+    QCOMPARE(prop(listChart, 2)->text(0), QStringLiteral("value (float)"));
+    QCOMPARE(prop(listChart, 2)->checkState(0), Qt::Checked);
+    // A dictionary of symbols to longs has its values as a series against its
+    // keys, which cannot be an X axis: nothing to plot.
+    f.setValue(xD(syms({"a", "b", "c"}), list<J>(KJ, {1, 2, 3})));
+    QVERIFY(!ChartLauncher::canPlot(&f.grid));
+    // Longs to floats can.
+    f.setValue(xD(list<J>(KJ, {1, 2, 3}), list<F>(KF, {1.5, 2.5, 0.5})));
+    QVERIFY(ChartLauncher::canPlot(&f.grid));
+    // One item gives one row: nothing to plot.
+    f.setValue(list<F>(KF, {0.5}));
     QVERIFY(!ChartLauncher::canPlot(&f.grid));
     QVERIFY(!f.launcher.plot(&f.grid));
 }
@@ -266,11 +284,53 @@ void TestChartDialog::nothingChecked()
 {
     Fixture f(trades());
     CDlgGraph* dlg = f.launcher.plot(&f.grid);
+    QVERIFY(dlg->control()->chartDrawn()); // drawn as it opened
+    const QImage before = dlg->control()->picture();
     dlg->all()->click(); // all off
     f.prompter.expectInform(QStringLiteral("Select something to Chart first."));
     dlg->chart();
     QCOMPARE(f.prompter.pending(), 0);
-    QVERIFY(!dlg->control()->chartDrawn());
+    QCOMPARE(dlg->control()->picture(), before); // the chart stays as it was
+    // Opened with no series to draw: nothing drawn, nothing asked.
+    Fixture g(cv::table({"x", "s"}, {list<J>(KJ, {1, 2}), syms({"a", "b"})}));
+    CDlgGraph none(g.grid.renderer(), ChartContext{&g.prompter, &g.files, g.store.get(), &g.settings, QString(), {}},
+                   nullptr);
+    none.chartOnOpen();
+    QVERIFY(!none.control()->chartDrawn());
+    QCOMPARE(g.prompter.asked().size(), 0);
+}
+
+void TestChartDialog::opensDrawnAndClosesOnEscape()
+{
+    Fixture f(trades());
+    CDlgGraph* dlg = f.launcher.plot(&f.grid);
+    QVERIFY(dlg->control()->chartDrawn());
+    QCOMPARE(dlg->yFrom()->text(), QStringLiteral("9"));
+    QCOMPARE(dlg->yTo()->text(), QStringLiteral("400"));
+    // Some pixels of the plot area carry a series' colour.
+    const QImage& picture = dlg->control()->picture();
+    const QRgb price = dlg->model().series()[2].colour | 0xff000000u;
+    int coloured = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            coloured += picture.pixel(x, y) == price;
+    QVERIFY(coloured > 10);
+    // Bars stand as columns, not hairlines.
+    dlg->defaultStyle()->setCurrentIndex(int(ChartModel::Bars));
+    QCOMPARE(dlg->model().styleOf(dlg->model().series()[2]), int(ChartModel::Bars));
+    QVERIFY(ChartPainter::barWidth(dlg->model(), dlg->control()->plotRect()) > 10);
+    if (const QString shots = qEnvironmentVariable("TOVO_SHOTS"); !shots.isEmpty()) {
+        dlg->resize(1100, 600);
+        QVERIFY(QTest::qWaitForWindowExposed(dlg));
+        dlg->grab().save(shots + QStringLiteral("/30-chart-bars.png"));
+    }
+    // Esc closes it, wherever the focus is in it.
+    dlg->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(dlg));
+    dlg->xAxis()->setFocus();
+    QTRY_VERIFY(dlg->xAxis()->hasFocus());
+    QTest::keyClick(dlg->xAxis(), Qt::Key_Escape);
+    QTRY_VERIFY(!dlg->isVisible());
 }
 
 void TestChartDialog::newValueClosesTheDialog()
@@ -350,8 +410,10 @@ void TestChartDialog::chartingStyles()
     Fixture f(trades());
     CDlgGraph* dlg = f.launcher.plot(&f.grid);
     CDlgChartStyles styles(dlg->model().series());
-    QVERIFY(!styles.choice(1)); // symbols have no style
-    QVERIFY(styles.choice(2));
+    // One entry per series, whether it can be drawn or not.
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(styles.choice(i));
+    QCOMPARE(styles.description(1), QStringLiteral("Pick charting style for the \"sym\" column"));
     QCOMPARE(styles.description(2), QStringLiteral("Pick charting style for the \"price\" column"));
     QCOMPARE(styles.choice(2)->itemText(0), QStringLiteral("Default"));
     QCOMPARE(styles.choice(2)->itemText(4), QStringLiteral("Bars(from bottom)"));

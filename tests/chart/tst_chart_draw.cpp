@@ -86,6 +86,7 @@ private slots:
     void dateAxisLines();
     void axisLabelsNeverOverlap();
     void intNullDrawnAtRawValue();
+    void fewBarsStandWide();
     void surroundFollowsTheBackground_data();
     void surroundFollowsTheBackground();
 };
@@ -254,6 +255,41 @@ void TestChartDraw::intNullDrawnAtRawValue()
     for (int x = plot.L; x < plot.R; ++x)
         crossings += img.pixel(x, (plot.T + plot.B) / 2) == c;
     QVERIFY(crossings >= 2);
+}
+
+void TestChartDraw::fewBarsStandWide()
+{
+    // Five bars over the plot: each a column most of its gap wide, from the
+    // bottom (or, hanging, from the top) to its value; thousands of bars
+    // stay lines a pixel wide.
+    for (int style : {int(ChartModel::Bars), int(ChartModel::HangingBars)}) {
+        ChartModel m;
+        load(m, cv::table({"x", "y"}, {list<J>(KJ, {0, 1, 2, 3, 4}), list<F>(KF, {1.0, 3.0, 2.0, 5.0, 4.0})}), "x");
+        m.setDefaultStyle(style);
+        QCOMPARE(m.prepare(nullptr, 0, false), ChartModel::Prepared::Drawn);
+        const QImage img = drawn(m, false);
+        const PlotRect plot = PlotRect::inside(img.size());
+        const PixelMap map(m.range(), plot);
+        const QRgb c = m.series()[1].colour | 0xff000000u;
+        const int gap = int(map.x(2) - map.x(1));
+        // Three quarters of the gap, at most an eighth of the plot.
+        const int expected = std::min(gap * 3 / 4, (plot.R - plot.L) / 8);
+        QVERIFY(expected > 20);
+        QCOMPARE(ChartPainter::barWidth(m, plot), expected);
+        // Across the bar of x = 2 (value 2), a third of the way from its end at the base.
+        const int y = style == ChartModel::Bars ? int(map.y(1.5)) : int(map.y(4.5));
+        int width = 0;
+        for (int x = int(map.x(1.5)); x < int(map.x(2.5)); ++x)
+            width += img.pixel(x, y) == c;
+        QVERIFY2(width >= expected - 1 && width <= expected + 1, qPrintable(QString::number(width)));
+        // Every point drawn gives the same picture.
+        QCOMPARE(differences(drawn(m, true), img), 0);
+    }
+    ChartModel many;
+    load(many, randomTable(4000, 3, false), "x");
+    many.setDefaultStyle(ChartModel::Bars);
+    many.prepare(nullptr, 0, false);
+    QCOMPARE(ChartPainter::barWidth(many, PlotRect::inside(QSize(640, 400))), 1);
 }
 
 QTEST_MAIN(TestChartDraw)

@@ -14,12 +14,15 @@
 
 class WindowOnInstance {
 public:
-    // False when the window did not start.
-    bool start(quint16 port)
+    // False when the window did not start. files: answers the window's file
+    // dialogs (the desktop's otherwise).
+    bool start(quint16 port, FileChooser* files = nullptr)
     {
         m_app = std::make_unique<CTovoApp>(
             CommandLine(QStringLiteral("--homedir:%1 --server:127.0.0.1:%2").arg(m_home.path()).arg(port)), m_prompter,
             m_home.store());
+        if (files)
+            m_app->setFileChooser(files);
         return m_app->initInstance();
     }
 

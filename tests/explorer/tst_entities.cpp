@@ -66,6 +66,7 @@ private slots:
     void dependencyWalks();
     void inventories();
     void entityCommandTexts();
+    void findLargest();
     void variables_data();
     void variables();
     void tables();
@@ -133,8 +134,11 @@ void TestEntities::tables()
     QCOMPARE(propertyOf(groups, QStringLiteral("date")), QStringLiteral("date (4 bytes)"));
     QCOMPARE(propertyOf(groups, QStringLiteral("tags")), QStringLiteral("char list"));
     QCOMPARE(propertyOf(groups, QStringLiteral("grouped")), QStringLiteral("sym"));
-    // A nested column has no size: the estimate stays unknown.
-    QCOMPARE(propertyOf(groups, QStringLiteral("Size")), QStringLiteral("Unknown"));
+    // A nested column has no element size: it counts -1 byte, and the rest of
+    // the row (4 + 4 + 8 + 8 bytes) still gives an estimate, a low one.
+    QCOMPARE(keyed.rowWidth(), 23);
+    QCOMPARE(keyed.sizeEstimate(), 230);
+    QCOMPARE(propertyOf(groups, QStringLiteral("Size")), QStringLiteral("230 bytes"));
     QCOMPARE(groups.last().name, QStringLiteral("Foreign keys"));
     QCOMPARE(groups.last().properties.size(), 1);
     QCOMPARE(groups.last().properties.front().name, QStringLiteral("acct"));
@@ -185,6 +189,34 @@ void TestEntities::entityCommandTexts()
     QCOMPARE(EntityCommands::deleteQuery(nested), QStringLiteral("delete trades from `.feed"));
     QCOMPARE(EntityCommands::deleteQuestion(QStringLiteral("delete x from `.")),
              QStringLiteral("You are about to delete x from `.\n Are you absolutely sure???"));
+}
+
+void TestEntities::findLargest()
+{
+    // Tables on disk never win, whatever their sizes; an estimate of 0 never
+    // wins; equal sizes go to the first name.
+    NamespaceModel model;
+    KPtr flat(meta({QStringLiteral("d"), QStringLiteral("p")}, "df", {QString(), QString()}, {QString(), QString()}));
+    QCOMPARE(EntityCommands::largest(model, false), nullptr);
+    model.insert(std::make_unique<CQFunction>(QString(), QStringLiteral("f"), 100, nullptr, QStringLiteral("`"),
+                                              QStringLiteral("`symbol$()"), QStringLiteral("`symbol$()")));
+    model.insert(std::make_unique<CQVariable>(QString(), QStringLiteral("empty"), 7, 0, 0));
+    QCOMPARE(EntityCommands::largest(model, false), nullptr); // only a function and a size of 0
+    QCOMPARE(EntityCommands::largest(model, true), nullptr);
+    for (int storage : {CQTable::OnDisk, CQTable::Splayed, CQTable::Partitioned, CQTable::Segmented})
+        model.insert(std::make_unique<CQTable>(QString(), QStringLiteral("disk%1").arg(storage), flat.get(), storage,
+                                               1000000, 99999999));
+    QCOMPARE(EntityCommands::largest(model, false), nullptr);
+    QCOMPARE(EntityCommands::largest(model, true), nullptr);
+    model.insert(std::make_unique<CQVariable>(QStringLiteral(".b"), QStringLiteral("v"), 7, 100, 808));
+    model.insert(std::make_unique<CQVariable>(QStringLiteral(".a"), QStringLiteral("v"), 7, 100, 808));
+    model.insert(std::make_unique<CQTable>(QString(), QStringLiteral("mem"), flat.get(), CQTable::InMemory, 1000, 5000));
+    QCOMPARE(EntityCommands::largest(model, false)->fullName(), QStringLiteral("mem")); // 1000 x 12 bytes
+    QCOMPARE(EntityCommands::largest(model, false)->sizeEstimate(), 12000);
+    QCOMPARE(EntityCommands::largest(model, true)->fullName(), QStringLiteral("mem"));
+    model.insert(std::make_unique<CQTable>(QString(), QStringLiteral("mem"), flat.get(), CQTable::InMemory, 1, 8));
+    QCOMPARE(EntityCommands::largest(model, false)->fullName(), QStringLiteral(".a.v")); // 800 bytes, the first name
+    QCOMPARE(EntityCommands::largest(model, true)->fullName(), QStringLiteral(".a.v"));
 }
 
 void TestEntities::dependencyWalks()

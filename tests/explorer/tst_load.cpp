@@ -4,6 +4,8 @@
 #include "explorer/CQFunction.h"
 #include "explorer/CQTable.h"
 #include "explorer/NamespaceLoad.h"
+#include "explorer/CQVariable.h"
+#include "explorer/NamespaceTree.h"
 #include "explorer/ServiceChannel.h"
 #include "explorer/ServiceQueries.h"
 
@@ -97,6 +99,7 @@ class TestNamespaceLoad : public QObject {
     Q_OBJECT
 private slots:
     void noServerSendsNothing();
+    void lastSubNamespaceInOrder();
     void queriesInOrderWithTheirLists();
     void skippedQueries();
     void tableAlsoListedAsVariable();
@@ -341,6 +344,24 @@ void TestNamespaceLoad::tree()
     QVERIFY(tree.contains(QStringLiteral("\n  .z\n")));
     QVERIFY(run.result.tree->item(QStringLiteral(".feed.sub.f")));
     QVERIFY(run.result.tree->item(QStringLiteral(".feed")));
+}
+
+void TestNamespaceLoad::lastSubNamespaceInOrder()
+{
+    // An instance that lists .x.zz before .x.aa: both end up in order under .x.
+    NamespaceModel model;
+    for (const char* space : {".x", ".x.zz", ".x.aa"}) {
+        NamespaceEntry entry;
+        entry.symbol = QString::fromLatin1(space);
+        entry.categories.append({entry.symbol + QStringLiteral(".Variables"), QStringLiteral("Variables"),
+                                 {QStringLiteral("v")}});
+        model.namespaces.append(entry);
+        model.insert(std::make_unique<CQVariable>(entry.symbol, QStringLiteral("v"), -7, 1, 8));
+    }
+    const QString tree = NamespaceTree::build(model, {})->toText();
+    QVERIFY2(tree.contains(QStringLiteral("  .x\n     Variables\n      v\tvariable\n    .x.aa\n       Variables\n"
+                                          "        v\tvariable\n    .x.zz\n")),
+             qPrintable(tree));
 }
 
 void TestNamespaceLoad::unresolvedAndPlaceholders()

@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #if defined(Q_OS_UNIX)
@@ -57,6 +58,7 @@ private slots:
     void logsNewestFirstAndSavesByDocumentName();
     void functionsAndKeptSelection();
     void dialogOverAFolder();
+    void dialogItemsAndFilters();
     void counterparts();
     void remoteInventory();
 };
@@ -172,6 +174,8 @@ void TestSearchFiles::logsNewestFirstAndSavesByDocumentName()
     const SearchFiles::Layout l = SearchFiles::layout("Query Logs", logs, {}, {}, {}, {}, {});
     QCOMPARE(outline(l.root), QStringLiteral("Query Logs /h\n  queries_2026.12.01.log\n  queries_2026.01.02.log\n"
                                              "  queries_2025.06.30.log\n"));
+    // The first file listed is chosen, in path order, not the first shown.
+    QCOMPARE(l.selectedPath, QStringLiteral("/h/queries_2025.06.30.log"));
     // Automatic saves: 32 characters, a dot, the document's name; sorted by that name.
     const QString id(32, u'f');
     const QString other(32, u'0');
@@ -201,7 +205,7 @@ void TestSearchFiles::functionsAndKeptSelection()
     };
     SearchFiles::Layout l = SearchFiles::layout("Temp Saved Files", files, {}, {}, {}, {}, functionsOf);
     QCOMPARE(outline(l.root), QStringLiteral("Temp Saved Files /s\n  a.q\n    .u.f\n    g\n  b.q\n"));
-    QCOMPARE(l.selectedPath, QStringLiteral("/s/a.q")); // the first file shown
+    QCOMPARE(l.selectedPath, QStringLiteral("/s/a.q")); // the first file listed
     // The previous selection is kept: a file, then a function item.
     l = SearchFiles::layout("Temp Saved Files", files, {}, "/s/b.q", {}, {}, functionsOf);
     QCOMPARE(l.selectedPath, QStringLiteral("/s/b.q"));
@@ -230,9 +234,9 @@ void TestSearchFiles::dialogOverAFolder()
     QVERIFY(root);
     QCOMPARE(root->childCount(), 2);
     QCOMPARE(root->child(0)->text(0), QStringLiteral("queries_2026.12.10.log"));
-    // The newest log is selected and previewed.
-    QCOMPARE(dialog.selectedEdit()->text(), QFileInfo(dir.filePath("queries_2026.12.10.log")).absoluteFilePath());
-    QVERIFY(dialog.preview()->toPlainText().contains(QStringLiteral("count quote")));
+    // The first file listed (in path order, before the newest-first sort) is selected and previewed.
+    QCOMPARE(dialog.selectedEdit()->text(), QFileInfo(dir.filePath("queries_2026.12.09.log")).absoluteFilePath());
+    QVERIFY(dialog.preview()->toPlainText().contains(QStringLiteral("select from trade")));
     QVERIFY(dialog.openButton()->isEnabled());
 
     // A body filter: only the file holding it, the match marked and found again with F3.
@@ -256,6 +260,63 @@ void TestSearchFiles::dialogOverAFolder()
     dialog.openButton()->click();
     QVERIFY(!opened.isEmpty());
     QVERIFY(!dialog.isVisible());
+}
+
+void TestSearchFiles::dialogItemsAndFilters()
+{
+    // Folders open, files keep their functions folded; a double click opens
+    // a file (the dialog stays) or jumps to a function; a new namespace load
+    // empties the filters.
+    QTemporaryDir dir;
+    QVERIFY(write(dir.filePath("a.q"), "f:{x}\ng:{y}\n"));
+    QVERIFY(write(dir.filePath("b.q"), "h:{z}\n"));
+    CDlgViewLogs dialog;
+    QString opened, jumped;
+    qint64 stamp = 1;
+    dialog.setOpenFile([&opened](const QString& path) { opened = path; });
+    dialog.setJumpTo([&jumped](const QString& name) { jumped = name; });
+    dialog.setLoadStamp([&stamp] { return stamp; });
+    const QString a = QFileInfo(dir.filePath("a.q")).absoluteFilePath();
+    dialog.setFunctionsOf([a](const QString& path) {
+        QList<SearchFiles::Function> out;
+        if (path == a)
+            out = {{".u.f", 1}, {"g", 2}};
+        return out;
+    });
+    QSignalSpy loaded(&dialog, &CDlgViewLogs::loaded);
+    dialog.load(QStringLiteral("Temp Saved Files"), dir.path(), QStringLiteral("*.q"));
+    dialog.show();
+    QVERIFY(loaded.wait(10000));
+    QTreeWidgetItem* root = dialog.tree()->topLevelItem(0);
+    QVERIFY(root->isExpanded());
+    QTreeWidgetItem* fileA = root->child(0);
+    QCOMPARE(fileA->text(0), QStringLiteral("a.q"));
+    QCOMPARE(fileA->childCount(), 2);
+    QVERIFY(!fileA->isExpanded());
+    // A double click on a file with functions under it only folds or unfolds it.
+    dialog.activate(fileA);
+    QVERIFY(opened.isEmpty());
+    dialog.activate(root->child(1));
+    QCOMPARE(opened, QFileInfo(dir.filePath("b.q")).absoluteFilePath());
+    QVERIFY(dialog.isVisible());
+    dialog.activate(fileA->child(1));
+    QCOMPARE(jumped, QStringLiteral("g"));
+    // Through the tree's own signal too.
+    jumped.clear();
+    emit dialog.tree()->itemDoubleClicked(fileA->child(0), 0);
+    QCOMPARE(jumped, QStringLiteral(".u.f"));
+
+    dialog.nameFilter()->setText(QStringLiteral("a."));
+    dialog.bodyFilter()->setText(QStringLiteral("f"));
+    dialog.load(QStringLiteral("Temp Saved Files"), dir.path(), QStringLiteral("*.q"));
+    QVERIFY(loaded.wait(10000));
+    QCOMPARE(dialog.nameFilter()->text(), QStringLiteral("a.")); // same load: the filters stay
+    stamp = 2;
+    dialog.load(QStringLiteral("Temp Saved Files"), dir.path(), QStringLiteral("*.q"));
+    QVERIFY(loaded.wait(10000));
+    QVERIFY(dialog.nameFilter()->text().isEmpty());
+    QVERIFY(dialog.bodyFilter()->text().isEmpty());
+    QCOMPARE(dialog.tree()->topLevelItem(0)->childCount(), 2);
 }
 
 void TestSearchFiles::counterparts()
@@ -323,6 +384,26 @@ void TestSearchFiles::remoteInventory()
     }
     dialog.openButton()->click();
     QCOMPARE(opened, QFileInfo(dir.filePath("src/feed.q")).absoluteFilePath());
+    // The body filter's matches, one after another with the up/down control and F3.
+    dialog.bodyFilter()->setText(QStringLiteral("{"));
+    dialog.refill();
+    dialog.tree()->setCurrentItem(dialog.tree()->findItems("feed.q", Qt::MatchExactly | Qt::MatchRecursive).value(0));
+    QVERIFY(dialog.nextButton()->isEnabled() && dialog.previousButton()->isEnabled());
+    QTextEdit* preview = dialog.preview();
+    QCOMPARE(preview->textCursor().selectedText(), QStringLiteral("{"));
+    const int firstMatch = preview->textCursor().selectionStart();
+    dialog.nextButton()->click();
+    const int secondMatch = preview->textCursor().selectionStart();
+    QVERIFY(secondMatch > firstMatch);
+    QCOMPARE(preview->textCursor().selectedText(), QStringLiteral("{"));
+    dialog.show();
+    QTest::keyClick(&dialog, Qt::Key_F3, Qt::ShiftModifier);
+    QCOMPARE(preview->textCursor().selectionStart(), firstMatch);
+    QTest::keyClick(&dialog, Qt::Key_F3);
+    QCOMPARE(preview->textCursor().selectionStart(), secondMatch);
+    dialog.bodyFilter()->clear();
+    dialog.refill();
+    QVERIFY(!dialog.nextButton()->isEnabled());
     // A name filter that matches nothing leaves the root alone.
     dialog.nameFilter()->setText("nothing");
     dialog.refill();

@@ -90,6 +90,8 @@ private slots:
     void ctrlJSizesColumnsToTheirText();
     void longTablesSizedForTheirLastRows_data();
     void longTablesSizedForTheirLastRows();
+    void manyRowsSizedAsFewer_data();
+    void manyRowsSizedAsFewer();
     void numericColumnsSizedForTheirWidestValue_data();
     void numericColumnsSizedForTheirWidestValue();
     void floatColumnsSizedForTheirWidestValue_data();
@@ -204,6 +206,51 @@ void TestGridWidget::longTablesSizedForTheirLastRows()
     view.setValue(t.get());
     const QString last = QString::number(rows - 1);
     QVERIFY(view.columnWidth(0) > view.fontMetrics().horizontalAdvance(last));
+}
+
+void TestGridWidget::manyRowsSizedAsFewer_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<bool>("numberColumn");
+    QTest::newRow("1,000,000") << 1000000 << false;
+    QTest::newRow("5,000,000") << 5000000 << false;
+    QTest::newRow("5,000,000 numbered") << 5000000 << true;
+}
+
+void TestGridWidget::manyRowsSizedAsFewer()
+{
+    // ([] a:til n; b:0.5*til n; c:n#200 syms; d:timestamps): every column is
+    // as wide as its widest text, its last rows' included, however long.
+    QFETCH(int, rows);
+    QFETCH(bool, numberColumn);
+    m_settings.AddNumColumn = numberColumn;
+    K a = ktn(KJ, rows), b = ktn(KF, rows), c = ktn(KS, rows), d = ktn(KP, rows);
+    std::vector<S> names;
+    for (int i = 0; i < 200; ++i)
+        names.push_back(ss(QStringLiteral("s%1").arg(i).toUtf8().constData()));
+    for (int i = 0; i < rows; ++i) {
+        kJ(a)[i] = i;
+        kF(b)[i] = 0.5 * i;
+        kS(c)[i] = names[std::size_t(i % 200)];
+        kJ(d)[i] = 788918400000000000LL + J(i) * 1000000000LL;
+    }
+    KPtr t(table({"a", "b", "c", "d"}, {a, b, c, d}));
+    COutputTable view;
+    view.setSettings(&m_settings);
+    view.resize(800, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.setValue(t.get());
+    QCOMPARE(view.renderer()->rowCount(), rows);
+    QVERIFY(view.isWindowed());
+    const int first = numberColumn ? 1 : 0;
+    QCOMPARE(view.renderer()->headerText(first), QStringLiteral("a"));
+    for (int section = 0; section < view.renderer()->columnCount(); ++section) {
+        const QString last = view.renderer()->cellText(rows - 1, section);
+        QVERIFY2(view.columnWidth(section) > view.fontMetrics().horizontalAdvance(last),
+                 qPrintable(QStringLiteral("%1: %2 for %3").arg(section).arg(view.columnWidth(section)).arg(last)));
+    }
+    QCOMPARE(view.renderer()->cellText(rows - 1, first), QString::number(rows - 1));
 }
 
 void TestGridWidget::numericColumnsSizedForTheirWidestValue_data()

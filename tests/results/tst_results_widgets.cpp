@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -77,6 +78,7 @@ private slots:
     void failedSavesTellTheUser();
     void binaryThroughTheGrid();
     void saveResultAs();
+    void filesNobodyOpensAreNamed();
 };
 
 void TestResultWidgets::historyPaneShowsNewestFirst()
@@ -238,7 +240,7 @@ void TestResultWidgets::csvExportThroughTheDialog()
     QTemporaryDir dir;
     ScriptedFileChooser files;
     ScriptedPrompter prompter;
-    CResultCommands commands({&files, &prompter, nullptr, nullptr, [](const QString&) {}});
+    CResultCommands commands({&files, &prompter, nullptr, nullptr, [](const QString&) { return true; }});
     COutputTable grid;
     commands.attach(&grid);
     KPtr t(table({"a", "s"}, {list<J>(KJ, {1, 2, 3}), syms({"x,y", "p", "q"})}));
@@ -274,7 +276,7 @@ void TestResultWidgets::failedSavesTellTheUser()
     QTemporaryDir dir;
     ScriptedFileChooser files;
     ScriptedPrompter prompter;
-    CResultCommands commands({&files, &prompter, nullptr, nullptr, [](const QString&) {}});
+    CResultCommands commands({&files, &prompter, nullptr, nullptr, [](const QString&) { return true; }});
     COutputTable grid;
     commands.attach(&grid);
     KPtr t(table({"a"}, {list<J>(KJ, {1})}));
@@ -306,7 +308,7 @@ void TestResultWidgets::binaryThroughTheGrid()
     QTemporaryDir dir;
     ScriptedFileChooser files;
     ScriptedPrompter prompter;
-    CResultCommands commands({&files, &prompter, nullptr, nullptr, [](const QString&) {}});
+    CResultCommands commands({&files, &prompter, nullptr, nullptr, [](const QString&) { return true; }});
     COutputTable source, target;
     commands.attach(&source);
     commands.attach(&target);
@@ -327,6 +329,8 @@ void TestResultWidgets::binaryThroughTheGrid()
     QCOMPARE(loaded.query, QStringLiteral("Loaded from binary ") + path);
     QCOMPARE(loaded.server, QStringLiteral("Loaded locally"));
     QVERIFY(loaded.received.endsWith(QLatin1String(" GMT")));
+    // The value holds at least its file's bytes, whatever the working set did.
+    QVERIFY2(loaded.size >= QFileInfo(path).size(), qPrintable(QString::number(loaded.size)));
 
     // A file that is not a binary result: the refusal, the grid unchanged.
     const QString text = dir.filePath(QStringLiteral("notes.txt"));
@@ -383,3 +387,38 @@ void TestResultWidgets::saveResultAs()
 
 QTEST_MAIN(TestResultWidgets)
 #include "tst_results_widgets.moc"
+
+void TestResultWidgets::filesNobodyOpensAreNamed()
+{
+    // Where no browser or spreadsheet application is installed, the file is
+    // still written and the user is told where it is.
+    ScriptedFileChooser files;
+    ScriptedPrompter prompter;
+    QStringList tried;
+    // The message is planned as the file is tried: it must name that file.
+    CResultCommands commands({&files, &prompter, nullptr, nullptr, [&tried, &prompter](const QString& path) {
+                                  tried << path;
+                                  prompter.expectInform(CResultCommands::notOpenedText(path), Prompter::Icon::Warning,
+                                                        QStringLiteral("Tovo"));
+                                  return false;
+                              }});
+    COutputTable grid;
+    commands.attach(&grid);
+    KPtr t(table({"a"}, {list<J>(KJ, {1, 2})}));
+    grid.setValue(t.get());
+    QSignalSpy done(&commands, &CResultCommands::fileDone);
+    const struct {
+        void (COutputTable::*command)();
+        const char* extension;
+    } cases[] = {{&COutputTable::openInBrowser, ".html"}, {&COutputTable::openInExcel, ".xml"}};
+    for (const auto& c : cases) {
+        emit(grid.*c.command)();
+        QTRY_COMPARE(done.count(), int(tried.size()));
+        QVERIFY(tried.last().endsWith(QLatin1String(c.extension)));
+        QVERIFY(QFileInfo::exists(tried.last()));
+        QCOMPARE(done.last().at(0).toBool(), false);
+        QCOMPARE(prompter.pending(), 0);
+        QCOMPARE(prompter.asked().size(), int(tried.size()));
+        QVERIFY(prompter.asked().last().contains(tried.last()));
+    }
+}

@@ -141,8 +141,11 @@ bool CClassView::selectByName(const QString& name, bool focus)
     const QModelIndex index = m_model->indexOf(name);
     if (!index.isValid())
         return false;
-    if (QWidget* dock = parentWidget())
+    // The pane comes into sight, also from behind another pane's tab.
+    if (QWidget* dock = parentWidget()) {
         dock->show();
+        dock->raise();
+    }
     m_tree->setCurrentIndex(index);
     m_tree->scrollTo(index);
     if (focus)
@@ -176,13 +179,7 @@ bool CClassView::selectLargest(bool serialised)
     const auto model = m_model->entities();
     if (!model)
         return false;
-    const CQEntity* largest = nullptr;
-    for (const auto& entity : model->entities()) {
-        const qint64 size = serialised ? entity->serialisedSize() : entity->sizeEstimate();
-        if (size >= 0 && m_model->tree()->item(entity->fullName())
-            && (!largest || size > (serialised ? largest->serialisedSize() : largest->sizeEstimate())))
-            largest = entity.get();
-    }
+    const CQEntity* largest = EntityCommands::largest(*model, serialised);
     return largest && selectByName(largest->fullName(), true);
 }
 
@@ -211,13 +208,26 @@ void CClassView::getSource()
         return;
     const QString name = entity->fullName();
     QPointer<CClassView> self(this);
-    m_actions.query(name, [self, name](K reply) {
-        // A failed query opens nothing.
-        if (!self || !reply || reply->t == KERR || !self->m_actions.newDocument)
+    m_actions.query(name, [self, name](K reply, const QString& failure) {
+        if (!self || !self->sourceArrived(name, reply, failure) || !self->m_actions.newDocument)
             return;
         RenderOptions options;
         self->m_actions.newDocument(EntityCommands::sourceText(name, renderConsole(reply, options)));
     });
+}
+
+bool CClassView::sourceArrived(const QString& name, K reply, const QString& failure)
+{
+    // A failed query opens nothing; the user, who just asked, learns why.
+    QString reason = failure;
+    if (reply && reply->t == KERR)
+        reason = QStringLiteral("'") + QString::fromUtf8(reply->s ? reply->s : "");
+    else if (!reply && reason.isEmpty())
+        reason = QStringLiteral("no reply");
+    if (reason.isEmpty())
+        return true;
+    m_prompter.inform(EntityCommands::sourceFailedText(name, reason), QStringLiteral("Tovo"), Prompter::Icon::Error);
+    return false;
 }
 
 void CClassView::getSourceWithDependents()
@@ -228,9 +238,13 @@ void CClassView::getSourceWithDependents()
         return;
     const QString walk = DependencyWalk::dependencies(static_cast<const CQFunction&>(*entity), QString(), *model, nullptr);
     QPointer<CClassView> self(this);
-    m_actions.query(DependencyWalk::sourceQuery(DependencyWalk::functionNames(walk)), [self](K reply) {
+    const QString name = entity->fullName();
+    m_actions.query(DependencyWalk::sourceQuery(DependencyWalk::functionNames(walk)), [self, name](K reply,
+                                                                                                  const QString& failure) {
+        if (!self || !self->sourceArrived(name, reply, failure))
+            return;
         // A dictionary from name to function value; anything else opens nothing.
-        if (!self || !reply || reply->t != XD || !self->m_actions.newDocument)
+        if (reply->t != XD || !self->m_actions.newDocument)
             return;
         K keys = kK(reply)[0];
         K values = kK(reply)[1];
@@ -272,7 +286,7 @@ void CClassView::deleteSelected()
         return;
     const QString name = node->entity->fullName();
     QPointer<CClassView> self(this);
-    m_actions.query(query, [self, name](K reply) {
+    m_actions.query(query, [self, name](K reply, const QString&) {
         // On failure nothing changes.
         if (!self || !reply || reply->t == KERR)
             return;
@@ -322,7 +336,8 @@ QMenu* CClassView::createContextMenu(const QModelIndex& index, QWidget* parent)
     const auto* fn = function ? static_cast<const CQFunction*>(entity) : nullptr;
     add(QStringLiteral("Show containing file"), fn && !fn->fileName().isEmpty() && m_actions.showFile,
         [this, fn] { m_actions.showFile(fn->fileName(), fn->fileLine(), fn->fullName()); });
-    add(QStringLiteral("Switch to in Debugger"), fn && m_debuggerSwitch,
+    add(QStringLiteral("Switch to in Debugger"),
+        fn && fn->type() == 100 && m_debuggerSwitch && m_debuggerAvailable && m_debuggerAvailable(),
         [this, fn] { m_debuggerSwitch(fn->fullName()); });
     menu->addSeparator();
     add(QStringLiteral("Delete from namespace..."), node && node->children.empty() && entity && m_actions.query,

@@ -66,8 +66,8 @@ public:
     // What Get source and Delete from namespace need from the window.
     struct EntityActions {
         // Sends text through a session of its own to the current server, off
-        // the window's thread; done gets the reply, or null when it failed.
-        std::function<void(const QString& text, std::function<void(K reply)> done)> query;
+        // the window's thread; done gets the reply, or null and why not.
+        std::function<void(const QString& text, std::function<void(K reply, const QString& failure)> done)> query;
         // Opens a new document holding text, unmodified.
         std::function<void(const QString& text)> newDocument;
         // The remote files inventory, and a function's file shown in it.
@@ -95,7 +95,13 @@ public:
     void setInventoryLook(const CDlgInventory::Look& look) { m_inventoryLook = look; }
     void copyFullName();
     // "Switch to in Debugger": shows the function of that name in the debugger.
-    void setDebuggerSwitch(std::function<void(const QString& name)> run) { m_debuggerSwitch = std::move(run); }
+    // "Switch to in Debugger" of a lambda, enabled while available() holds
+    // (the debugger window is shown).
+    void setDebuggerSwitch(std::function<void(const QString& name)> run, std::function<bool()> available)
+    {
+        m_debuggerSwitch = std::move(run);
+        m_debuggerAvailable = std::move(available);
+    }
     // The menu for the item at index (the tree-wide one for the root).
     QMenu* createContextMenu(const QModelIndex& index, QWidget* parent);
 
@@ -112,6 +118,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Whether a Get source reply holds the source; else the user is told why.
+    bool sourceArrived(const QString& name, K reply, const QString& failure);
     void onFinished(const NamespaceLoad::Result& result);
     void onCurrentChanged(const QModelIndex& index);
     bool hasContent() const;
@@ -132,5 +140,6 @@ private:
     EntityActions m_actions;
     std::function<void(const QString&)> m_addWatch;
     std::function<void(const QString& name)> m_debuggerSwitch;
+    std::function<bool()> m_debuggerAvailable;
     QString m_loadServer;
 };

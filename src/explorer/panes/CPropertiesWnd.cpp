@@ -4,6 +4,7 @@
 #include "explorer/EntityProperties.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QStyle>
@@ -53,6 +54,15 @@ CPropertiesWnd::CPropertiesWnd(QWidget* parent)
     });
     connect(m_grid, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { activate(item); });
     updateActions();
+}
+
+QSize CPropertiesWnd::sizeHint() const
+{
+    // The names' column and the values' column side by side, with room for the tree's indent.
+    const QFontMetrics metrics(m_grid->font());
+    const int names = metrics.horizontalAdvance(QStringLiteral("Globals ref'd from nested")) + 2 * m_grid->indentation();
+    const int values = metrics.horizontalAdvance(QStringLiteral("Partitioned (on disk)"));
+    return QSize(names + values + 32, QWidget::sizeHint().height());
 }
 
 void CPropertiesWnd::setSelector(NavigationHistory::Select select) { m_select = std::move(select); }

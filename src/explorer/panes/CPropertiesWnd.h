@@ -22,6 +22,8 @@ class CPropertiesWnd : public QWidget {
     Q_OBJECT
 public:
     explicit CPropertiesWnd(QWidget* parent = nullptr);
+    // Wide enough for a property's name and a value such as "Keyed (in-memory)".
+    QSize sizeHint() const override;
 
     // Selects a name in the namespace tree (true when found).
     void setSelector(NavigationHistory::Select select);
@@ -39,6 +41,10 @@ public:
 
     bool canQuery() const;
     void query();
+    // Enables Back, Forward and Query as they may be used now; called when
+    // a query starts or ends and when the connection changes.
+    void updateActions();
+    QAction* queryAction() const { return m_query; }
     bool back();
     bool forward();
     // A double click on a grid entry: jumps where the entry points.
@@ -51,8 +57,6 @@ signals:
     void fileRequested(const QString& file, qint64 line);
 
 private:
-    void updateActions();
-
     QToolBar* m_toolBar = nullptr;
     QTreeWidget* m_grid = nullptr;
     QLabel* m_description = nullptr;

@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace {
 
 class FileSink : public kdb::Serializer::Sink {
@@ -158,7 +160,9 @@ BinaryResultFile::Loaded BinaryResultFile::load(const QString& path)
         loaded.error = QString::fromStdString(reason);
     loaded.elapsedMs = std::int32_t(timer.elapsed());
     const std::int64_t after = ProcessMemory::workingSet();
-    loaded.memoryGrowth = before >= 0 && after >= before ? after - before : 0;
+    // Memory freed by earlier values is often reused, so the working set may
+    // not grow at all: the value holds at least the bytes of its file.
+    loaded.memoryGrowth = std::max<std::int64_t>(before >= 0 && after >= before ? after - before : 0, size);
     return loaded;
 }
 

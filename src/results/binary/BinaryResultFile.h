@@ -16,7 +16,7 @@ public:
     struct Loaded {
         K value = nullptr;        // owned by the caller; null on failure
         std::int32_t elapsedMs = 0;
-        std::int64_t memoryGrowth = 0; // working-set growth during the load
+        std::int64_t memoryGrowth = 0; // working-set growth during the load, at least the file's length
         QString error;            // why it failed
     };
 

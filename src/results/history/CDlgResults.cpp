@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 CDlgResults::CDlgResults(QWidget* parent)
@@ -51,6 +52,12 @@ CDlgResults::CDlgResults(QWidget* parent)
     layout->addLayout(left);
     layout->addWidget(m_grid, 1);
     connect(m_labels, &QListWidget::currentRowChanged, this, [this] { showSelected(); });
+    // Ctrl+C and Ctrl+Insert copy the grid's selected rows wherever the focus is in the dialog.
+    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)}) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, m_grid, [this] { m_grid->copyRows(false); });
+    }
 }
 
 QPushButton* CDlgResults::button(const QString& text) const
