@@ -75,7 +75,8 @@ CResultsLink::CResultsLink(CMainFrame& frame, CQueryLink& link, Prompter& prompt
                 for (const CResultWithInfo& record : records)
                     stash->add(record.value.get(), record.info);
             });
-    connect(m_historyPane, &CHistoryPane::sendToGridViewRequested, this, &CResultsLink::showInGridView);
+    connect(m_historyPane, &CHistoryPane::sendToGridViewRequested, this,
+            [this](K value, const CResultInfo& record) { showInGridView(value, record); });
     connect(m_historyPane, &CHistoryPane::gridViewShowRequested, this, [this] {
         if (QDockWidget* dock = m_frame.pane(CMainFrame::GridView)) {
             dock->show();
@@ -155,7 +156,8 @@ CDlgResults* CResultsLink::openStash()
         });
         connect(m_stash, &CDlgResults::sendToInstanceRequested, this, &CResultsLink::sendToInstance);
         connect(m_stash, &CDlgResults::propertiesRequested, this, &CResultsLink::showProperties);
-        connect(m_stash, &CDlgResults::sendToGridViewRequested, this, &CResultsLink::showInGridView);
+        connect(m_stash, &CDlgResults::sendToGridViewRequested, this,
+                [this](K value, const CResultInfo& record) { showInGridView(value, record); });
         connect(m_stash, &CDlgResults::openExcelRequested, this, [this] { m_commands->openInExcel(m_stash->grid()); });
     }
     m_stash->show();

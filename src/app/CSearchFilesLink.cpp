@@ -6,6 +6,7 @@
 #include "core/commands/CommandHandlers.h"
 #include "core/commands/CommandIds.h"
 #include "core/FileChooser.h"
+#include "core/Prompter.h"
 #include "editor/CSyntaxHighlighting.h"
 #include "editor/CTextDocumentHiTarget.h"
 #include "editor/FontConv.h"
@@ -95,9 +96,12 @@ CDlgViewLogs* CSearchFilesLink::make()
     dialog->setOpenFile([frame](const QString& path) { frame->openDocument(path); });
     CExplorerLink* explorer = &m_explorer;
     dialog->setJumpTo([explorer](const QString& name) { explorer->classView()->selectByName(name, true); });
-    dialog->setLoadStamp([explorer] {
-        const std::shared_ptr<NamespaceModel> model = explorer->classView()->entities();
-        return model ? model->endTime : qint64(-1);
+    dialog->setLoadStamp([explorer] { return explorer->classView()->lastLoadEnd(); });
+    // The user opened the dialog just now: a file it could not read is told in a box.
+    Prompter* prompter = m_prompter;
+    dialog->setFailed([prompter](const QString& text) {
+        if (prompter)
+            prompter->inform(text, QStringLiteral("Tovo"), Prompter::Icon::Error);
     });
     return dialog;
 }
@@ -122,7 +126,8 @@ CDlgRemoteFiles* CSearchFilesLink::remoteFiles()
     if (model)
         for (auto it = model->files.cbegin(); it != model->files.cend(); ++it)
             remote.emplace(it.key(), it.value());
-    m_remote->setRemote(std::move(remote), model ? model->endTime : -1);
+    // A load counts when it ends, failed or not (the end time the explorer recorded).
+    m_remote->setRemote(std::move(remote), m_explorer.classView()->lastLoadEnd());
     return m_remote;
 }
 

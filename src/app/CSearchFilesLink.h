@@ -16,6 +16,7 @@ class CExplorerLink;
 class CMainFrame;
 class FileChooser;
 class LocalCodebase;
+class Prompter;
 class CommandHandlers;
 
 class CSearchFilesLink : public QObject {
@@ -26,6 +27,8 @@ public:
     ~CSearchFilesLink() override;
 
     void registerCommands(CommandHandlers& handlers);
+    // Tells the user of a file a search dialog could not read.
+    void setPrompter(Prompter* prompter) { m_prompter = prompter; }
     CDlgViewLogs* showLogs();
     CDlgViewLogs* showTempFiles();
     // The remote files inventory over the last namespace load's files; with
@@ -48,6 +51,7 @@ private:
     const CDialogFontsColors& m_scheme;
     CExplorerLink& m_explorer;
     FileChooser* m_files;
+    Prompter* m_prompter = nullptr;
     QString m_home;
     QString m_autoSaves;
     // Windows of their own, owned by the frame.

@@ -100,6 +100,10 @@ void CWatchLink::evaluate(const QString& server, const QString& query, std::func
                                                   for (const QString& text : outcome.tlsTexts)
                                                       m_prompter.inform(text, QStringLiteral("Tovo"),
                                                                         Prompter::Icon::Warning);
+                                              // A failure reaches the pane as an error value that says why.
+                                              if (!outcome.reply)
+                                                  outcome.reply = KPtr(krr(outcome.result > 0 ? "connection lost"
+                                                                                              : "could not connect"));
                                               done(std::move(outcome.reply));
                                           });
 }

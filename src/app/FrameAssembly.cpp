@@ -202,6 +202,7 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     // The query logs of the home folder and the automatic saves of documents.
     auto* searchFiles = new CSearchFilesLink(frame, *scheme, *explorer, &app.fileChooser(),
                                             app.home().path(), CTovoDoc::autoSaveFolder());
+    searchFiles->setPrompter(&prompter);
     searchFiles->registerCommands(frame.commands());
     // The File View pane and the local codebase it reads.
     auto* fileView = new CFileViewLink(frame, prompter, *searchFiles);

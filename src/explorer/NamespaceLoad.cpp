@@ -329,15 +329,21 @@ NamespaceLoad::Result NamespaceLoad::run(ServiceChannel& channel, const Namespac
                                          std::shared_ptr<NamespaceModel> previous, const Observer& observer)
 {
     std::shared_ptr<NamespaceModel> kept = previous;
+    Result result;
     try {
         Loader loader(channel, settings, observer);
-        return loader.run(std::move(previous));
+        result = loader.run(std::move(previous));
     } catch (const std::exception&) {
         if (observer.message)
             observer.message(exceptionMessage());
+        result = Result();
+        result.model = std::move(kept);
+        result.tree = std::make_shared<NamespaceTree>();
     }
-    Result result;
-    result.model = std::move(kept);
-    result.tree = std::make_shared<NamespaceTree>();
+    // A load that asked the instance ends by recording where and when, failed or not.
+    if (!settings.serverName.isEmpty()) {
+        result.serverName = settings.serverName;
+        result.endTime = QDateTime::currentSecsSinceEpoch();
+    }
     return result;
 }

@@ -35,6 +35,10 @@ public:
         std::shared_ptr<NamespaceTree> tree;
         // Whether the namespaces query gave a namespace list.
         bool loaded = false;
+        // The server asked and when the load ended (seconds since 1970),
+        // whether it succeeded or not; empty and 0 when no server was asked.
+        QString serverName;
+        qint64 endTime = 0;
     };
 
     static Result run(ServiceChannel& channel, const NamespaceLoadSettings& settings,

@@ -151,15 +151,23 @@ void CDlgViewLogs::load(const QString& title, const QString& folder, const QStri
     QPointer<CDlgViewLogs> self(this);
     // Reading a folder of logs may take a while: never on the window's thread.
     QThread* reader = QThread::create([self, serial, folder, mask] {
-        auto files = std::make_shared<SearchFiles::FileMap>(SearchFiles::load(folder, mask));
-        QMetaObject::invokeMethod(qApp, [self, serial, files] {
+        auto error = std::make_shared<QString>();
+        auto files = std::make_shared<SearchFiles::FileMap>(SearchFiles::load(folder, mask, error.get()));
+        QMetaObject::invokeMethod(qApp, [self, serial, files, error] {
             if (!self)
                 return;
             --self->m_loading;
             if (serial != self->m_loadSerial)
                 return; // a newer load replaces this one
             self->m_files = std::move(*files);
-            self->fill();
+            // A file that cannot be read ends the load: the files before it
+            // are kept, nothing is filled, and the user learns which file.
+            if (!error->isEmpty()) {
+                if (self->m_failed)
+                    self->m_failed(*error);
+            } else {
+                self->fill();
+            }
             emit self->loaded();
         }, Qt::QueuedConnection);
     });

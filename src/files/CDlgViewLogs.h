@@ -45,6 +45,8 @@ public:
     void setOpenFile(std::function<void(const QString& path)> open) { m_openFile = std::move(open); }
     // A double click on a function selects its name in the namespace explorer.
     void setJumpTo(std::function<void(const QString& fullName)> jump) { m_jumpTo = std::move(jump); }
+    // Tells the user of a file that could not be read (the load ends there).
+    void setFailed(std::function<void(const QString& text)> failed) { m_failed = std::move(failed); }
     // The namespace explorer's load stamp: a load since the last fill empties the filters.
     void setLoadStamp(std::function<qint64()> stamp) { m_loadStamp = std::move(stamp); }
 
@@ -92,6 +94,7 @@ private:
     SearchFiles::FunctionsOf m_functionsOf;
     std::function<void(const QString&)> m_openFile;
     std::function<void(const QString&)> m_jumpTo;
+    std::function<void(const QString&)> m_failed;
     std::function<qint64()> m_loadStamp;
     qint64 m_fillStamp = -1;
     QString m_title;

@@ -12,16 +12,17 @@
 namespace {
 
 // Reads path into files when it is a regular file under the size bound whose
-// text passes the NUL rule.
-void readInto(SearchFiles::FileMap& files, const QString& path, qint64 size)
+// text passes the NUL rule; false with error when it cannot be read.
+bool readInto(SearchFiles::FileMap& files, const QString& path, qint64 size, QString* error)
 {
     if (!SafeFile::isRegular(path) || size >= SearchFiles::kMaxFileBytes)
-        return;
+        return true;
     QByteArray bytes;
-    if (!SafeFile::read(path, SearchFiles::kMaxFileBytes - 1, &bytes, nullptr))
-        return;
+    if (!SafeFile::read(path, SearchFiles::kMaxFileBytes - 1, &bytes, error))
+        return false;
     if (std::optional<QString> text = SearchFiles::acceptedText(bytes))
         files.emplace(path, std::move(*text));
+    return true;
 }
 bool isAscii(const QString& text)
 {
@@ -57,14 +58,25 @@ QString sortPath(const Node& node)
 
 } // namespace
 
-SearchFiles::FileMap SearchFiles::load(const QString& folder, const QString& mask)
+SearchFiles::FileMap SearchFiles::load(const QString& folder, const QString& mask, QString* error)
 {
     FileMap files;
     const QDir dir(folder);
     // Sub-folders are not entered; larger files, FIFOs and devices are left out.
-    for (const QFileInfo& info : dir.entryInfoList({mask}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name))
-        readInto(files, info.absoluteFilePath(), info.size());
+    for (const QFileInfo& info : dir.entryInfoList({mask}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
+        QString reason;
+        if (!readInto(files, info.absoluteFilePath(), info.size(), &reason)) {
+            if (error)
+                *error = readErrorText(info.absoluteFilePath(), reason);
+            break;
+        }
+    }
     return files;
+}
+
+QString SearchFiles::readErrorText(const QString& path, const QString& reason)
+{
+    return QStringLiteral("An error occurred while reading %1.\n%2").arg(path, reason);
 }
 
 std::optional<QString> SearchFiles::acceptedText(const QByteArray& bytes)

@@ -22,8 +22,12 @@ public:
 
     // Reads every regular file of folder whose name matches mask (wildcards;
     // sub-folders are not entered): files under 1 MiB whose text passes
-    // acceptedText. Blocking: call it off the window's thread.
-    static FileMap load(const QString& folder, const QString& mask);
+    // acceptedText. A file that cannot be read ends the load: the files read
+    // before it are returned and error says which and why. Blocking: call it
+    // off the window's thread.
+    static FileMap load(const QString& folder, const QString& mask, QString* error = nullptr);
+    // What the user is told of a file that cannot be read.
+    static QString readErrorText(const QString& path, const QString& reason);
     // The text kept for a file's bytes: UTF-8, up to the first NUL, and only
     // when the bytes are fewer than twice those characters plus 2, which
     // leaves out binary files.

@@ -138,7 +138,12 @@ void CWatchBar::finish(const WatchList::Query& query, KPtr reply)
     m_evaluating = false;
     RenderOptions options = m_context.settings ? RenderOptions::from(*m_context.settings) : RenderOptions();
     KRender renderer(options);
-    if (m_model->applyReply(query, reply.get(), renderer)) {
+    if (reply && reply->t == KERR) {
+        // The evaluation as a whole failed: each watch shows it, in the error colour.
+        m_model->applyFailure(query, QString::fromUtf8(reply->s ? reply->s : ""));
+        m_list->autoSizeColumns();
+        emit evaluated();
+    } else if (m_model->applyReply(query, reply.get(), renderer)) {
         if (m_model->list().hasChanges())
             m_list->autoSizeColumns();
         emit evaluated();

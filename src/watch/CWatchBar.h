@@ -29,8 +29,9 @@ public:
         FileChooser* chooser = nullptr;
         QString defaultPath;               // Watches.cfg in the home folder
         // Sends query to server (empty: the active server) on a session of
-        // its own; done(reply) follows on this thread, null when the
-        // connection or the query failed.
+        // its own; done(reply) follows on this thread: an error value when
+        // the query or the connection failed (its text says why), null when
+        // there is no server to ask.
         std::function<void(const QString& server, const QString& query, std::function<void(KPtr)> done)> evaluate;
         // "Query to output": whether the runner takes a query now, and the run.
         std::function<bool()> canRunQuery;

@@ -151,6 +151,23 @@ bool WatchList::applyReply(const Query& query, K reply, KRender& renderer)
     return true;
 }
 
+void WatchList::applyFailure(const Query& query, const QString& reason)
+{
+    m_changed.clear();
+    m_errors.clear();
+    const QString text = QStringLiteral("ERROR: '") + reason;
+    for (quint64 id : query.ids) {
+        const int row = rowOf(id);
+        if (row < 0)
+            continue;
+        WatchItem& item = m_items[row];
+        if (item.value != text)
+            m_changed.insert(item.expression);
+        item.value = text;
+        m_errors.insert(item.expression);
+    }
+}
+
 WatchList::Tint WatchList::tint(int row, int column) const
 {
     const WatchItem& item = m_items.at(row);

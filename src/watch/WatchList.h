@@ -65,6 +65,9 @@ public:
     // at least one item per evaluated expression. Items deleted since the
     // query was built are skipped; items added since keep their values.
     bool applyReply(const Query& query, K reply, KRender& renderer);
+    // The whole evaluation failed (a q error for the query, or no session):
+    // every expression it evaluated shows "ERROR: '" + reason, in the error set.
+    void applyFailure(const Query& query, const QString& reason);
 
     bool isChanged(const QString& expression) const { return m_changed.contains(expression); }
     bool isError(const QString& expression) const { return m_errors.contains(expression); }

@@ -107,6 +107,12 @@ bool WatchListModel::applyReply(const WatchList::Query& query, K reply, KRender&
     return true;
 }
 
+void WatchListModel::applyFailure(const WatchList::Query& query, const QString& reason)
+{
+    m_list.applyFailure(query, reason);
+    allChanged();
+}
+
 int WatchListModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : m_list.size();

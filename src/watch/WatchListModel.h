@@ -30,6 +30,7 @@ public:
     void reverseChecked();
     WatchList::Query buildQuery();
     bool applyReply(const WatchList::Query& query, K reply, KRender& renderer);
+    void applyFailure(const WatchList::Query& query, const QString& reason);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

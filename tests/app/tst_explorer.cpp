@@ -14,6 +14,7 @@
 #include "app/CommandIds.h"
 #include "connect/ConnectionController.h"
 #include "explorer/EntityCommands.h"
+#include "explorer/ServiceChannel.h"
 #include "editor/CLookupListBox.h"
 #include "editor/CTovoView.h"
 #include "explorer/panes/CClassView.h"
@@ -41,6 +42,7 @@ private slots:
     void loadSelectAndQuery();
     void autoCompleteListsTheLoadedNames();
     void jumpsBringThePaneForward();
+    void waitCursorWhileLoading();
 };
 
 void TestExplorer::autoCompleteListsTheLoadedNames()
@@ -143,17 +145,20 @@ void TestExplorer::jumpsBringThePaneForward()
 
     // The explorer shares its place with File View and Server View. Every way
     // of selecting by name brings it in front of them.
+    // A pane behind another's tab keeps its visible flag: what is in sight is its visible region.
+    const auto inSight = [](QWidget* w) { return w->isVisible() && !w->visibleRegion().isEmpty(); };
     const auto hide = [&](QDockWidget* other) {
         other->raise();
-        QTRY_VERIFY(!view->isVisible());
+        QTRY_VERIFY(inSight(other));
+        QTRY_VERIFY(!inSight(view));
     };
     hide(files);
     emit frame->lookupRequested(QStringLiteral(".feed.upd")); // the editor's Lookup in Namespaces
-    QTRY_VERIFY(view->isVisible());
+    QTRY_VERIFY(inSight(view));
     QCOMPARE(view->selectedName(), QStringLiteral(".feed.upd"));
     hide(servers);
     frame->action(32937)->trigger(); // Find largest by size
-    QTRY_VERIFY(view->isVisible());
+    QTRY_VERIFY(inSight(view));
     QCOMPARE(view->selectedName(), QStringLiteral(".feed.big"));
     // A jump from the properties, then Back from behind another pane.
     QVERIFY(view->selectByName(QStringLiteral(".feed.upd")));
@@ -163,14 +168,14 @@ void TestExplorer::jumpsBringThePaneForward()
     QCOMPARE(view->selectedName(), QStringLiteral(".feed.trades"));
     hide(files);
     QVERIFY(properties->back());
-    QTRY_VERIFY(view->isVisible());
+    QTRY_VERIFY(inSight(view));
     QCOMPARE(view->selectedName(), QStringLiteral(".feed.upd"));
 
     // The properties pane opens wide enough for a name and its value.
     QDockWidget* propertiesDock = frame->pane(CMainFrame::Properties);
     propertiesDock->show();
     propertiesDock->raise();
-    QTRY_VERIFY(properties->isVisible());
+    QTRY_VERIFY(inSight(properties));
     const QFontMetrics metrics(properties->grid()->font());
     QVERIFY2(properties->grid()->viewport()->width()
                  >= properties->grid()->columnWidth(0) + metrics.horizontalAdvance(QStringLiteral("Keyed (in-memory)")),
@@ -200,14 +205,59 @@ void TestExplorer::jumpsBringThePaneForward()
     QTRY_VERIFY(!query->isEnabled());
 
     // "Switch to in Debugger" needs the debugger window: closed, it is disabled.
-    const QModelIndex upd = view->model()->indexOf(QStringLiteral(".feed.upd"));
-    std::unique_ptr<QMenu> menu(view->createContextMenu(upd, frame));
+    const QModelIndex updIndex = view->model()->indexOf(QStringLiteral(".feed.upd"));
+    std::unique_ptr<QMenu> menu(view->createContextMenu(updIndex, frame));
     QAction* sw = nullptr;
     for (QAction* a : menu->actions())
         if (a->text() == QLatin1String("Switch to in Debugger"))
             sw = a;
     QVERIFY(sw);
     QVERIFY(!sw->isEnabled());
+}
+
+void TestExplorer::waitCursorWhileLoading()
+{
+    // A load held on its executor: the pane shows the wait cursor until it
+    // ends, and a failed load still records its server and end time.
+    ScriptedPrompter prompter;
+    CClassView view(prompter);
+    QString server = QStringLiteral("`:h:1");
+    std::function<NamespaceLoad::Result()> work;
+    std::function<void(const NamespaceLoad::Result&)> done;
+    class Refusing : public ServiceChannel {
+    public:
+        K call(const QString&) override { return nullptr; }
+    };
+    CClassView::LoadContext context;
+    context.settings = [&server] {
+        NamespaceLoadSettings s;
+        s.serverName = server;
+        return s;
+    };
+    context.channel = [] { return std::make_unique<Refusing>(); };
+    context.executor = [&](QObject*, std::function<NamespaceLoad::Result()> w,
+                           std::function<void(const NamespaceLoad::Result&)> d) {
+        work = std::move(w);
+        done = std::move(d);
+    };
+    view.setLoadContext(context);
+    QCOMPARE(view.cursor().shape(), Qt::ArrowCursor);
+    QVERIFY(view.refresh());
+    QVERIFY(view.isLoading());
+    QCOMPARE(view.cursor().shape(), Qt::WaitCursor);
+    QCOMPARE(view.tree()->viewport()->cursor().shape(), Qt::WaitCursor);
+    const NamespaceLoad::Result result = work();
+    QVERIFY(!result.loaded);
+    // The connection changed meanwhile: the failure is not the current load's to report.
+    server = QStringLiteral("`:h:2");
+    done(result);
+    QCoreApplication::processEvents();
+    QVERIFY(!view.isLoading());
+    QCOMPARE(view.cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(view.tree()->viewport()->cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(view.lastLoadServer(), QStringLiteral("`:h:1"));
+    QVERIFY(view.lastLoadEnd() > 0);
+    QCOMPARE(prompter.asked().size(), 0);
 }
 
 void TestExplorer::loadSelectAndQuery()

@@ -25,6 +25,7 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -117,6 +118,7 @@ private slots:
     void drillDownInEveryGrid();
     void stashKeysCopyFromAnywhere();
     void binaryLoadRecordsTheServer();
+    void fiveMillionRowsSizedToTheirTexts();
 
 private:
     COutputTable* outputGrid() const { return qobject_cast<COutputTable*>(m_window->frame()->outputWnd()->tabs()->widget(1)); }
@@ -279,6 +281,70 @@ void TestResultsWindow::binaryLoadRecordsTheServer()
     QVERIFY2(record.size >= QFileInfo(path).size(), qPrintable(QString::number(record.size)));
     QTRY_COMPARE(frame->outputWnd()->tableTabText(), QStringLiteral("Table:3"));
     QCOMPARE(m_files.pending(), 0);
+}
+
+void TestResultsWindow::fiveMillionRowsSizedToTheirTexts()
+{
+    // ([] a:til n; b:0.5*til n; c:n#200 syms; d:timestamps) at 5,000,000
+    // rows: every column as wide as its widest text, the last rows' too.
+    const J rows = 5000000;
+    K names = ktn(KS, 4);
+    const char* const columns[] = {"a", "b", "c", "d"};
+    for (int i = 0; i < 4; ++i)
+        kS(names)[i] = ss(columns[i]);
+    K a = ktn(KJ, rows), b = ktn(KF, rows), c = ktn(KS, rows), d = ktn(KP, rows);
+    std::vector<S> syms;
+    for (int i = 0; i < 200; ++i)
+        syms.push_back(ss(QStringLiteral("sym%1").arg(i).toUtf8().constData()));
+    for (J i = 0; i < rows; ++i) {
+        kJ(a)[i] = i;
+        kF(b)[i] = 0.5 * double(i);
+        kS(c)[i] = syms[std::size_t(i % 200)];
+        kJ(d)[i] = 788918400000000000LL + i * 1000000LL;
+    }
+    TestInstance big;
+    // As kdb+ sends a large reply to a remote client: compressed.
+    big.on(QStringLiteral("five"), xT(xD(names, knk(4, a, b, c, d)))).compressed();
+    QVERIFY(big.start());
+    WindowOnInstance window;
+    QVERIFY(window.start(quint16(big.port())));
+    CMainFrame* frame = window.frame();
+    QTRY_VERIFY_WITH_TIMEOUT(!frame->serverText().isEmpty(), 10000);
+    frame->resize(1200, 800);
+    frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(frame));
+    QueryRunner& runner = window.app()->queryLink()->runner();
+    window.app()->queryLink()->run(QStringLiteral("five"), false);
+    auto* grid = qobject_cast<COutputTable*>(frame->outputWnd()->tabs()->widget(1));
+    QTRY_COMPARE_WITH_TIMEOUT(grid->renderer()->rowCount(), int(rows), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(!runner.isRunning(), 60000);
+    QTRY_COMPARE(frame->outputWnd()->tableTabText(), QStringLiteral("Table:5000000"));
+    QCoreApplication::processEvents();
+    const QFontMetrics metrics(grid->font());
+    for (int section = 0; section < grid->renderer()->columnCount(); ++section) {
+        const QString last = grid->renderer()->cellText(int(rows) - 1, section);
+        QVERIFY2(grid->columnWidth(section) > metrics.horizontalAdvance(last),
+                 qPrintable(QStringLiteral("%1 (%2): %3 wide for %4 (%5)")
+                                .arg(grid->renderer()->headerText(section))
+                                .arg(section)
+                                .arg(grid->columnWidth(section))
+                                .arg(last)
+                                .arg(metrics.horizontalAdvance(last))));
+    }
+    grid->scrollToBottom();
+    QCoreApplication::processEvents();
+    // What the view itself needs for the last row's cells (its delegate, its font).
+    const int lastInWindow = grid->model()->rowCount() - 1;
+    for (int section = 0; section < grid->renderer()->columnCount(); ++section) {
+        const QModelIndex index = grid->model()->index(lastInWindow, section);
+        // The cell's hint and the grid line, as the view sizes a column to its contents.
+        QVERIFY2(grid->columnWidth(section) >= grid->sizeHintForIndex(index).width() + 1,
+                 qPrintable(QStringLiteral("%1: %2 wide, its last cell needs %3")
+                                .arg(grid->renderer()->headerText(section))
+                                .arg(grid->columnWidth(section))
+                                .arg(grid->sizeHintForIndex(index).width())));
+    }
+    shoot(frame, QStringLiteral("30-five-million-rows.png"));
 }
 
 QTEST_MAIN(TestResultsWindow)

@@ -124,6 +124,8 @@ void TestNamespaceLoad::noServerSendsNothing()
     QVERIFY(run.messages.isEmpty());
     QCOMPARE(run.result.tree->toText(), QStringLiteral("Namespaces\n"));
     QVERIFY(!run.result.loaded);
+    QVERIFY(run.result.serverName.isEmpty());
+    QCOMPARE(run.result.endTime, 0);
 }
 
 void TestNamespaceLoad::queriesInOrderWithTheirLists()
@@ -277,6 +279,9 @@ void TestNamespaceLoad::malformedReplies()
     QCOMPARE(messages.front(), QStringLiteral("Service query returned malformed result (checking .z.pg on the "
                                               "instance might be a good idea): ")
                                    + channel.sent.at(query - 1) + QStringLiteral("\nResult: `oops\nOn server: `:h:1"));
+    // Failed or not, the load records the server it asked and when it ended.
+    QCOMPARE(result.serverName, QStringLiteral("`:h:1"));
+    QVERIFY(result.endTime >= first.result.endTime && result.endTime > 0);
     if (query == 1) {
         QCOMPARE(result.model, first.result.model);
         QCOMPARE(result.model->entityCount(), first.result.model->entityCount());

@@ -59,6 +59,7 @@ private slots:
     void functionsAndKeptSelection();
     void dialogOverAFolder();
     void dialogItemsAndFilters();
+    void unreadableFileEndsTheLoad();
     void counterparts();
     void remoteInventory();
 };
@@ -317,6 +318,38 @@ void TestSearchFiles::dialogItemsAndFilters()
     QVERIFY(dialog.nameFilter()->text().isEmpty());
     QVERIFY(dialog.bodyFilter()->text().isEmpty());
     QCOMPARE(dialog.tree()->topLevelItem(0)->childCount(), 2);
+}
+
+void TestSearchFiles::unreadableFileEndsTheLoad()
+{
+#if defined(Q_OS_LINUX)
+    // A regular file whose reading fails (as root, permissions do not: a
+    // link to the process's memory file gives an I/O error at offset 0).
+    QTemporaryDir dir;
+    QVERIFY(write(dir.filePath("a.log"), "a:1\n"));
+    QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), dir.filePath("b.log")));
+    QVERIFY(write(dir.filePath("c.log"), "c:3\n"));
+    QString error;
+    const SearchFiles::FileMap files = SearchFiles::load(dir.path(), QStringLiteral("*.log"), &error);
+    // The files before it stay; the load ends there, naming the file.
+    QCOMPARE(int(files.size()), 1);
+    QCOMPARE(QFileInfo(files.begin()->first).fileName(), QStringLiteral("a.log"));
+    QVERIFY2(error.startsWith(QStringLiteral("An error occurred while reading ") + QFileInfo(dir.filePath("b.log")).absoluteFilePath()),
+             qPrintable(error));
+
+    // The dialog fills nothing and tells why.
+    CDlgViewLogs dialog;
+    QStringList told;
+    dialog.setFailed([&told](const QString& text) { told << text; });
+    QSignalSpy loaded(&dialog, &CDlgViewLogs::loaded);
+    dialog.load(QStringLiteral("Query Logs"), dir.path(), QStringLiteral("*.log"));
+    QVERIFY(loaded.wait(10000));
+    QCOMPARE(told, QStringList{error});
+    QCOMPARE(dialog.tree()->topLevelItem(0)->childCount(), 0);
+    QCOMPARE(int(dialog.files().size()), 1);
+#else
+    QSKIP("needs a file whose reading fails");
+#endif
 }
 
 void TestSearchFiles::counterparts()

@@ -369,7 +369,10 @@ void TestResultWidgets::saveResultAs()
     ScriptedFileChooser files;
     ScriptedPrompter prompter;
     QStringList opened;
-    CResultCommands commands({&files, &prompter, nullptr, nullptr, [&opened](const QString& p) { opened << p; }});
+    CResultCommands commands({&files, &prompter, nullptr, nullptr, [&opened](const QString& p) {
+                                  opened << p;
+                                  return true;
+                              }});
     files.plan(dir.filePath(QStringLiteral("r.xml")));
     commands.saveResultAs(text.get());
     QFile file(dir.filePath(QStringLiteral("r.xml")));
@@ -411,9 +414,12 @@ void TestResultWidgets::filesNobodyOpensAreNamed()
         void (COutputTable::*command)();
         const char* extension;
     } cases[] = {{&COutputTable::openInBrowser, ".html"}, {&COutputTable::openInExcel, ".xml"}};
+    int expected = 0;
     for (const auto& c : cases) {
         emit(grid.*c.command)();
-        QTRY_COMPARE(done.count(), int(tried.size()));
+        ++expected;
+        QTRY_COMPARE(done.count(), expected);
+        QCOMPARE(int(tried.size()), expected);
         QVERIFY(tried.last().endsWith(QLatin1String(c.extension)));
         QVERIFY(QFileInfo::exists(tried.last()));
         QCOMPARE(done.last().at(0).toBool(), false);

@@ -242,10 +242,18 @@ void TestWatchBar::oneEvaluationAtATime()
     QVERIFY(!m_bar->isEvaluating());
     QCOMPARE(m_bar->model()->index(1, 1).data().toString().left(1), QStringLiteral("2"));
     QCOMPARE(m_evaluations.size(), 2);
+    // An evaluation answered with an error: every watch shows it.
+    m_bar->evaluate();
+    QCOMPARE(m_evaluations.size(), 3);
+    m_evaluations.back().done(KPtr(krr("wsfull")));
+    QVERIFY(!m_bar->isEvaluating());
+    for (int row = 0; row < 2; ++row)
+        QCOMPARE(m_bar->model()->index(row, 1).data().toString(), QStringLiteral("ERROR: 'wsfull"));
+    QVERIFY(m_bar->model()->list().isError(QStringLiteral("a")));
     // Unchecking all (a server change) leaves nothing to evaluate.
     m_bar->uncheckAll();
     m_bar->evaluate();
-    QCOMPARE(m_evaluations.size(), 2);
+    QCOMPARE(m_evaluations.size(), 3);
 }
 
 void TestWatchBar::nothingCheckedSendsNothing()

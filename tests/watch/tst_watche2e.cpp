@@ -74,6 +74,7 @@ private slots:
     void cleanup();
     void queriesRefreshTheWatches();
     void quickWatchOnAKeyedTable();
+    void failedEvaluationShownInThePane();
 
 private:
     CMainFrame* frame() const { return m_app->mainFrame(); }
@@ -234,6 +235,37 @@ void TestWatchEndToEnd::queriesRefreshTheWatches()
     QFile saved(m_home->filePath(QStringLiteral("Watches.cfg")));
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), QByteArray("counter\r\nmissing\r\nstable\r\nidle\r\n"));
+}
+
+void TestWatchEndToEnd::failedEvaluationShownInThePane()
+{
+    // The instance goes away: the next evaluation cannot connect, and every
+    // checked watch says so in the failed watches' colour instead of keeping
+    // a value it no longer has (or none at all).
+    for (int row = 0; row < 2; ++row)
+        QVERIFY(bar()->model()->setData(bar()->model()->index(row, 0), Qt::Checked, Qt::CheckStateRole));
+    QSignalSpy evaluated(bar(), &CWatchBar::evaluated);
+    bar()->evaluate();
+    QTRY_COMPARE_WITH_TIMEOUT(evaluated.size(), 1, 10000);
+    QCOMPARE(value(0), QStringLiteral("1j"));
+    QCOMPARE(value(1), QStringLiteral("ERROR: '!missing"));
+    CDialogFontsColors scheme;
+    scheme.load(m_app->store());
+    const QColor failed = colourOf(scheme, CDialogFontsColors::UndefinedErrorWatch);
+    QCOMPARE(foreground(1, 1).value<QColor>(), failed);
+    QVERIFY(foreground(0, 1).value<QColor>() != failed);
+
+    m_instance->stop();
+    bar()->evaluate();
+    QTRY_COMPARE_WITH_TIMEOUT(evaluated.size(), 2, 10000);
+    for (int row = 0; row < 2; ++row) {
+        QCOMPARE(value(row), QStringLiteral("ERROR: 'could not connect"));
+        QCOMPARE(foreground(row, 0).value<QColor>(), failed);
+        QCOMPARE(foreground(row, 1).value<QColor>(), failed);
+    }
+    QVERIFY(value(2).isEmpty()); // unchecked: not evaluated, not failed
+    bar()->list()->autoSizeColumns();
+    shoot(frame()->pane(CMainFrame::Watch), QStringLiteral("30-watch-failed.png"));
 }
 
 void TestWatchEndToEnd::quickWatchOnAKeyedTable()

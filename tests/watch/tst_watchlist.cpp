@@ -71,6 +71,7 @@ private slots:
     void replyValuesAndSets();
     void replyThatIsNoListChangesNothing_data();
     void replyThatIsNoListChangesNothing();
+    void failedEvaluationFailsEachWatch();
     void itemsRemovedOrAddedDuringEvaluation();
     void tints_data();
     void tints();
@@ -221,6 +222,30 @@ void TestWatchList::replyThatIsNoListChangesNothing()
     QVERIFY(!list.applyReply(query, error.get(), renderer));
     QCOMPARE(list.at(2).value, QStringLiteral("3"));
     QVERIFY(list.isChanged("c")); // the sets of the last good reply stay
+}
+
+void TestWatchList::failedEvaluationFailsEachWatch()
+{
+    WatchList list = makeList({{"a", true}, {"off", false}, {"b", true}});
+    KRender renderer = consoleRenderer();
+    WatchList::Query query = list.buildQuery();
+    QVERIFY(list.applyReply(query, reply({value("1"), value("2")}).get(), renderer));
+    query = list.buildQuery();
+    list.applyFailure(query, QStringLiteral("wsfull"));
+    for (int row : {0, 2}) {
+        QCOMPARE(list.at(row).value, QStringLiteral("ERROR: 'wsfull"));
+        QVERIFY(list.isError(list.at(row).expression));
+        QCOMPARE(list.tint(row, 1), WatchList::Tint::Error);
+        QCOMPARE(list.tint(row, 0), WatchList::Tint::Error);
+    }
+    QVERIFY(list.at(1).value.isEmpty());
+    QCOMPARE(list.tint(1, 1), WatchList::Tint::Inactive);
+    QVERIFY(list.isChanged("a"));
+    // The same failure again changes nothing; a good reply clears the errors.
+    list.applyFailure(list.buildQuery(), QStringLiteral("wsfull"));
+    QVERIFY(!list.hasChanges());
+    QVERIFY(list.applyReply(list.buildQuery(), reply({value("1"), value("2")}).get(), renderer));
+    QVERIFY(!list.isError("a") && !list.isError("b"));
 }
 
 void TestWatchList::itemsRemovedOrAddedDuringEvaluation()

@@ -111,7 +111,12 @@ bool CClassView::refresh()
     m_loadServer = settings.serverName;
     if (settings.serverName.isEmpty())
         return true;
-    return m_loader->start(m_context.channel(), settings, m_model->entities());
+    if (!m_loader->start(m_context.channel(), settings, m_model->entities()))
+        return false;
+    // The wait cursor over the pane until the load ends.
+    setCursor(Qt::WaitCursor);
+    m_tree->viewport()->setCursor(Qt::WaitCursor);
+    return true;
 }
 
 bool CClassView::loadIsCurrent() const
@@ -121,6 +126,12 @@ bool CClassView::loadIsCurrent() const
 
 void CClassView::onFinished(const NamespaceLoad::Result& result)
 {
+    unsetCursor();
+    m_tree->viewport()->unsetCursor();
+    if (!result.serverName.isEmpty()) {
+        m_lastLoadServer = result.serverName;
+        m_lastLoadEnd = result.endTime;
+    }
     if (!loadIsCurrent()) {
         emit loadFinished(); // the new connection's load follows
         return;

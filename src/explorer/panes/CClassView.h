@@ -47,6 +47,10 @@ public:
     // Starts a load; false when one is running already.
     bool refresh();
     bool isLoading() const;
+    // The server and end time (seconds since 1970) of the last load that
+    // asked an instance, whether it succeeded or not.
+    const QString& lastLoadServer() const { return m_lastLoadServer; }
+    qint64 lastLoadEnd() const { return m_lastLoadEnd; }
     // Selects the item of a full name (or namespace); false when there is none.
     bool selectByName(const QString& name, bool focus = false);
     const QString& selectedName() const { return m_selectedName; }
@@ -141,5 +145,7 @@ private:
     std::function<void(const QString&)> m_addWatch;
     std::function<void(const QString& name)> m_debuggerSwitch;
     std::function<bool()> m_debuggerAvailable;
+    QString m_lastLoadServer;
+    qint64 m_lastLoadEnd = 0;
     QString m_loadServer;
 };

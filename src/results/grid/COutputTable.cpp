@@ -24,6 +24,7 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QSignalBlocker>
 #include <QToolTip>
 
@@ -164,21 +165,29 @@ void COutputTable::widenForLastRows()
     const int rows = m_renderer->rowCount();
     const int sampled = std::max(verticalHeader()->resizeContentsPrecision(), 0);
     const int window = isWindowed() ? 512 : sampled;
-    const QFontMetrics metrics(font());
-    const int padding = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1)
-                        + (showGrid() ? 1 : 0);
+    // Texts are measured as the view measures a cell it shows: its item
+    // option through the style (the text's laid-out width, rounded up, and
+    // the margins), and the grid line.
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    const int grid = showGrid() ? 1 : 0;
+    const auto width = [this, &option, grid](const QString& text) {
+        option.text = text;
+        return style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).width() + grid;
+    };
     const int first = std::max(rows - 256, 0);
     for (int section = 0; section < m_renderer->columnCount(); ++section) {
         int widest = columnWidth(section);
         K column = m_renderer->columnVector(section);
         if (ColumnExtremes::applies(column)) {
             for (long long row : ColumnExtremes::rows(column))
-                widest = std::max(widest, metrics.horizontalAdvance(m_renderer->valueCellText(row, section)) + padding);
+                widest = std::max(widest, width(m_renderer->valueCellText(row, section)));
             for (double value : ColumnExtremes::fullDigitValues(column, m_renderer->floatPrecision()))
-                widest = std::max(widest, metrics.horizontalAdvance(m_renderer->floatingText(section, value)) + padding);
+                widest = std::max(widest, width(m_renderer->floatingText(section, value)));
         } else if (rows > window) {
             for (int row = first; row < rows; ++row)
-                widest = std::max(widest, metrics.horizontalAdvance(m_renderer->cellText(row, section)) + padding);
+                widest = std::max(widest, width(m_renderer->cellText(row, section)));
         }
         if (widest > columnWidth(section))
             setColumnWidth(section, widest);
