@@ -264,6 +264,7 @@ void TestWatchEndToEnd::failedEvaluationShownInThePane()
         QCOMPARE(foreground(row, 1).value<QColor>(), failed);
     }
     QVERIFY(value(2).isEmpty()); // unchecked: not evaluated, not failed
+    frame()->resizeDocks({frame()->pane(CMainFrame::Watch)}, {520}, Qt::Horizontal);
     bar()->list()->autoSizeColumns();
     shoot(frame()->pane(CMainFrame::Watch), QStringLiteral("30-watch-failed.png"));
 }
