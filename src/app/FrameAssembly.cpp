@@ -258,7 +258,9 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     QObject::connect(debugger, &CDebuggerLink::debuggerRefreshed, watches, refreshWatches);
     CReplyPresenter::Hooks hooks;
     hooks.refreshWatches = refreshWatches;
-    hooks.showInGrid = [table](K reply) { table->setValue(reply); };
+    hooks.showInGrid = [table](K reply, const std::shared_ptr<const ReplyFacts>& facts) {
+        table->setValue(reply, nullptr, nullptr, facts);
+    };
     hooks.gridValue = [table] { return table->renderer()->shownValue(); };
     link->presenter().setHooks(hooks);
     return link;

@@ -4,7 +4,8 @@
 #include "core/commands/CommandIds.h"
 
 #include "results/grid/CGridFilterHeader.h"
-#include "results/grid/ColumnExtremes.h"
+#include "core/values/ColumnExtremes.h"
+#include "core/values/ReplyFacts.h"
 #include "results/grid/GridFilterRunner.h"
 #include "results/grid/GridRowWindow.h"
 
@@ -98,9 +99,10 @@ void COutputTable::applyRowHeight()
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
 }
 
-CKTableRenderer::Outcome COutputTable::setValue(K value, const CResultInfo* record, K underlying)
+CKTableRenderer::Outcome COutputTable::setValue(K value, const CResultInfo* record, K underlying,
+                                                std::shared_ptr<const ReplyFacts> facts)
 {
-    const auto outcome = m_renderer->setValue(value, record, underlying);
+    const auto outcome = m_renderer->setValue(value, record, underlying, std::move(facts));
     switch (outcome) {
     case CKTableRenderer::Outcome::Cleared:
         emit cleared();
@@ -172,9 +174,13 @@ void COutputTable::widenForLastRows()
         int widest = columnWidth(section);
         K column = m_renderer->columnVector(section);
         if (ColumnExtremes::applies(column)) {
-            for (long long row : ColumnExtremes::rows(column))
+            // A reply's extremes were found on its worker.
+            const ReplyFacts* facts = m_renderer->facts();
+            const ColumnExtremes::Found* known = facts ? facts->extremes(column) : nullptr;
+            const ColumnExtremes::Found found = known ? *known : ColumnExtremes::find(column);
+            for (long long row : found.rows)
                 widest = std::max(widest, metrics.horizontalAdvance(m_renderer->valueCellText(row, section)) + padding);
-            for (double value : ColumnExtremes::fullDigitValues(column, m_renderer->floatPrecision()))
+            for (double value : ColumnExtremes::fullDigitValues(found, m_renderer->floatPrecision()))
                 widest = std::max(widest, metrics.horizontalAdvance(m_renderer->floatingText(section, value)) + padding);
         } else if (rows > window) {
             for (int row = first; row < rows; ++row)

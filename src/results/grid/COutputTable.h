@@ -41,7 +41,8 @@ public:
     void setCanPlot(std::function<bool()> canPlot) { m_canPlot = std::move(canPlot); }
 
     // underlying as for CKTableRenderer::setValue; sendToGridView connects here.
-    CKTableRenderer::Outcome setValue(K value, const CResultInfo* record = nullptr, K underlying = nullptr);
+    CKTableRenderer::Outcome setValue(K value, const CResultInfo* record = nullptr, K underlying = nullptr,
+                                      std::shared_ptr<const ReplyFacts> facts = {});
     void receiveValue(K value, const CResultInfo& record, K underlying) { setValue(value, &record, underlying); }
     void clear();
     // Every column as wide as its widest text, header included.
