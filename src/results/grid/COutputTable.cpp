@@ -6,6 +6,7 @@
 #include "results/grid/CGridFilterHeader.h"
 #include "core/values/ColumnExtremes.h"
 #include "core/values/ReplyFacts.h"
+#include "results/grid/TextWidths.h"
 #include "results/grid/GridFilterRunner.h"
 #include "results/grid/GridRowWindow.h"
 
@@ -151,9 +152,36 @@ void COutputTable::autoSizeColumns()
 {
     const bool updates = updatesEnabled();
     setUpdatesEnabled(false);
-    resizeColumnsToContents();
+    sizeColumnsToSample();
     widenForLastRows();
     setUpdatesEnabled(updates);
+}
+
+void COutputTable::sizeColumnsToSample()
+{
+    // As the view's own sizing to contents measures them (the header and the
+    // rows it samples from the top), but the texts' widths are estimated
+    // from their characters and only the widest measured whole: the view's
+    // delegate lays out every sampled cell, which for a few thousand cells
+    // keeps the window busy for tens of milliseconds.
+    QAbstractItemModel* shown = model();
+    if (!shown)
+        return;
+    const int rows = std::min(shown->rowCount(), std::max(verticalHeader()->resizeContentsPrecision(), 0));
+    const int padding = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1)
+                        + (showGrid() ? 1 : 0);
+    QHeaderView* header = horizontalHeader();
+    TextWidths widths {QFontMetrics(font())};
+    for (int section = 0; section < shown->columnCount(); ++section) {
+        if (header->isSectionHidden(section))
+            continue;
+        widths.clear();
+        for (int row = 0; row < rows; ++row)
+            widths.add(shown->index(row, section).data(Qt::DisplayRole).toString());
+        const int cells = widths.widest() > 0 ? widths.widest() + padding : 0;
+        const int width = std::max(cells, header->sectionSizeHint(section));
+        setColumnWidth(section, std::clamp(width, header->minimumSectionSize(), header->maximumSectionSize()));
+    }
 }
 
 void COutputTable::widenForLastRows()
@@ -183,8 +211,10 @@ void COutputTable::widenForLastRows()
             for (double value : ColumnExtremes::fullDigitValues(found, m_renderer->floatPrecision()))
                 widest = std::max(widest, metrics.horizontalAdvance(m_renderer->floatingText(section, value)) + padding);
         } else if (rows > window) {
+            TextWidths last(metrics);
             for (int row = first; row < rows; ++row)
-                widest = std::max(widest, metrics.horizontalAdvance(m_renderer->cellText(row, section)) + padding);
+                last.add(m_renderer->cellText(row, section));
+            widest = std::max(widest, last.widest() + padding);
         }
         if (widest > columnWidth(section))
             setColumnWidth(section, widest);

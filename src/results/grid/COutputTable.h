@@ -131,6 +131,7 @@ protected:
 
 private:
     // Auto-sized columns are made wide enough for the table's last rows too.
+    void sizeColumnsToSample();
     void widenForLastRows();
     void onHeaderClicked(int section);
     void syncSortIndicator();
