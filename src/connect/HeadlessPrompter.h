@@ -9,7 +9,7 @@
 
 class HeadlessPrompter : public Prompter {
 public:
-    Answer ask(const QString& text, const QString&, Buttons buttons, Icon) override
+    Answer ask(const QString& text, const QString&, Buttons buttons, Icon, Answer) override
     {
         m_texts.append(text);
         switch (buttons) {
