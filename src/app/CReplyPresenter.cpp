@@ -28,7 +28,7 @@ void CReplyPresenter::setHooks(Hooks hooks)
         m_hooks.openInShell = [](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
 }
 
-void CReplyPresenter::show(K reply, qint64 elapsedMs, bool& refreshAfter)
+void CReplyPresenter::show(K reply, qint64 elapsedMs, bool& refreshAfter, const std::shared_ptr<const ReplyFacts>& facts)
 {
     using namespace ReplyDisplay;
     const CDlgQSettings& settings = m_frame.qSettings();
@@ -42,7 +42,7 @@ void CReplyPresenter::show(K reply, qint64 elapsedMs, bool& refreshAfter)
 
     if (reply && m_hooks.showInGrid
         && gridRoute(reply, settings.QGridShowDicts, settings.QGridShowLists) != GridRoute::None)
-        m_hooks.showInGrid(reply);
+        m_hooks.showInGrid(reply, facts);
     const K gridAfter = m_hooks.gridValue ? m_hooks.gridValue() : nullptr;
     if (gridAfter == gridBefore) {
         QPointer<QWidget> focused = QApplication::focusWidget();

@@ -4,7 +4,9 @@
 #include "core/commands/CommandIds.h"
 
 #include "results/grid/CGridFilterHeader.h"
-#include "results/grid/ColumnExtremes.h"
+#include "core/values/ColumnExtremes.h"
+#include "core/values/ReplyFacts.h"
+#include "results/grid/TextWidths.h"
 #include "results/grid/GridFilterRunner.h"
 #include "results/grid/GridRowWindow.h"
 
@@ -24,7 +26,6 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QStyle>
-#include <QStyleOptionViewItem>
 #include <QSignalBlocker>
 #include <QToolTip>
 
@@ -99,9 +100,10 @@ void COutputTable::applyRowHeight()
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
 }
 
-CKTableRenderer::Outcome COutputTable::setValue(K value, const CResultInfo* record, K underlying)
+CKTableRenderer::Outcome COutputTable::setValue(K value, const CResultInfo* record, K underlying,
+                                                std::shared_ptr<const ReplyFacts> facts)
 {
-    const auto outcome = m_renderer->setValue(value, record, underlying);
+    const auto outcome = m_renderer->setValue(value, record, underlying, std::move(facts));
     switch (outcome) {
     case CKTableRenderer::Outcome::Cleared:
         emit cleared();
@@ -150,9 +152,44 @@ void COutputTable::autoSizeColumns()
 {
     const bool updates = updatesEnabled();
     setUpdatesEnabled(false);
-    resizeColumnsToContents();
+    sizeColumnsToSample();
     widenForLastRows();
     setUpdatesEnabled(updates);
+}
+
+int COutputTable::cellPadding() const
+{
+    // A cell shows its text between two margins, beside the grid line. The
+    // view lays the text out and rounds its width up, where the metrics'
+    // advance rounds to the nearest pixel: one more pixel keeps the widest
+    // text from being cut ("49999..." for 4999999).
+    return 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + (showGrid() ? 1 : 0) + 1;
+}
+
+void COutputTable::sizeColumnsToSample()
+{
+    // As the view's own sizing to contents measures them (the header and the
+    // rows it samples from the top), but the texts' widths are estimated
+    // from their characters and only the widest measured whole: the view's
+    // delegate lays out every sampled cell, which for a few thousand cells
+    // keeps the window busy for tens of milliseconds.
+    QAbstractItemModel* shown = model();
+    if (!shown)
+        return;
+    const int rows = std::min(shown->rowCount(), std::max(verticalHeader()->resizeContentsPrecision(), 0));
+    const int padding = cellPadding();
+    QHeaderView* header = horizontalHeader();
+    TextWidths widths {QFontMetrics(font())};
+    for (int section = 0; section < shown->columnCount(); ++section) {
+        if (header->isSectionHidden(section))
+            continue;
+        widths.clear();
+        for (int row = 0; row < rows; ++row)
+            widths.add(shown->index(row, section).data(Qt::DisplayRole).toString());
+        const int cells = widths.widest() > 0 ? widths.widest() + padding : 0;
+        const int width = std::max(cells, header->sectionSizeHint(section));
+        setColumnWidth(section, std::clamp(width, header->minimumSectionSize(), header->maximumSectionSize()));
+    }
 }
 
 void COutputTable::widenForLastRows()
@@ -165,29 +202,26 @@ void COutputTable::widenForLastRows()
     const int rows = m_renderer->rowCount();
     const int sampled = std::max(verticalHeader()->resizeContentsPrecision(), 0);
     const int window = isWindowed() ? 512 : sampled;
-    // Texts are measured as the view measures a cell it shows: its item
-    // option through the style (the text's laid-out width, rounded up, and
-    // the margins), and the grid line.
-    QStyleOptionViewItem option;
-    initViewItemOption(&option);
-    option.features |= QStyleOptionViewItem::HasDisplay;
-    const int grid = showGrid() ? 1 : 0;
-    const auto width = [this, &option, grid](const QString& text) {
-        option.text = text;
-        return style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).width() + grid;
-    };
+    const QFontMetrics metrics(font());
+    const int padding = cellPadding();
     const int first = std::max(rows - 256, 0);
     for (int section = 0; section < m_renderer->columnCount(); ++section) {
         int widest = columnWidth(section);
         K column = m_renderer->columnVector(section);
         if (ColumnExtremes::applies(column)) {
-            for (long long row : ColumnExtremes::rows(column))
-                widest = std::max(widest, width(m_renderer->valueCellText(row, section)));
-            for (double value : ColumnExtremes::fullDigitValues(column, m_renderer->floatPrecision()))
-                widest = std::max(widest, width(m_renderer->floatingText(section, value)));
+            // A reply's extremes were found on its worker.
+            const ReplyFacts* facts = m_renderer->facts();
+            const ColumnExtremes::Found* known = facts ? facts->extremes(column) : nullptr;
+            const ColumnExtremes::Found found = known ? *known : ColumnExtremes::find(column);
+            for (long long row : found.rows)
+                widest = std::max(widest, metrics.horizontalAdvance(m_renderer->valueCellText(row, section)) + padding);
+            for (double value : ColumnExtremes::fullDigitValues(found, m_renderer->floatPrecision()))
+                widest = std::max(widest, metrics.horizontalAdvance(m_renderer->floatingText(section, value)) + padding);
         } else if (rows > window) {
+            TextWidths last(metrics);
             for (int row = first; row < rows; ++row)
-                widest = std::max(widest, width(m_renderer->cellText(row, section)));
+                last.add(m_renderer->cellText(row, section));
+            widest = std::max(widest, last.widest() + padding);
         }
         if (widest > columnWidth(section))
             setColumnWidth(section, widest);
