@@ -8,7 +8,8 @@ Prompter::Answer CMessageBoxPrompter::ask(const QString& text, const QString& ca
     switch (buttons) {
     case Buttons::Ok: qtButtons = QMessageBox::Ok; break;
     case Buttons::OkCancel: qtButtons = QMessageBox::Ok | QMessageBox::Cancel; break;
-    case Buttons::YesNo: qtButtons = QMessageBox::Yes | QMessageBox::No; break;
+    case Buttons::YesNo:
+    case Buttons::YesNoDefaultNo: qtButtons = QMessageBox::Yes | QMessageBox::No; break;
     case Buttons::YesNoCancel: qtButtons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
     case Buttons::RetryCancel: qtButtons = QMessageBox::Retry | QMessageBox::Cancel; break;
     case Buttons::AbortRetryIgnore: qtButtons = QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore; break;
@@ -22,6 +23,8 @@ Prompter::Answer CMessageBoxPrompter::ask(const QString& text, const QString& ca
     case Icon::Question: qtIcon = QMessageBox::Question; break;
     }
     QMessageBox box(qtIcon, caption, text, qtButtons, m_parent);
+    if (buttons == Buttons::YesNoDefaultNo)
+        box.setDefaultButton(QMessageBox::No);
     switch (box.exec()) {
     case QMessageBox::Ok: return Answer::Ok;
     case QMessageBox::Yes: return Answer::Yes;

@@ -1,11 +1,14 @@
 #include "app/CTovoApp.h"
 
+#include "app/CDemoLink.h"
 #include "app/CFileDialogChooser.h"
 #include "app/CFrameStatusBar.h"
 #include "app/CMainFrame.h"
 #include "app/CQueryLink.h"
+#include "app/CServerLink.h"
 #include "app/FrameAssembly.h"
 #include "connect/ConnectionController.h"
+#include "connect/ServerList.h"
 #include "core/settings/KeptSettings.h"
 #include "core/settings/SettingsStore.h"
 #include "core/settings/SettingsUpgrade.h"
@@ -71,6 +74,21 @@ bool CTovoApp::initInstance()
                                                    HomeFolder::unavailableText(m_home.path(), homeError));
     else if (!m_store->problem().isEmpty())
         m_mainFrame->frameStatusBar()->setPaneText(CFrameStatusBar::Message, m_store->problem());
+
+    CServerLink* servers = m_mainFrame->findChild<CServerLink*>();
+    if (servers)
+        m_demo = new CDemoLink(m_demoFiles, *m_mainFrame, servers->list(), m_link->controller(), m_prompter);
+    // --demo: this Tovo's own demo instance, connected once it listens.
+    if (m_demo && m_commandLine.demo()) {
+        m_demo->start();
+        return true;
+    }
+    // A first start with nothing to connect to offers the demo.
+    if (m_demo && upgrade && m_demo->available() && servers->list().entries().isEmpty()
+        && m_commandLine.server().isEmpty() && m_commandLine.files().isEmpty()) {
+        m_demo->offer();
+        return true;
+    }
 
     // The server of --server, or else the one connected at the last exit.
     QString server = m_commandLine.server();

@@ -14,7 +14,8 @@ public:
         m_texts.append(text);
         switch (buttons) {
         case Buttons::Ok: return Answer::Ok;
-        case Buttons::YesNo: return Answer::No;
+        case Buttons::YesNo:
+        case Buttons::YesNoDefaultNo: return Answer::No;
         default: return Answer::Cancel;
         }
     }

@@ -7,7 +7,8 @@
 
 class Prompter {
 public:
-    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, AbortRetryIgnore };
+    // YesNoDefaultNo: Yes and No, with No answering Enter.
+    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, AbortRetryIgnore, YesNoDefaultNo };
     enum class Icon { None, Information, Warning, Error, Question };
     enum class Answer { Ok, Cancel, Yes, No, Retry, Abort, Ignore };
 
