@@ -83,10 +83,11 @@ bool CTovoApp::initInstance()
         m_demo->start();
         return true;
     }
-    // A first start with nothing to connect to offers the demo.
+    // A first start with nothing to connect to offers the demo, once the
+    // window is up and its event loop runs.
     if (m_demo && upgrade && m_demo->available() && servers->list().entries().isEmpty()
         && m_commandLine.server().isEmpty() && m_commandLine.files().isEmpty()) {
-        m_demo->offer();
+        QMetaObject::invokeMethod(m_demo, &CDemoLink::offer, Qt::QueuedConnection);
         return true;
     }
 
