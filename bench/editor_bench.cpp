@@ -31,7 +31,7 @@ namespace {
 
 class SilentPrompter : public Prompter {
 public:
-    Answer ask(const QString&, const QString&, Buttons, Icon) override { return Answer::No; }
+    Answer ask(const QString&, const QString&, Buttons, Icon, Answer) override { return Answer::No; }
 };
 
 QString bigScript(qsizetype bytes)

@@ -89,7 +89,7 @@ QApplication& app()
 
 class NoPrompter : public Prompter {
 public:
-    Answer ask(const QString&, const QString&, Buttons, Icon) override { return Answer::Ok; }
+    Answer ask(const QString&, const QString&, Buttons, Icon, Answer) override { return Answer::Ok; }
 };
 
 void BM_LoadFromReplies(benchmark::State& state)

@@ -14,7 +14,7 @@
 namespace {
 class NoPrompter : public Prompter {
 public:
-    Answer ask(const QString&, const QString&, Buttons, Icon) override { return Answer::No; }
+    Answer ask(const QString&, const QString&, Buttons, Icon, Answer) override { return Answer::No; }
 };
 
 struct Fixture {

@@ -27,7 +27,7 @@
 namespace {
 class NoPrompter : public Prompter {
 public:
-    Answer ask(const QString&, const QString&, Buttons, Icon) override { return Answer::Yes; }
+    Answer ask(const QString&, const QString&, Buttons, Icon, Answer) override { return Answer::Yes; }
 };
 
 int seconds() { return qEnvironmentVariableIsSet("TOVO_BENCH_SECONDS") ? qEnvironmentVariableIntValue("TOVO_BENCH_SECONDS") : 10; }

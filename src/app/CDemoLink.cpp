@@ -34,7 +34,8 @@ void CDemoLink::start() { m_instance->start(); }
 
 void CDemoLink::offer()
 {
-    if (m_prompter.ask(offerText(), QStringLiteral("Tovo"), Prompter::Buttons::YesNoDefaultNo, Prompter::Icon::Question)
+    if (m_prompter.ask(offerText(), QStringLiteral("Tovo"), Prompter::Buttons::YesNo, Prompter::Icon::Question,
+                       Prompter::Answer::No)
         == Prompter::Answer::Yes)
         start();
 }

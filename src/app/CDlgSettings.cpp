@@ -77,7 +77,7 @@ bool CDlgSettings::validateCurrentPage()
     if (!bad)
         return true;
     m_prompter.ask(QStringLiteral("Enter an integer between %1 and %2.").arg(lo).arg(hi), QStringLiteral("Tovo"),
-                   Prompter::Buttons::Ok, Prompter::Icon::Warning);
+                   Prompter::Buttons::Ok, Prompter::Icon::Warning, Prompter::Answer::Ok);
     bad->setFocus();
     bad->selectAll();
     return false;

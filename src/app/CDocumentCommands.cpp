@@ -145,7 +145,7 @@ bool CDocumentCommands::askToSave(CChildFrame* child)
     CTovoView* view = viewOf(child);
     const QString name = view->document().pathName().isEmpty() ? view->document().title() : view->document().pathName();
     switch (m_prompter.ask(QStringLiteral("Save changes to %1?").arg(name), kCaption, Prompter::Buttons::YesNoCancel,
-                           Prompter::Icon::Warning)) {
+                           Prompter::Icon::Warning, Prompter::Answer::Yes)) {
     case Prompter::Answer::Yes: return save(child);
     case Prompter::Answer::No: return true;
     default: return false;

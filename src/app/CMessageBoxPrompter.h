@@ -9,7 +9,7 @@ class CMessageBoxPrompter : public Prompter {
 public:
     explicit CMessageBoxPrompter(QWidget* parent = nullptr) : m_parent(parent) {}
     void setParent(QWidget* parent) { m_parent = parent; }
-    Answer ask(const QString& text, const QString& caption, Buttons buttons, Icon icon) override;
+    Answer ask(const QString& text, const QString& caption, Buttons buttons, Icon icon, Answer defaultButton) override;
 
 private:
     QWidget* m_parent;

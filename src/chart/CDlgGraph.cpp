@@ -511,7 +511,9 @@ void CDlgGraph::defaultColours()
         return;
     const Prompter::Answer a = m_ctx.prompter->ask(
         QStringLiteral("Yes - To save colors to graph.cfg and use as cycling default.\nNo - To restore default colors & delete graph.cfg."),
-        QStringLiteral("Default colors"), Prompter::Buttons::YesNoCancel, Prompter::Icon::Question);
+        // Yes overwrites graph.cfg and No deletes it: Cancel is the default.
+        QStringLiteral("Default colors"), Prompter::Buttons::YesNoCancel, Prompter::Icon::Question,
+        Prompter::Answer::Cancel);
     if (a == Prompter::Answer::Yes) {
         // The background, then the colour of every column that can be a
         // series, so that reading the file gives each its colour back.

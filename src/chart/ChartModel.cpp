@@ -136,7 +136,8 @@ ChartModel::Prepared ChartModel::prepare(Prompter* prompter, int maxDrawPoints, 
     if (prompter && maxDrawPoints > 0 && (long long)maxDrawPoints * 1000 < points) {
         const QString text = QStringLiteral("You are about to draw %1 datapoints.\nThis may lock tovo for some time...\nProceed?")
                                  .arg(points);
-        if (prompter->ask(text, QStringLiteral("Lots of points"), Prompter::Buttons::YesNo, Prompter::Icon::Warning)
+        if (prompter->ask(text, QStringLiteral("Lots of points"), Prompter::Buttons::YesNo, Prompter::Icon::Warning,
+                          Prompter::Answer::Yes)
             != Prompter::Answer::Yes)
             return Prepared::Cancelled;
     }

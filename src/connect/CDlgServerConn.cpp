@@ -167,7 +167,8 @@ void CDlgServerConn::startTest()
         const QString symbol = m_form.symbol();
         if (outcome.result == -1 && outcome.libraryCalled) {
             if (m_prompter.ask(SessionAttempt::tlsQuestion(m_q.EnableTLS), QStringLiteral("Tovo"),
-                               Prompter::Buttons::YesNo, Prompter::Icon::Warning)
+                               Prompter::Buttons::YesNo, Prompter::Icon::Warning,
+                               SessionAttempt::tlsDefault(m_q.EnableTLS))
                 == Prompter::Answer::Yes) {
                 m_q.EnableTLS = !m_q.EnableTLS;
                 m_q.save(m_store);

@@ -4,6 +4,7 @@
 #include "connect/ConnectionSymbol.h"
 #include "connect/CredentialCache.h"
 #include "connect/ReplyRegistry.h"
+#include "connect/SessionAttempt.h"
 #include "connect/SessionWorker.h"
 #include "connect/TcpProbe.h"
 #include "core/Prompter.h"
@@ -126,10 +127,11 @@ void CQHelper::releaseLastReply() { ReplyRegistry::release(std::exchange(m_lastR
 
 K CQHelper::takeLastReply() { return std::exchange(m_lastReply, nullptr); }
 
-bool CQHelper::askYes(const QString& text)
+bool CQHelper::askYes(const QString& text, Prompter::Answer defaultButton)
 {
     return m_context.prompter
-        && m_context.prompter->ask(text, QStringLiteral("Tovo"), Prompter::Buttons::YesNo, Prompter::Icon::Warning)
+        && m_context.prompter->ask(text, QStringLiteral("Tovo"), Prompter::Buttons::YesNo, Prompter::Icon::Warning,
+                                   defaultButton)
         == Prompter::Answer::Yes;
 }
 
@@ -218,7 +220,7 @@ bool CQHelper::flipTls()
         ? QStringLiteral("This instance is not supporting TLS, do you want to turn off TLS and try re-connecting?")
         : QStringLiteral("This instance only supports TLS connections, do you want to turn on TLS and try "
                          "re-connecting?");
-    if (!askYes(question))
+    if (!askYes(question, SessionAttempt::tlsDefault(q.EnableTLS)))
         return false;
     q.EnableTLS = !q.EnableTLS;
     if (m_context.store && m_context.q)

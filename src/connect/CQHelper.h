@@ -3,6 +3,7 @@
 // borrows another session's handle and never closes it.
 #pragma once
 
+#include "core/Prompter.h"
 #include "kdb/k.h"
 
 #include <QByteArray>
@@ -117,7 +118,7 @@ private:
     // repeated with EnableTLS flipped (and saved).
     bool flipTls();
     void showTlsFailure();
-    bool askYes(const QString& text);
+    bool askYes(const QString& text, Prompter::Answer defaultButton);
 
     SessionContext m_context;
     std::atomic<int> m_handle{-1};

@@ -37,9 +37,9 @@ void ConnectionController::setHistories(const QStringList& back, const QStringLi
     m_forward = forward;
 }
 
-bool ConnectionController::ask(const QString& text)
+bool ConnectionController::ask(const QString& text, Prompter::Answer defaultButton)
 {
-    return m_prompter.ask(text, QStringLiteral("Tovo"), Prompter::Buttons::YesNo, Prompter::Icon::Warning)
+    return m_prompter.ask(text, QStringLiteral("Tovo"), Prompter::Buttons::YesNo, Prompter::Icon::Warning, defaultButton)
         == Prompter::Answer::Yes;
 }
 
@@ -81,7 +81,8 @@ void ConnectionController::startConnect(const QString& rawText, bool noHistory, 
     if (m_connecting)
         cancelConnect(); // the newer request wins
     if (m_query && m_query->isRunning()) {
-        if (!ask(QStringLiteral("Query is still running!\nDo you want to abort it and connect to another server?"))) {
+        if (!ask(QStringLiteral("Query is still running!\nDo you want to abort it and connect to another server?"),
+                 Prompter::Answer::No)) {
             finished(0);
             return;
         }
@@ -230,11 +231,13 @@ void ConnectionController::toggleTls()
     if (connected
         && !ask(QStringLiteral("You are currently connected to the instance.\nChanging TLS Mode only possible by "
                                "disconnecting and reconnecting with changed capability.\nAre you sure you want to do "
-                               "that?")))
+                               "that?"),
+                Prompter::Answer::No))
         return;
     if (!m_q.EnableTLS && openSslPresent && !openSslPresent()) {
         if (ask(QStringLiteral("In order to use TLS you should have OpenSSL installed.\n Read ") + tlsInstructionsUrl()
-                + QStringLiteral(" for instructions.\nOpen instructions now?")))
+                    + QStringLiteral(" for instructions.\nOpen instructions now?"),
+                Prompter::Answer::Yes))
             emit openUrlRequested(tlsInstructionsUrl());
         return;
     }

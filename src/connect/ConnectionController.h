@@ -6,6 +6,8 @@
 // result after the steps that follow the open.
 #pragma once
 
+#include "core/Prompter.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -106,7 +108,7 @@ private:
     void finishConnect(const QString& text, const QString& before, bool noHistory, int result);
     void setConnecting(const QString& text);
     void showDisconnected();
-    bool ask(const QString& text);
+    bool ask(const QString& text, Prompter::Answer defaultButton);
 
     CQHelper& m_session;
     CDlgQSettings& m_q;

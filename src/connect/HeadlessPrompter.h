@@ -9,13 +9,12 @@
 
 class HeadlessPrompter : public Prompter {
 public:
-    Answer ask(const QString& text, const QString&, Buttons buttons, Icon) override
+    Answer ask(const QString& text, const QString&, Buttons buttons, Icon, Answer) override
     {
         m_texts.append(text);
         switch (buttons) {
         case Buttons::Ok: return Answer::Ok;
-        case Buttons::YesNo:
-        case Buttons::YesNoDefaultNo: return Answer::No;
+        case Buttons::YesNo: return Answer::No;
         default: return Answer::Cancel;
         }
     }

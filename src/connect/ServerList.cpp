@@ -116,7 +116,7 @@ bool ServerList::loadOrReport()
     if (load())
         return true;
     m_prompter.ask(openFailureText(m_path), QStringLiteral("Tovo - Fatal startup error"), Prompter::Buttons::Ok,
-                   Prompter::Icon::Error);
+                   Prompter::Icon::Error, Prompter::Answer::Ok);
     return false;
 }
 
@@ -173,7 +173,7 @@ bool ServerList::appendLines(const QList<QByteArray>& lines)
 ServerList::Result ServerList::removeLines(const QString& namePath, int line, QList<int>* removed)
 {
     if (m_prompter.ask(QStringLiteral("Are you sure you want to delete this connection?"), QStringLiteral("Warning"),
-                       Prompter::Buttons::YesNo, Prompter::Icon::Warning)
+                       Prompter::Buttons::YesNo, Prompter::Icon::Warning, Prompter::Answer::No)
         == Prompter::Answer::No)
         return Result::Cancelled;
     const QByteArray whole = (m_map.value(namePath) + namePath).toLocal8Bit();
@@ -201,7 +201,8 @@ ServerList::Result ServerList::save(const QString& namePath, const QString& symb
         const QString text = QStringLiteral("The name you've chosen already in use for symbol:\n%1\n"
                                             "Are you sure you want to replace it with:\n%2 ?")
                                  .arg(m_map.value(namePath), symbol);
-        if (m_prompter.ask(text, QStringLiteral("Warning"), Prompter::Buttons::YesNo, Prompter::Icon::Warning)
+        if (m_prompter.ask(text, QStringLiteral("Warning"), Prompter::Buttons::YesNo, Prompter::Icon::Warning,
+                           Prompter::Answer::No)
             == Prompter::Answer::No)
             return Result::Cancelled;
         QList<int> removed;

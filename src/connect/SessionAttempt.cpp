@@ -40,6 +40,11 @@ SessionAttempt::Outcome SessionAttempt::run(const Request& request)
     return out;
 }
 
+Prompter::Answer SessionAttempt::tlsDefault(bool tlsEnabled)
+{
+    return tlsEnabled ? Prompter::Answer::No : Prompter::Answer::Yes;
+}
+
 QString SessionAttempt::tlsQuestion(bool tlsEnabled)
 {
     return tlsEnabled

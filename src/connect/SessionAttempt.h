@@ -3,6 +3,7 @@
 // are asked by the caller on the window's thread once the attempt is back.
 #pragma once
 
+#include "core/Prompter.h"
 #include "core/settings/CDlgQSettings.h"
 #include "kdb/KHandle.h"
 #include "kdb/KPtr.h"
@@ -41,4 +42,7 @@ public:
 
     // The question Connect asks after a -1 from the library, by EnableTLS.
     static QString tlsQuestion(bool tlsEnabled);
+    // Its default: turning TLS off would send the credentials in the clear,
+    // so that needs a deliberate Yes; turning it on is the default.
+    static Prompter::Answer tlsDefault(bool tlsEnabled);
 };

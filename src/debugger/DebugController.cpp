@@ -83,7 +83,7 @@ void DebugController::checkAgent(const QString& server)
             }
             const bool yes = m_context.prompter
                 && m_context.prompter->ask(DebugTexts::injectQuestion(m_server), QStringLiteral("Tovo"),
-                                           Prompter::Buttons::YesNo, Prompter::Icon::Warning)
+                                           Prompter::Buttons::YesNo, Prompter::Icon::Warning, Prompter::Answer::No)
                     == Prompter::Answer::Yes;
             if (!yes) {
                 emit agentChecked(false);

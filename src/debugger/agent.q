@@ -23,14 +23,31 @@
 .z.deb.nob:`$'",$+!-#&|~=<>"
 / words shown infix when called with two arguments
 .z.deb.infix:`inter`except`xasc`xdesc`each`vs`sv`set`xkey`lj`ij`uj
+/ Variable slots: opcodes 0x60-0x7f push slot opcode-0x60, and the X of an
+/ assignment (0x03 X) or an amend (0x04 X) names the same slots. From kdb+
+/ 3.5 on, slot 0 is the function, parameters start at 1 and locals at 9,
+/ and a global opcode 0x80+i indexes the namespace-and-globals list, whose
+/ item 0 is the namespace (KX's reference shows {[a;b]d::neg c:a*b+5;c+e}
+/ as 0xa0624161430309220b048100028269410004, with ``d`e). Before 3.5 the
+/ locals go down from slot 22, the function is slot 23, the parameters
+/ start at 24 and globals are counted without the namespace.
+.z.deb.new:3.5<=.z.K
+/ name of slot s of a frame with parameters p and locals l (`.f: the function)
+.z.deb.vname:{[p;l;s]
+  n:$[.z.deb.new;$[s=0;`.f;s<9;p s-1;l s-9];s<23;l 22-s;s=23;`.f;p s-24];
+  if[null n;'"error: not impl"];
+  n
+ }
+/ name of global opcode 0x80+i; g holds the globals without the namespace
+.z.deb.gname:{[g;i] n:g i-.z.deb.new;if[null n;'"error: not impl"];n}
 
 / ---------------------------------------------------------------- state
 .z.deb.st:5000#enlist(::)
 .z.deb.sti:0
 .z.deb.a:(`symbol$())!()
 .z.deb.stprev:0
-.z.deb.bps:(enlist(::))!enlist`int$()
-.z.deb.bpsf:`int$()
+.z.deb.bps:(enlist(::))!enlist`long$()
+.z.deb.bpsf:`long$()
 .z.deb.state:`s
 .z.deb.timeout:`second$300
 .z.deb.e:10000
@@ -39,11 +56,35 @@
 .z.deb.pc:0x99
 .z.deb.O:()
 .z.deb.exstr:""
+/ every number the agent keeps (stack pointers, indexes, byte-code offsets
+/ of statements and breakpoints) is a long: in and ? signal 'type when an
+/ atom is looked up in a list of another type
 / .z.deb.c and .z.deb.n (byte code and index) exist once a call is prepared
+/ Undo of the running instruction: the stack pointer it started with, the
+/ slots below it that pushes overwrote (slot;value), and the highest
+/ stack pointer reached; slots at and above .z.deb.sti are always (::)
+/ between instructions.
+.z.deb.s0:0
+.z.deb.ulog:()
+.z.deb.hw:0
+/ frame ids: timestamps, strictly increasing
+.z.deb.lastid:.z.p
 
 / ---------------------------------------------------------------- stack
-.z.deb.push:{.z.deb.st[.z.deb.sti]:x;.z.deb.sti+:1;}
-.z.deb.pop:{.z.deb.sti-:1;r:.z.deb.st .z.deb.sti;.z.deb.st[.z.deb.sti]:(::);r}
+/ Slots 4000 and up belong to the source reconstruction.
+.z.deb.push:{
+  if[.z.deb.sti>=4000;'"stack overflow"];
+  if[.z.deb.sti<.z.deb.s0;.z.deb.ulog,:enlist(.z.deb.sti;.z.deb.st .z.deb.sti)];
+  .z.deb.st[.z.deb.sti]:x;.z.deb.sti+:1;.z.deb.hw|:.z.deb.sti;
+ }
+/ A popped slot keeps its value until the instruction has succeeded, so
+/ that a failed one leaves the stack as it found it.
+.z.deb.pop:{.z.deb.sti-:1;.z.deb.st .z.deb.sti}
+/ empties the slots above the stack pointer
+.z.deb.free:{
+  if[.z.deb.hw>.z.deb.sti;.z.deb.st[.z.deb.sti+til .z.deb.hw-.z.deb.sti]:(::)];
+  .z.deb.hw:.z.deb.sti;
+ }
 .z.deb.popn:{r:();do[x;r,:enlist .z.deb.pop[]];r}
 .z.deb.top:{.z.deb.st .z.deb.sti-1}
 / a call record (`:dbg:fncall;...) or a handler record (`:dbg:excblock;h)
@@ -63,7 +104,8 @@
 / a timestamp that tells frames apart, and a scratch entry.
 .z.deb.frame:{[f;x]
   v:value f;p:v 1;l:v 2;
-  (p,l,`.ns`.c`.a`.l`.g`.f`.id`.sel)!x,((count l)#enlist()),(first v 3;4_-1_v;p;l;1_v 3;f;.z.p;::)
+  .z.deb.lastid:.z.p|.z.deb.lastid+1;
+  (p,l,`.ns`.c`.a`.l`.g`.f`.id`.sel)!x,((count l)#enlist()),(first v 3;4_-1_v;p;l;1_v 3;f;.z.deb.lastid;::)
  }
 / Name of a global as seen from the current frame's namespace.
 .z.deb.qname:{[nm]
@@ -100,7 +142,7 @@
 .z.deb.rparen:{$[first x;"(",(last x),")";last x]}
 .z.deb.rline:{[t]
   t:((2*count .z.deb.rb)#" "),t;
-  $[.z.deb.rs0 in .z.deb.rk;.z.deb.rt[.z.deb.rk?.z.deb.rs0],:"; ",t;[.z.deb.rk,:"i"$.z.deb.rs0;.z.deb.rt,:enlist t]];
+  $[.z.deb.rs0 in .z.deb.rk;.z.deb.rt[.z.deb.rk?.z.deb.rs0],:"; ",t;[.z.deb.rk,:.z.deb.rs0;.z.deb.rt,:enlist t]];
  }
 .z.deb.rflush:{if[.z.deb.rsp>4000;.z.deb.rline last .z.deb.rpop[]];}
 .z.deb.rnext:{.z.deb.rs0:.z.deb.rp+1;}
@@ -111,18 +153,22 @@
     .z.deb.rflush[];.z.deb.rb:-1_.z.deb.rb;
     if[count .z.deb.rt;.z.deb.rt[count[.z.deb.rt]-1],:"]"]];
  }
-.z.deb.rname:{[k] $[k>=128;.z.deb.rv[`g] k-128;k>=120;.z.deb.rv[`a] k-120;.z.deb.rv[`l] 118-k]}
-/ return: the last statement, or ":" and the value when it returns early
+.z.deb.rname:{[k] $[k>=128;.z.deb.gname[.z.deb.rv`g;k-128];.z.deb.vname[.z.deb.rv`a;.z.deb.rv`l;k-96]]}
+.z.deb.rvar:{[s] n:.z.deb.vname[.z.deb.rv`a;.z.deb.rv`l;s];$[n~`.f;".z.s";string n]}
+/ return: the last statement, or ":" and the value when it returns early.
+/ The final return is the last byte, or the one before it (kdb+ 3.5 puts
+/ one more byte after it, which is no instruction); the walk ends there.
 .z.deb.rret:{
-  if[.z.deb.rsp>4000;t:last .z.deb.rpop[];.z.deb.rline $[.z.deb.rp<count[.z.deb.rv`c]-1;":",t;t]];
+  f:.z.deb.rp>=count[.z.deb.rv`c]-2;
+  if[.z.deb.rsp>4000;t:last .z.deb.rpop[];.z.deb.rline $[f;t;":",t]];
   .z.deb.rnext[];
+  if[f;.z.deb.rp:count .z.deb.rv`c];
  }
 .z.deb.rsig:{.z.deb.rpush (0b;"'",.z.deb.rparen .z.deb.rpop[])}
 .z.deb.rdrop:{.z.deb.rflush[];.z.deb.rnext[]}
 .z.deb.rset:{
   k:.z.deb.rarg 1;.z.deb.rp+:1;
-  t:string $[k>23;.z.deb.rv[`a] k-24;.z.deb.rv[`l] 22-k];
-  .z.deb.rpush (0b;t,": ",last .z.deb.rpop[])
+  .z.deb.rpush (0b;(.z.deb.rvar k),": ",last .z.deb.rpop[])
  }
 .z.deb.ramend:{
   k:.z.deb.rarg 1;g:.z.deb.rarg 2;.z.deb.rp+:2;
@@ -174,10 +220,8 @@
     o=32;();
     o within 33 63;.z.deb.runary o;
     o within 65 95;.z.deb.rbinary o;
-    o within 96 118;.z.deb.rpush (0b;string .z.deb.rv[`l] 118-o);
-    o=119;.z.deb.rpush (0b;".z.s");
-    o within 120 127;.z.deb.rpush (0b;string .z.deb.rv[`a] o-120);
-    o within 128 159;.z.deb.rpush (0b;string .z.deb.rv[`g] o-128);
+    o within 96 127;.z.deb.rpush (0b;.z.deb.rvar o-96);
+    o within 128 159;.z.deb.rpush (0b;string .z.deb.gname[.z.deb.rv`g;o-128]);
     o>=160;.z.deb.rpush (0b;.Q.s1 .z.deb.rv[`k] o-160);
     '"rev error"];
  }
@@ -185,17 +229,22 @@
   if[100h<>type f;'"rev error"];
   v:value f;
   .z.deb.rv:`c`a`l`g`k!(v 0;v 1;v 2;1_v 3;4_-1_v);
-  .z.deb.rsp:4000;.z.deb.rp:0;.z.deb.rs0:0;.z.deb.rk:`int$();.z.deb.rt:();.z.deb.rb:();
+  .z.deb.rsp:4000;.z.deb.rp:0;.z.deb.rs0:0;.z.deb.rk:`long$();.z.deb.rt:();.z.deb.rb:();
   while[.z.deb.rp<count .z.deb.rv`c;
     .z.deb.rclose[];
     .z.deb.rop "j"$.z.deb.rv[`c] .z.deb.rp;
     .z.deb.rp+:1];
   .z.deb.rclose[];
-  if[0=count .z.deb.rk;.z.deb.rk:enlist 0i;.z.deb.rt:enlist last v];
+  if[0=count .z.deb.rk;.z.deb.rk:enlist 0;.z.deb.rt:enlist last v];
   .z.deb.rk!.z.deb.rt
  }
 / A function the reconstruction cannot read is one statement: its source.
-.z.deb.rfn:{[f] @[.z.deb.rfn0;f;{[f;e] (enlist 0i)!enlist $[100h=type f;last value f;.Q.s1 f]}[f]]}
+/ The scratch slots are emptied again: the window reads the whole stack.
+.z.deb.rfn:{[f]
+  r:@[.z.deb.rfn0;f;{[f;e] (enlist 0)!enlist $[100h=type f;last value f;.Q.s1 f]}[f]];
+  .z.deb.st[4000+til 1000]:(::);
+  r
+ }
 
 / ---------------------------------------------------------------- listings
 .z.deb.bfn:{$[-11h=type x;$[null x;.z.deb.a`.f;get x];x]}
@@ -219,16 +268,16 @@
 
 / ---------------------------------------------------------------- breakpoints
 / Stored as byte-code offsets: statement b of f is key b of .z.deb.rfn f.
-.z.deb.boff:{[f;b] k:key .z.deb.rfn f;b:(),b;k b where b within (0;count[k]-1)}
+.z.deb.boff:{[f;b] k:key .z.deb.rfn f;b:"j"$(),b;k b where (b>=0)&b<count k}
 .z.deb.bput:{[f;o]
-  .z.deb.bps[f]:asc distinct "i"$o;
+  .z.deb.bps[f]:asc distinct "j"$o;
   if[f~.z.deb.a`.f;.z.deb.bpsf:.z.deb.bps f];
   .z.deb.pf f
  }
 .z.deb.ba:{[f;b] f:.z.deb.bfn f;.z.deb.bput[f;.z.deb.bps[f],.z.deb.boff[f;b]]}
 .z.deb.bd:{[f;b] f:.z.deb.bfn f;.z.deb.bput[f;.z.deb.bps[f] except .z.deb.boff[f;b]]}
 .z.deb.bs:{[f;b] f:.z.deb.bfn f;.z.deb.bput[f;.z.deb.boff[f;b]]}
-.z.deb.bc:{.z.deb.bps:(enlist(::))!enlist`int$();.z.deb.bpsf:`int$();.z.deb.answer "Breakpoints cleared"}
+.z.deb.bc:{.z.deb.bps:(enlist(::))!enlist`long$();.z.deb.bpsf:`long$();.z.deb.answer "Breakpoints cleared"}
 
 / ---------------------------------------------------------------- applying
 / .z.deb.apply[f;args] pushes f's result, or enters f when it is a lambda
@@ -343,7 +392,8 @@
   p:(value f) 1;
   if[(0=count p)&x~enlist(::);x:()];
   if[(count x)<count p;:.z.deb.push f . x];
-  if[.z.deb.na|.z.deb.qns f;:.z.deb.native["Q function failed: ";f;x]];
+  / f . () is f itself: a function without parameters is applied to (::)
+  if[.z.deb.na|.z.deb.qns f;:.z.deb.native["Q function failed: ";f;$[count p;x;enlist(::)]]];
   if[(count x)>count p;'"Wrong number of arguments: rank"];
   .z.deb.enter[f;x]
  }
@@ -362,11 +412,12 @@
 / applied to the error text (or pushed when it is a value).
 .z.deb.excp:{[err]
   if[.z.deb.e<=0;:0b];
-  .z.deb.e-:1;
   i:where .z.deb.isrec[;`:dbg:excblock] each .z.deb.sti#.z.deb.st;
   if[0=count i;:0b];
   k:last i;h:.z.deb.st[k;1];rec:.z.deb.st k+1;
   if[not .z.deb.isrec[rec;`:dbg:fncall];:0b];
+  / counted only when a handler takes it
+  .z.deb.e-:1;
   .z.deb.c:rec 1;.z.deb.n:rec 2;.z.deb.a:rec 3;.z.deb.stprev:rec 4;
   .z.deb.bpsf:.z.deb.bps .z.deb.a`.f;
   .z.deb.sti:k;
@@ -397,8 +448,7 @@
 / 0x03 X: assign, the value stays on the stack
 .z.deb.xset:{
   k:.z.deb.arg 1;.z.deb.n+:1;
-  nm:$[k>23;(.z.deb.a`.a) k-24;(.z.deb.a`.l) 22-k];
-  .z.deb.a[nm]:.z.deb.top[];
+  .z.deb.a[.z.deb.vname[.z.deb.a`.a;.z.deb.a`.l;k]]:.z.deb.top[];
  }
 / 0x04 X F: amend a global, argument or local, F 0 plain, else an operator
 .z.deb.amend:{[glob;nm;i;f;v]
@@ -414,7 +464,7 @@
   i:.z.deb.pop[];v:.z.deb.pop[];
   f:$[g=0;{[a;b] b};.z.deb.b "x"$64+g];
   glob:k>=128;
-  nm:$[glob;(.z.deb.a`.g) k-128;k>=120;(.z.deb.a`.a) k-120;(.z.deb.a`.l) 118-k];
+  nm:$[glob;.z.deb.gname[.z.deb.a`.g;k-128];.z.deb.vname[.z.deb.a`.a;.z.deb.a`.l;k-96]];
   r:.[.z.deb.amend;(glob;nm;i;f;v);{[n;e] '"Assignment to ",(string n)," failed: ",e}nm];
   .z.deb.push $[0x00=.z.deb.c .z.deb.n+1;(::);r]
  }
@@ -465,28 +515,36 @@
     o within 33 63;.z.deb.xunary o;
     o in 82 83;.z.deb.xapply o;
     o within 65 95;.z.deb.xbinary o;
-    o within 96 118;.z.deb.push .z.deb.a (.z.deb.a`.l) 118-o;
-    o=119;.z.deb.push .z.deb.a`.f;
-    o within 120 127;.z.deb.push .z.deb.a (.z.deb.a`.a) o-120;
-    o within 128 159;.z.deb.push .z.deb.resolve (.z.deb.a`.g) o-128;
+    o within 96 127;.z.deb.push .z.deb.a .z.deb.vname[.z.deb.a`.a;.z.deb.a`.l;o-96];
+    o within 128 159;.z.deb.push .z.deb.resolve .z.deb.gname[.z.deb.a`.g;o-128];
     o>=160;.z.deb.push (.z.deb.a`.c) o-160;
     '"error: not impl"];
  }
 
 / ---------------------------------------------------------------- one instruction
 / Runs the instruction at .z.deb.n under protection. A signal that no
-/ handler record takes stops the run (state e) with the stack pointer and
-/ index as they were, so the instruction can be retried.
+/ handler record takes stops the run (state e) with the byte code, index,
+/ frame, stack and breakpoints as they were, so the instruction can be
+/ retried once its cause is removed.
 .z.deb.stop:{[m]
   .z.deb.state:`e;.z.deb.exstr:m;
   .z.deb.out "Exception: ",m;.z.deb.out .z.deb.psn 10;.z.deb.out .z.deb.pl[];
  }
+.z.deb.undo:{[u;s]
+  .z.deb.c:u 0;.z.deb.n:u 1;.z.deb.a:u 2;.z.deb.stprev:u 3;.z.deb.bpsf:u 4;
+  / the oldest saved value of a slot is the one it had
+  {.z.deb.st[x 0]:x 1} each reverse .z.deb.ulog;
+  .z.deb.sti:s;.z.deb.free[];
+ }
 .z.deb.exec1:{
   if[(`timespan$.z.deb.timeout)<.z.p-.z.deb.stTime;
     :.z.deb.stop "Debugger internal timeout, current value .z.deb.timeout:",string .z.deb.timeout];
-  p:.z.deb.n;s:.z.deb.sti;
+  u:(.z.deb.c;.z.deb.n;.z.deb.a;.z.deb.stprev;.z.deb.bpsf);s:.z.deb.sti;
+  .z.deb.s0:s;.z.deb.ulog:();.z.deb.hw:s;
   ok:@[{.z.deb.ex "j"$.z.deb.c .z.deb.n;1b};::;{.z.deb.exstr:x;0b}];
-  if[not ok;if[not .z.deb.excp .z.deb.exstr;.z.deb.sti:s;.z.deb.n:p;:.z.deb.stop .z.deb.exstr]];
+  / a handler that fails itself leaves the instruction failed
+  if[not ok;if[not @[.z.deb.excp;.z.deb.exstr;0b];.z.deb.undo[u;s];:.z.deb.stop .z.deb.exstr]];
+  .z.deb.s0:0;.z.deb.free[];
   if[`s=.z.deb.state;:()];
   .z.deb.n+:1;
   if[(`c=.z.deb.state)&.z.deb.n in .z.deb.bpsf;
@@ -540,7 +598,7 @@
 .z.deb.prep:{[f;args]
   args:$[0=count args;enlist(::);0>type args;enlist args;args];
   .z.deb.mkfmap[];
-  .z.deb.st:5000#enlist(::);.z.deb.sti:0;.z.deb.stprev:0;
+  .z.deb.st:5000#enlist(::);.z.deb.sti:0;.z.deb.stprev:0;.z.deb.s0:0;.z.deb.ulog:();.z.deb.hw:0;
   .z.deb.c:0x0a,("x"$count args),0x0000;.z.deb.n:0;
   .z.deb.a:.z.deb.frame[{"Entry point"};enlist(::)];
   .z.deb.a[`.ns]:`;

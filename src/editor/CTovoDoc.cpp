@@ -27,7 +27,9 @@ bool askAndReplace(CDocEditor& editor, Prompter& prompter, char16_t ch, const QS
     QString text = editor.documentText();
     if (!text.contains(QChar(ch)))
         return true;
-    const auto answer = prompter.ask(question, kCaption, Prompter::Buttons::YesNoCancel, Prompter::Icon::Warning);
+    // The second button (No) is the default.
+    const auto answer = prompter.ask(question, kCaption, Prompter::Buttons::YesNoCancel, Prompter::Icon::Warning,
+                                     Prompter::Answer::No);
     if (answer == Prompter::Answer::Cancel)
         return false;
     text.replace(QChar(ch), answer == Prompter::Answer::Yes ? replacement : QString());
@@ -127,7 +129,8 @@ CTovoDoc::SaveResult CTovoDoc::save(const QString& path, int lineFormat, Prompte
                 QStringLiteral("Document contains Unicode characters.\n\tYes - to save in UTF-8 without leading BOM\n\t"
                                "(loadable in q and Tovo, but not standard windows editors)\n\tNo - to save in ANSI and "
                                "loose them\n\t(will be replaced with ?)\n\tCancel - to continue editing."),
-                kCaption, Prompter::Buttons::YesNoCancel, Prompter::Icon::Warning);
+                // Yes keeps every character; No would lose them.
+                kCaption, Prompter::Buttons::YesNoCancel, Prompter::Icon::Warning, Prompter::Answer::Yes);
             if (answer == Prompter::Answer::Cancel)
                 return SaveResult::Cancelled;
             m_saveAsUtf8 = answer == Prompter::Answer::Yes;
@@ -177,7 +180,9 @@ CTovoDoc::DiskCheck CTovoDoc::checkChangedOnDisk(Prompter& prompter)
                              .arg(QDir::toNativeSeparators(m_pathName))
         + (m_editor->isDocumentModified() ? QStringLiteral(" and lose the changes made in the source editor?")
                                          : QStringLiteral("?"));
-    const auto answer = prompter.ask(text, kCaption, Prompter::Buttons::YesNo, Prompter::Icon::Question);
+    // Reloading over changes made in the editor loses them: then No is the default.
+    const auto answer = prompter.ask(text, kCaption, Prompter::Buttons::YesNo, Prompter::Icon::Question,
+                                     m_editor->isDocumentModified() ? Prompter::Answer::No : Prompter::Answer::Yes);
     DiskCheck result = DiskCheck::Kept;
     if (answer == Prompter::Answer::Yes && open(m_pathName, prompter)) {
         // The reload replaces the user's text, so the document is as on disk again.

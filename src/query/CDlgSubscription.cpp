@@ -116,7 +116,8 @@ bool CDlgSubscription::isSubscribed() const { return m_feed->isRunning(); }
 
 bool CDlgSubscription::ask(const QString& text)
 {
-    return m_prompter.ask(text, kCaption, Prompter::Buttons::YesNo, Prompter::Icon::Warning) == Prompter::Answer::Yes;
+    return m_prompter.ask(text, kCaption, Prompter::Buttons::YesNo, Prompter::Icon::Warning, Prompter::Answer::Yes)
+        == Prompter::Answer::Yes;
 }
 
 void CDlgSubscription::stop()
@@ -161,7 +162,8 @@ void CDlgSubscription::subscribeClicked()
         };
         if (outcome.result == -1 && outcome.libraryCalled && m_flipTls
             && m_prompter.ask(SessionAttempt::tlsQuestion(m_q.EnableTLS), QStringLiteral("Tovo"),
-                              Prompter::Buttons::YesNo, Prompter::Icon::Warning)
+                              Prompter::Buttons::YesNo, Prompter::Icon::Warning,
+                              SessionAttempt::tlsDefault(m_q.EnableTLS))
                 == Prompter::Answer::Yes) {
             m_flipTls();
             outcome.handle.reset();

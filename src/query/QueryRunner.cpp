@@ -44,7 +44,7 @@ void QueryRunner::run(const QString& query, bool refreshAfter, bool runAsIs)
         const auto answer = m_prompter.ask(
             QStringLiteral("Another query is still running\nDo you want to abort it and run this one?\nWARNING: "
                            "Proceed at your own risk!\n(Experiences may vary widely depending on your luck and karma)"),
-            QStringLiteral("Tovo"), Prompter::Buttons::YesNo, Prompter::Icon::Warning);
+            QStringLiteral("Tovo"), Prompter::Buttons::YesNo, Prompter::Icon::Warning, Prompter::Answer::No);
         if (answer != Prompter::Answer::Yes)
             return;
         abandon();

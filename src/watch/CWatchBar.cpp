@@ -81,7 +81,7 @@ bool CWatchBar::load(const QString& path)
     if (!loaded.ok) {
         if (m_context.prompter)
             m_context.prompter->ask(WatchFile::openFailureText(file), QStringLiteral("Tovo - Fatal startup error"),
-                                    Prompter::Buttons::Ok, Prompter::Icon::Error);
+                                    Prompter::Buttons::Ok, Prompter::Icon::Error, Prompter::Answer::Ok);
         return false;
     }
     m_model->reset(loaded.items);
@@ -100,7 +100,7 @@ bool CWatchBar::save(const QString& path)
         return true;
     if (m_context.prompter)
         m_context.prompter->ask(WatchFile::openFailureText(file), QStringLiteral("Tovo"), Prompter::Buttons::Ok,
-                                Prompter::Icon::Error);
+                                Prompter::Icon::Error, Prompter::Answer::Ok);
     return false;
 }
 
@@ -191,7 +191,7 @@ void CWatchBar::loadFrom()
     if (!loaded.ok) {
         if (m_context.prompter)
             m_context.prompter->ask(WatchFile::openFailureText(path), QStringLiteral("Tovo - Fatal startup error"),
-                                    Prompter::Buttons::Ok, Prompter::Icon::Error);
+                                    Prompter::Buttons::Ok, Prompter::Icon::Error, Prompter::Answer::Ok);
         return;
     }
     m_model->reset(loaded.items);

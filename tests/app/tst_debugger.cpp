@@ -94,7 +94,7 @@ void TestDebugger::noLeavesTheInstanceAlone()
     QTRY_VERIFY(debugger->isEnabled());
     a.select(QStringLiteral("f[1;2]"));
     a.prompter.expect(question(a.frame->serverText()), QStringLiteral("Tovo"), Prompter::Buttons::YesNo,
-                      Prompter::Icon::Warning, Prompter::Answer::No);
+                      Prompter::Icon::Warning, Prompter::Answer::No, Prompter::Answer::No);
     debugger->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(a.prompter.pending(), 0, 10000);
     QTest::qWait(100);
@@ -110,7 +110,7 @@ void TestDebugger::opensPreparesAndSteps()
     QTRY_VERIFY_WITH_TIMEOUT(!a.frame->serverText().isEmpty(), 10000);
     a.select(QStringLiteral("  f[1;2]\n"));
     a.prompter.expect(question(a.frame->serverText()), QStringLiteral("Tovo"), Prompter::Buttons::YesNo,
-                      Prompter::Icon::Warning, Prompter::Answer::Yes);
+                      Prompter::Icon::Warning, Prompter::Answer::Yes, Prompter::Answer::No);
     QTRY_VERIFY(a.frame->action(cmd::Debugger)->isEnabled());
     a.frame->action(cmd::Debugger)->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(debuggerWindow() && debuggerWindow()->isVisible(), 10000);

@@ -213,8 +213,9 @@ void TestDemoLaunch::firstStartOffer()
     const QString list = home.filePath(QStringLiteral("Servers.cfg"));
     {
         Window w;
-        w.prompter.expect(CDemoLink::offerText(), QStringLiteral("Tovo"), Prompter::Buttons::YesNoDefaultNo,
-                          Prompter::Icon::Question, accept ? Prompter::Answer::Yes : Prompter::Answer::No);
+        w.prompter.expect(CDemoLink::offerText(), QStringLiteral("Tovo"), Prompter::Buttons::YesNo,
+                          Prompter::Icon::Question, accept ? Prompter::Answer::Yes : Prompter::Answer::No,
+                          Prompter::Answer::No);
         QVERIFY(w.start(QStringLiteral("--homedir:%1").arg(home.path()), settings));
         QTRY_COMPARE(w.prompter.pending(), 0); // asked once the event loop runs
         if (accept) {

@@ -256,11 +256,11 @@ void TestExplorer::loadSelectAndQuery()
     const QString question = QStringLiteral("You are about to delete trades from `.feed\n Are you absolutely sure???");
     QVERIFY(view->selectByName(QStringLiteral(".feed.trades")));
     prompter.expect(question, QStringLiteral("Tovo"), Prompter::Buttons::YesNo, Prompter::Icon::Warning,
-                    Prompter::Answer::No);
+                    Prompter::Answer::No, Prompter::Answer::No);
     view->deleteSelected();
     QVERIFY(!instance.receivedTexts().contains(QStringLiteral("delete trades from `.feed")));
     prompter.expect(question, QStringLiteral("Tovo"), Prompter::Buttons::YesNo, Prompter::Icon::Warning,
-                    Prompter::Answer::Yes);
+                    Prompter::Answer::Yes, Prompter::Answer::No);
     view->deleteSelected();
     QTRY_VERIFY_WITH_TIMEOUT(!view->model()->indexOf(QStringLiteral(".feed.trades")).isValid(), 10000);
     QVERIFY(instance.receivedTexts().contains(QStringLiteral("delete trades from `.feed")));

@@ -311,7 +311,7 @@ void TestChartDialog::defaultColours()
     CDlgGraph* dlg = f.launcher.plot(&f.grid);
     f.prompter.expect(QStringLiteral("Yes - To save colors to graph.cfg and use as cycling default.\nNo - To restore default colors & delete graph.cfg."),
                       QStringLiteral("Default colors"), Prompter::Buttons::YesNoCancel, Prompter::Icon::Question,
-                      Prompter::Answer::Cancel);
+                      Prompter::Answer::Cancel, Prompter::Answer::Cancel);
     dlg->defaultColours();
     const QString path = f.home.filePath(QStringLiteral("graph.cfg"));
     QVERIFY(!QFile::exists(path));

@@ -3,9 +3,9 @@
 #include <QTest>
 
 ScriptedPrompter& ScriptedPrompter::expect(const QString& text, const QString& caption, Buttons buttons, Icon icon,
-                                           Answer answer)
+                                           Answer answer, std::optional<Answer> defaultButton)
 {
-    m_plan.append({text, caption, buttons, icon, answer});
+    m_plan.append({text, caption, buttons, icon, answer, defaultButton});
     return *this;
 }
 
@@ -14,9 +14,17 @@ ScriptedPrompter& ScriptedPrompter::expectInform(const QString& text, Icon icon,
     return expect(text, caption, Buttons::Ok, icon, Answer::Ok);
 }
 
-Prompter::Answer ScriptedPrompter::ask(const QString& text, const QString& caption, Buttons buttons, Icon icon)
+Prompter::Answer ScriptedPrompter::ask(const QString& text, const QString& caption, Buttons buttons, Icon icon,
+                                       Answer defaultButton)
 {
     m_asked.append(text);
+    m_defaults.append(defaultButton);
+    if (!offers(buttons, defaultButton))
+        QTest::qFail(qPrintable(QStringLiteral("default answer %1 is not among the buttons %2 of \"%3\"")
+                                    .arg(int(defaultButton))
+                                    .arg(int(buttons))
+                                    .arg(text)),
+                     __FILE__, __LINE__);
     if (m_plan.isEmpty()) {
         QTest::qFail(qPrintable(QStringLiteral("unexpected question: \"%1\" (caption \"%2\")").arg(text, caption)),
                      __FILE__, __LINE__);
@@ -34,5 +42,11 @@ Prompter::Answer ScriptedPrompter::ask(const QString& text, const QString& capti
                                     .arg(int(e.icon))),
                      __FILE__, __LINE__);
     }
+    if (e.defaultButton && *e.defaultButton != defaultButton)
+        QTest::qFail(qPrintable(QStringLiteral("default answer of \"%1\" is %2, expected %3")
+                                    .arg(text)
+                                    .arg(int(defaultButton))
+                                    .arg(int(*e.defaultButton))),
+                     __FILE__, __LINE__);
     return e.answer;
 }

@@ -241,7 +241,7 @@ void TestController::runningQueryQuestion()
     const int handle = rig.session.handle();
     rig.query.running = true;
     rig.prompter.expect("Query is still running!\nDo you want to abort it and connect to another server?", "Tovo",
-                        B::YesNo, Ic::Warning, A(answer));
+                        B::YesNo, Ic::Warning, A(answer), A::No);
     const int result = rig.connect(rig.sym(b));
     QCOMPARE(rig.prompter.pending(), 0);
     if (answer == int(A::No)) {
@@ -295,15 +295,16 @@ void TestController::tlsCommand()
     const QString question = "You are currently connected to the instance.\nChanging TLS Mode only possible by "
                              "disconnecting and reconnecting with changed capability.\nAre you sure you want to do "
                              "that?";
-    rig.prompter.expect(question, "Tovo", B::YesNo, Ic::Warning, A::No);
+    rig.prompter.expect(question, "Tovo", B::YesNo, Ic::Warning, A::No, A::No);
     rig.controller.toggleTls();
     QVERIFY(!rig.q.EnableTLS);
 
     // Yes: TLS on and a reconnect, which this plain instance does not speak:
     // the mismatch question, answered No; the flip is saved regardless.
-    rig.prompter.expect(question, "Tovo", B::YesNo, Ic::Warning, A::Yes);
+    rig.prompter.expect(question, "Tovo", B::YesNo, Ic::Warning, A::Yes, A::No);
+    // Turning TLS off would send the credentials in the clear: No is the default.
     rig.prompter.expect("This instance is not supporting TLS, do you want to turn off TLS and try re-connecting?",
-                        "Tovo", B::YesNo, Ic::Warning, A::No);
+                        "Tovo", B::YesNo, Ic::Warning, A::No, A::No);
     QCOMPARE(rig.finish([&] { rig.controller.toggleTls(); }), -1);
     QVERIFY(rig.q.EnableTLS);
     QCOMPARE(rig.store->readInt("EnableTLS", -1), 1);

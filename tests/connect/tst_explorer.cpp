@@ -361,7 +361,7 @@ void TestExplorer::addTwiceGivesTwoEntries()
     fx.explorer->run(E::Add, fx.folder({"Dev"}));
     fx.prompter.expect(QStringLiteral("The name you've chosen already in use for symbol:\n`:n:1::\n"
                                       "Are you sure you want to replace it with:\n`:n:1:: ?"),
-                       QStringLiteral("Warning"), B::YesNo, I::Warning, A::No);
+                       QStringLiteral("Warning"), B::YesNo, I::Warning, A::No, A::No);
     fx.explorer->run(E::Add, fx.folder({"Dev"}));
     QCOMPARE(fx.prompter.pending(), 0);
     QVERIFY(fx.connects.isEmpty());
@@ -397,7 +397,7 @@ void TestExplorer::deleteServerAndFolder()
     fx.explorer->run(E::Delete, fx.folder({"Prod"})); // no question, nothing written
     QCOMPARE(fx.file().toLatin1(), kFile);
     fx.prompter.expect(QStringLiteral("Are you sure you want to delete this connection?"), QStringLiteral("Warning"),
-                       B::YesNo, I::Warning, A::Yes);
+                       B::YesNo, I::Warning, A::Yes, A::No);
     fx.explorer->run(E::Delete, fx.node(3));
     QCOMPARE(fx.prompter.pending(), 0);
     QVERIFY(!fx.file().contains(QStringLiteral("rdb")));
@@ -467,7 +467,7 @@ void TestExplorer::dragMovesServer()
     fx.explorer->run(E::ReloadConfig, {});
     fx.prompter.expect(QStringLiteral("The name you've chosen already in use for symbol:\n`:b:2::\n"
                                       "Are you sure you want to replace it with:\n`:a:1:: ?"),
-                       QStringLiteral("Warning"), B::YesNo, I::Warning, A::No);
+                       QStringLiteral("Warning"), B::YesNo, I::Warning, A::No, A::No);
     fx.explorer->moveServer(1, QStringLiteral("`Y"));
     QCOMPARE(fx.prompter.pending(), 0);
     QCOMPARE(fx.file(), QStringLiteral("`:a:1::`X`s\r\n`:b:2::`Y`s\r\n"));

@@ -281,7 +281,7 @@ void TestServers::rewritesKeepLinkAndPermissions()
     const QString path = home.filePath("Servers.cfg");
     QVERIFY(QFile::link(real, path));
     ScriptedPrompter prompter;
-    prompter.expect(deleteText, "Warning", B::YesNo, I::Warning, A::Yes);
+    prompter.expect(deleteText, "Warning", B::YesNo, I::Warning, A::Yes, A::No);
     ServerList list(path, prompter);
     QVERIFY(list.load());
     QCOMPARE(list.save("`b", "`:b:2:u:pw", QString(), 0), ServerList::Result::Done); // added
@@ -381,9 +381,9 @@ void TestServers::nameConflict()
     const QString path = home.filePath("Servers.cfg");
     writeFile(path, "`:x:1::`dup\r\n# keep\r\n`:e:2::`edit\r\n");
     ScriptedPrompter prompter;
-    prompter.expect(conflictText("`:x:1::", "`:e:3::"), "Warning", B::YesNo, I::Warning, A(replaceAnswer));
+    prompter.expect(conflictText("`:x:1::", "`:e:3::"), "Warning", B::YesNo, I::Warning, A(replaceAnswer), A::No);
     if (deleteAnswer >= 0)
-        prompter.expect(deleteText, "Warning", B::YesNo, I::Warning, A(deleteAnswer));
+        prompter.expect(deleteText, "Warning", B::YesNo, I::Warning, A(deleteAnswer), A::No);
     ServerList list(path, prompter);
     QVERIFY(list.load());
     const auto result = list.save("`dup", "`:e:3::", "`edit", 3);
@@ -398,9 +398,9 @@ void TestServers::deleteEntries()
     const QString path = home.filePath("Servers.cfg");
     writeFile(path, "`:a:1::`a\r\n# c\r\n`:a:1::`a\r\n`:b:2::`b\r\n `:a:1::`a\r\n");
     ScriptedPrompter prompter;
-    prompter.expect(deleteText, "Warning", B::YesNo, I::Warning, A::No);
-    prompter.expect(deleteText, "Warning", B::YesNo, I::Warning, A::Yes);
-    prompter.expect(deleteText, "Warning", B::YesNo, I::Warning, A::Yes);
+    prompter.expect(deleteText, "Warning", B::YesNo, I::Warning, A::No, A::No);
+    prompter.expect(deleteText, "Warning", B::YesNo, I::Warning, A::Yes, A::No);
+    prompter.expect(deleteText, "Warning", B::YesNo, I::Warning, A::Yes, A::No);
     ServerList list(path, prompter);
     QVERIFY(list.load());
     QCOMPARE(list.remove("`b", 4), ServerList::Result::Cancelled);
@@ -421,7 +421,7 @@ void TestServers::failedRewriteLeavesFileWhole()
     const QByteArray before = "# c\n`:a:1::`a\r\n`:b:2::`b";
     writeFile(path, before);
     ScriptedPrompter prompter;
-    prompter.expect(deleteText, "Warning", B::YesNo, I::Warning, A::Yes);
+    prompter.expect(deleteText, "Warning", B::YesNo, I::Warning, A::Yes, A::No);
     ServerList list(path, prompter);
     QVERIFY(list.load());
     {
@@ -516,7 +516,7 @@ void TestServers::treeFoldersAndDuplicates()
     QCOMPARE(model.parent(second).data().toString(), "E");
     QVERIFY(!model.rootIndex().data(ServerTreeModel::LineRole).isValid());
     // The model follows the list's reloads.
-    prompter.expect(deleteText, "Warning", B::YesNo, I::Warning, A::Yes);
+    prompter.expect(deleteText, "Warning", B::YesNo, I::Warning, A::Yes, A::No);
     QCOMPARE(list.remove("`P`c", 3), ServerList::Result::Done);
     QCOMPARE(treeTexts(model), QStringList({"KDB+ Servers", "  P", "    E", "      a", "      a", "  p", "    b",
                                             "  `:solo:4::"}));

@@ -466,7 +466,9 @@ void TestSession::tlsQuestions()
         trust(inst);
     Env env;
     env.q.EnableTLS = tlsBefore;
-    env.prompter.expect(tlsBefore ? notSupportingTls : onlyTls, "Tovo", B::YesNo, Ic::Warning, A(answer));
+    // Turning TLS off needs a deliberate Yes: it would send the credentials in the clear.
+    env.prompter.expect(tlsBefore ? notSupportingTls : onlyTls, "Tovo", B::YesNo, Ic::Warning, A(answer),
+                        tlsBefore ? A::No : A::Yes);
     if (expected == -3) {
         const QString text = sslInfoText(env.q);
         env.prompter.expectInform(text, Ic::Warning);

@@ -37,6 +37,64 @@ step: f 2 n=7 a=1 b=2 c=-2 d=-4
 result: -4
 )";
 
+// The three worked traces of the agent (docs/debugger-agent.md), as the
+// agent answers them: byte code in the kdb+ 3.5 layout, every position a
+// command stops at, the stack it prints.
+// 1: stepping into f[3;4] with F11, no breakpoints.
+inline const char* const kTraceStep = R"(
+agent: present
+prepared: no
+function: f {[a;b] c:a+b; c*2}
+statement: f c: a+b
+statement: f c * 2
+code: f 0x626141030902a0694300
+function: w {f[3;4]}
+statement: w f[3;4]
+code: w 0xa1a0810a0200
+prepared-stack: :: {f[3;4]}
+step: f 0 n=5 caller=entry:0 caller=w:0 a=3 b=4 c=7 stack=7
+step: f 1 n=9 caller=entry:0 caller=w:0 a=3 b=4 c=7 stack=14
+step: w 0 n=5 caller=entry:0 x=:: stack=14
+step: entry 0 n=2 x=:: stack=14
+result: 14
+)";
+
+// 2: a breakpoint on statement 2 of f, reached by Run.
+inline const char* const kTraceBreakpoint = R"(
+agent: present
+prepared: no
+function: f {[a;b] c:a+b; d:c*2; d-5}
+statement: f c: a+b
+statement: f d: c * 2
+statement: f d-5
+code: f 0x626141030902a06943030a02a16a4200
+function: w {f[3;4]}
+statement: w f[3;4]
+code: w 0xa1a0810a0200
+prepared-stack: :: {f[3;4]}
+step: f 2 n=12 caller=entry:0 caller=w:0 a=3 b=4 c=7 d=14
+result: 9
+)";
+
+// 3: h[5] with the global k a symbol: the amend fails, fails again on a
+// retry, and succeeds once k:10 has been run.
+inline const char* const kTraceRetry = R"(
+agent: present
+prepared: no
+function: h {[x] k+:x; k*2}
+statement: h k+: x
+statement: h k * 2
+code: h 0x610b04810102a0814300
+function: w {h[5]}
+statement: w h[5]
+code: w 0xa0810a0100
+prepared-stack: :: {h[5]}
+step: h 0 n=2 caller=entry:0 caller=w:0 x=5 stack=5 stack=()
+exception: Assignment to k failed: type
+fixed-by: k:10
+result: 30
+)";
+
 struct AgentSession {
     // The agent outlives the instance whose threads call it.
     InstanceDebugAgent agent;
@@ -81,6 +139,11 @@ struct AgentSession {
                 return QStringLiteral("f");
             if (text == QLatin1String("{[x] y:neg x; y+1}"))
                 return QStringLiteral("g");
+            // The functions of the traces.
+            if (text == QLatin1String("{[a;b] c:a+b; c*2}") || text == QLatin1String("{[a;b] c:a+b; d:c*2; d-5}"))
+                return QStringLiteral("f");
+            if (text == QLatin1String("{[x] k+:x; k*2}"))
+                return QStringLiteral("h");
             return QString();
         };
         c.homeFolder = home;

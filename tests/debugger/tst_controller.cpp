@@ -91,7 +91,7 @@ void TestController::agentCheck()
     AgentSession s;
     QVERIFY(s.start(script(agentLine).replace(QStringLiteral("prepared: no\n"), QString())));
     if (answer >= 0)
-        s.prompter.expect(injectQuestion(), QStringLiteral("Tovo"), Buttons::YesNo, Icon::Warning, Answer(answer));
+        s.prompter.expect(injectQuestion(), QStringLiteral("Tovo"), Buttons::YesNo, Icon::Warning, Answer(answer), Answer::No);
     QSignalSpy checked(s.controller.get(), &DebugController::agentChecked);
     s.controller->checkAgent(s.server);
     QVERIFY(checked.wait(10000) || checked.size() == 1);

@@ -46,7 +46,7 @@ struct Window {
     std::unique_ptr<CDlgDebug> dialog;
     QStringList mainRuns;
 
-    bool open(const QString& script)
+    bool open(const QString& script, const QString& call = QStringLiteral("f[1;2]"))
     {
         if (!s.start(script))
             return false;
@@ -61,7 +61,7 @@ struct Window {
         });
         dialog->show();
         dialog->activateWindow();
-        dialog->initialise(QStringLiteral("f[1;2]"));
+        dialog->initialise(call);
         return s.settle();
     }
     void key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
@@ -82,6 +82,9 @@ private slots:
     void showFunction();
     void boxesMirrorTheAgent();
     void valuesGoToTheMainWindow();
+    void traceStepping();
+    void traceBreakpointOnStatement2();
+    void traceFailedInstructionRetried();
 };
 
 void TestDialog::stepsShowTheCurrentLine()
@@ -273,6 +276,125 @@ void TestDialog::valuesGoToTheMainWindow()
     QVERIFY(x);
     emit d.variableList()->itemDoubleClicked(x, 0);
     QCOMPARE(w.mainRuns, QStringList{".z.deb.a`x"});
+}
+
+// The agent's three worked traces, command by command: the answer shown,
+// the listing and its current line, the current byte, the variables, and
+// the queries sent.
+void TestDialog::traceStepping()
+{
+    Window w;
+    QVERIFY(w.open(QString::fromLatin1(kTraceStep), QStringLiteral("f[3;4]")));
+    CDlgDebug& d = *w.dialog;
+    const QString entryLine = QStringLiteral(".z.deb.st[0]: Fn call, line: 0: \"Entry point\"");
+    const QString wrapperLine = QStringLiteral(".z.deb.st[1]: Fn call, line: 0: f[3;4]");
+    QCOMPARE(d.status()->toPlainText(), QStringLiteral("Top of the stack: \n.z.deb.st[1]: {f[3;4]}\n.z.deb.st[0]: ::\n"
+                                                       "Current line: 0: \"Entry point\""));
+    QCOMPARE(d.instruction()->text(), QStringLiteral("0x0a010000"));
+
+    struct Expect {
+        QString status, listing;
+        int line;
+        QString code, currentByte;
+        QStringList variables;
+    };
+    const QList<Expect> steps = {
+        {"Top of the stack: \n.z.deb.st[2]: 7\n" + wrapperLine + "\n" + entryLine + "\nCurrent line: 0: c: a+b",
+         "0:  c: a+b\n1:  c * 2", 0, "0x626141030902a0694300", "02", {"a", "b", "c"}},
+        {"Top of the stack: \n.z.deb.st[2]: 14\n" + wrapperLine + "\n" + entryLine + "\nCurrent line: 1: c * 2",
+         "0:  c: a+b\n1:  c * 2", 1, "0x626141030902a0694300", "00", {"a", "b", "c"}},
+        {"Top of the stack: \n.z.deb.st[1]: 14\n" + entryLine + "\nCurrent line: 0: f[3;4]", "0:  f[3;4]", 0,
+         "0xa1a0810a0200", "00", {"x"}},
+        {"Top of the stack: \n.z.deb.st[0]: 14\nCurrent line: 0: \"Entry point\"", "0:  \"Entry point\"", 0, "0x0a010000",
+         "00", {"x"}},
+    };
+    for (int i = 0; i < steps.size(); ++i) {
+        const Expect& e = steps[i];
+        w.key(Qt::Key_F11);
+        QCOMPARE(d.status()->toPlainText(), e.status);
+        QCOMPARE(d.source()->text(), e.listing);
+        QVERIFY2(d.isCurrentLine(e.line), qPrintable(QStringLiteral("step %1").arg(i + 1)));
+        QCOMPARE(d.instruction()->text(), e.code);
+        QCOMPARE(d.instruction()->selectedText(), e.currentByte);
+        QCOMPARE(texts(d.variableList()), e.variables);
+    }
+    // The fifth F11 returns from the entry program: the result; then nothing runs.
+    w.key(Qt::Key_F11);
+    QCOMPARE(d.status()->toPlainText(), w.s.renderer.render(KPtr(kj(14)).get()));
+    w.key(Qt::Key_F11);
+    QCOMPARE(d.status()->toPlainText(), QStringLiteral("Not running"));
+    // After the agent check: a listing is asked for whenever the function changes.
+    const QStringList sent = w.s.commands();
+    QCOMPARE(sent.mid(sent.indexOf(QStringLiteral(".z.deb.i[{f[3;4]};()]"))),
+             (QStringList{".z.deb.i[{f[3;4]};()]", ".z.deb.na:0b", ".z.deb.pf[{\"Entry point\"}]", ".z.deb.l[]",
+                          ".z.deb.pf[f]", ".z.deb.l[]", ".z.deb.l[]", ".z.deb.pf[{f[3;4]}]", ".z.deb.l[]",
+                          ".z.deb.pf[{\"Entry point\"}]", ".z.deb.l[]", ".z.deb.l[]"}));
+}
+
+void TestDialog::traceBreakpointOnStatement2()
+{
+    Window w;
+    QVERIFY(w.open(QString::fromLatin1(kTraceBreakpoint), QStringLiteral("f[3;4]")));
+    CDlgDebug& d = *w.dialog;
+    // f is not running yet: its listing through "Show function...", F9 on line 2.
+    d.setFunctionAsker([](const QString&) { return QStringLiteral("f"); });
+    d.showFunctionDialog();
+    w.s.settle();
+    QCOMPARE(d.source()->text(), QStringLiteral("0:  c: a+b\n1:  d: c * 2\n2:  d-5"));
+    d.source()->setCursorPosition(2, 2);
+    w.key(Qt::Key_F9);
+    QCOMPARE(w.s.agent.breakpoints(QStringLiteral("f")), QSet<int>{2});
+    QCOMPARE(texts(d.breakpointList()), QStringList{"f, line 2"});
+    QVERIFY(d.hasBreakpointMark(2));
+
+    // Run: stopped before the first instruction of statement 2 (offset 12).
+    w.key(Qt::Key_F5);
+    QCOMPARE(d.status()->toPlainText(),
+             QStringLiteral("Breakpoint\nTop of the stack: \n.z.deb.st[1]: Fn call, line: 0: f[3;4]\n"
+                            ".z.deb.st[0]: Fn call, line: 0: \"Entry point\"\nCurrent line: 2: d-5"));
+    QCOMPARE(d.source()->text(), QStringLiteral("0:  c: a+b\n1:  d: c * 2\n2:* d-5"));
+    QVERIFY(d.isCurrentLine(2));
+    QVERIFY(d.hasBreakpointMark(2));
+    QCOMPARE(d.instruction()->selectedText(), QStringLiteral("a1"));
+    QCOMPARE(texts(d.variableList()), (QStringList{"a", "b", "c", "d"}));
+    QCOMPARE(texts(d.variableList(), 1).value(3), QStringLiteral("14j"));
+
+    // Run again: the breakpoint is not hit twice; the run ends with 9.
+    w.key(Qt::Key_F5);
+    QCOMPARE(d.status()->toPlainText(), w.s.renderer.render(KPtr(kj(9)).get()));
+    QCOMPARE(w.s.commands().filter(QRegularExpression(QStringLiteral("^\\.z\\.deb\\.(ba|cont)\\["))),
+             (QStringList{".z.deb.ba[f;2]", ".z.deb.cont[]", ".z.deb.cont[]"}));
+}
+
+void TestDialog::traceFailedInstructionRetried()
+{
+    Window w;
+    QVERIFY(w.open(QString::fromLatin1(kTraceRetry), QStringLiteral("h[5]")));
+    CDlgDebug& d = *w.dialog;
+    // The failed amend leaves its operands where they were: 5 and ().
+    const QString shown = QStringLiteral("Exception: Assignment to k failed: type\nTop of the stack: \n"
+                                         ".z.deb.st[3]: ()\n.z.deb.st[2]: 5\n.z.deb.st[1]: Fn call, line: 0: h[5]\n"
+                                         ".z.deb.st[0]: Fn call, line: 0: \"Entry point\"\nCurrent line: 0: k+: x");
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        w.s.prompter.expectInform(QStringLiteral("Execution stopped on Q Signal:\n") + shown, Prompter::Icon::Warning);
+        w.key(Qt::Key_F5);
+        QCOMPARE(w.s.prompter.pending(), 0);
+        QCOMPARE(d.status()->toPlainText(), shown);
+        QCOMPARE(d.source()->text(), QStringLiteral("0:  k+: x\n1:  k * 2"));
+        QVERIFY(d.isCurrentLine(0));
+        QCOMPARE(d.instruction()->text(), QStringLiteral("0x610b04810102a0814300"));
+        QCOMPARE(d.instruction()->selectedText(), QStringLiteral("04"));
+    }
+
+    // The cause removed from another session, the same instruction runs.
+    const int fd = khpunc("127.0.0.1", w.s.instance.port(), "", 2000, 0);
+    QVERIFY(fd > 0);
+    KPtr fixed(k(fd, "k:10", static_cast<K>(nullptr)));
+    kclose(fd);
+    QVERIFY(fixed && fixed->t != -128);
+    w.key(Qt::Key_F5);
+    QCOMPARE(d.status()->toPlainText(), w.s.renderer.render(KPtr(kj(30)).get()));
+    QCOMPARE(w.s.commands().filter(QStringLiteral(".z.deb.cont[]")).size(), 3);
 }
 
 int main(int argc, char** argv)

@@ -154,7 +154,7 @@ void TestColors::reset()
 
     ScriptedPrompter no;
     no.expect(text, QStringLiteral("Confirmation"), Prompter::Buttons::YesNo, Prompter::Icon::Warning,
-              Prompter::Answer::No);
+              Prompter::Answer::No, Prompter::Answer::No);
     QVERIFY(!scheme.resetToDefault(no));
     QCOMPARE(no.pending(), 0);
     QCOMPARE(scheme.color(E::Comment), 0x123456u);

@@ -58,9 +58,12 @@ void writeAll(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
+// The soft-hyphen and ellipsis questions default to their second button
+// (No); the Unicode question to Yes, the answer that loses no character.
 void expectQ(ScriptedPrompter& p, const QString& text, A answer)
 {
-    p.expect(text, QStringLiteral("Tovo"), Prompter::Buttons::YesNoCancel, Prompter::Icon::Warning, answer);
+    p.expect(text, QStringLiteral("Tovo"), Prompter::Buttons::YesNoCancel, Prompter::Icon::Warning, answer,
+             text == kUnicode ? A::Yes : A::No);
 }
 
 } // namespace
@@ -316,7 +319,7 @@ void TestDocument::changedOnDisk()
     const QString question = QDir::toNativeSeparators(path)
         + QStringLiteral("\n\nThis file has been modified outside of the source editor.\nDo you want to reload it");
     touch("b:2\n", 10);
-    p.expect(question + u'?', QStringLiteral("Tovo"), Prompter::Buttons::YesNo, Prompter::Icon::Question, A::No);
+    p.expect(question + u'?', QStringLiteral("Tovo"), Prompter::Buttons::YesNo, Prompter::Icon::Question, A::No, A::Yes);
     QCOMPARE(doc.checkChangedOnDisk(p), CTovoDoc::DiskCheck::Kept);
     QCOMPARE(ed.text, QStringLiteral("a:1\n"));
     // The same change is not reported again.
@@ -326,7 +329,7 @@ void TestDocument::changedOnDisk()
     ed.text = QStringLiteral("mine");
     ed.modified = true;
     p.expect(question + QStringLiteral(" and lose the changes made in the source editor?"), QStringLiteral("Tovo"),
-             Prompter::Buttons::YesNo, Prompter::Icon::Question, A::Yes);
+             Prompter::Buttons::YesNo, Prompter::Icon::Question, A::Yes, A::No); // reloading would lose the edits
     QCOMPARE(doc.checkChangedOnDisk(p), CTovoDoc::DiskCheck::Reloaded);
     QCOMPARE(ed.text, QStringLiteral("c:3\n"));
     QVERIFY(!ed.modified);

@@ -41,6 +41,11 @@ const QString kEntry = QStringLiteral("{\"Entry point\"}");
 bool InstanceDebugAgent::applyScript(const QString& script, QString* error)
 {
     QMutexLocker lock(&m_mutex);
+    // The agent's entry program: apply with one argument, return, return.
+    Function& entry = m_functions[QStringLiteral("entry")];
+    entry.source = kEntry;
+    entry.statements = QStringList{QStringLiteral("\"Entry point\"")};
+    entry.code = QByteArray::fromHex("0a010000");
     const QStringList lines = script.split(u'\n');
     for (int n = 0; n < lines.size(); ++n) {
         const QString line = lines[n].trimmed();
@@ -81,6 +86,8 @@ bool InstanceDebugAgent::applyScript(const QString& script, QString* error)
                     s.byteIndex = v.toInt();
                 else if (k == QLatin1String("caller"))
                     s.callers << qMakePair(v.section(u':', 0, 0), v.section(u':', 1).toInt());
+                else if (k == QLatin1String("stack") && ValueNotation::parse(v))
+                    s.stack << v;
                 else if (!ValueNotation::parse(v))
                     return fail(QStringLiteral("invalid value %1").arg(v));
                 else
@@ -93,6 +100,15 @@ bool InstanceDebugAgent::applyScript(const QString& script, QString* error)
             if (m_steps.isEmpty())
                 return fail(QStringLiteral("exception before any step"));
             m_steps.last().exception = value;
+        } else if (key == QLatin1String("fixed-by")) {
+            if (m_steps.isEmpty() || m_steps.last().exception.isEmpty())
+                return fail(QStringLiteral("fixed-by without an exception"));
+            m_steps.last().fixedBy = value;
+        } else if (key == QLatin1String("prepared-stack")) {
+            m_preparedStack = value.split(u' ', Qt::SkipEmptyParts);
+            for (const QString& v : m_preparedStack)
+                if (!ValueNotation::parse(v))
+                    return fail(QStringLiteral("invalid value %1").arg(v));
         } else if (key == QLatin1String("result")) {
             if (!ValueNotation::parse(value))
                 return fail(QStringLiteral("invalid result %1").arg(value));
@@ -107,7 +123,15 @@ bool InstanceDebugAgent::applyScript(const QString& script, QString* error)
 void InstanceDebugAgent::install(TestInstance& instance)
 {
     auto rule = std::make_shared<InstanceRule>();
-    rule->pattern = QRegularExpression(QStringLiteral("^(count \\.d$|\\.d\\.|\\.z\\.deb\\.|/ Tovo debugger agent|\\{@\\[eval;parse x;)"));
+    QString fixes;
+    {
+        QMutexLocker lock(&m_mutex);
+        for (const Step& s : m_steps)
+            if (!s.fixedBy.isEmpty())
+                fixes += QStringLiteral("|") + QRegularExpression::escape(s.fixedBy) + QStringLiteral("$");
+    }
+    rule->pattern = QRegularExpression(
+        QStringLiteral("^(count \\.d$|\\.d\\.|\\.z\\.deb\\.|/ Tovo debugger agent|\\{@\\[eval;parse x;") + fixes + QStringLiteral(")"));
     rule->usesPattern = true;
     rule->compute = [this](const QString& text) { return answer(text); };
     instance.addRule(rule);
@@ -203,9 +227,17 @@ QString InstanceDebugAgent::currentLineText() const
 QStringList InstanceDebugAgent::printedStack() const
 {
     QStringList lines{QStringLiteral("Top of the stack: ")};
+    if (m_position == -1) {
+        for (int i = int(m_preparedStack.size()) - 1; i >= 0; --i)
+            lines << QStringLiteral(".z.deb.st[%1]: %2").arg(i).arg(m_preparedStack[i]);
+        return lines;
+    }
     if (m_position < 0)
         return lines;
     const Step& s = m_steps[m_position];
+    // Values sit above the call records; each is shown as its q text.
+    for (int i = int(s.stack.size()) - 1; i >= 0; --i)
+        lines << QStringLiteral(".z.deb.st[%1]: %2").arg(s.callers.size() + i).arg(s.stack[i]);
     for (int i = int(s.callers.size()) - 1; i >= 0; --i)
         lines << QStringLiteral(".z.deb.st[%1]: Fn call, line: %2: %3")
                      .arg(i)
@@ -254,6 +286,11 @@ KPtr InstanceDebugAgent::stateAnswer() const
             K empty = xD(ktn(KS, 0), ktn(0, 0));
             stack << list({KPtr(kj(caller.second)), lambda(caller.first), KPtr(empty), KPtr(ks(":dbg:fncall"))});
         }
+        for (const QString& v : s.stack)
+            stack << ValueNotation::parse(v);
+    } else if (m_position == -1) {
+        for (const QString& v : m_preparedStack)
+            stack << ValueNotation::parse(v);
     }
     for (int i = 0; i < 3; ++i)
         stack << genericNull();
@@ -289,11 +326,24 @@ KPtr InstanceDebugAgent::stateAnswer() const
     return list(items);
 }
 
+bool InstanceDebugAgent::retryFails() const
+{
+    if (m_position < 0)
+        return false;
+    const Step& s = m_steps[m_position];
+    return !s.exception.isEmpty() && !s.fixedBy.isEmpty() && !m_received.contains(s.fixedBy);
+}
+
 KPtr InstanceDebugAgent::stepAnswer(const QString& command)
 {
     if (m_position == -2)
         return str(QStringLiteral("Not running"));
     QStringList out;
+    // The failed instruction runs again, on the same stack, and fails the
+    // same way while its cause is there.
+    if (retryFails())
+        return linesAnswer(QStringList{QStringLiteral("Exception: ") + m_steps[m_position].exception} + printedStack()
+                           + QStringList{currentLineText()});
     bool stopped = false;
     do {
         ++m_position;
@@ -325,6 +375,12 @@ KPtr InstanceDebugAgent::answer(const QString& text)
     }
     if (text.startsWith(QLatin1String("{@[eval;parse x;")))
         return m_present ? stateAnswer() : error(QStringLiteral(".z.deb.a"));
+    for (const Step& s : m_steps) {
+        if (!s.fixedBy.isEmpty() && text == s.fixedBy) {
+            m_received.insert(text);
+            return genericNull();
+        }
+    }
     QString command;
     if (text.startsWith(QLatin1String(".z.deb.")))
         command = text.mid(7);

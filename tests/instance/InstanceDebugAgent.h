@@ -8,13 +8,19 @@
 //   function: f {[a;b] c:a+b; d:c*2; d}     a function by name and source
 //   statement: f c: a+b                     its statements, in order
 //   code: f 0x7879410300...                 its byte code
+//   prepared-stack: :: {f[1;2]}             the stack after Prepare, bottom first
 //   step: f 0 n=1 a=1 b=2                   the positions, in order: function,
-//   step: g 0 n=0 caller=f:1 x=3            statement, byte index, callers
-//   exception: Unary neg has failed         (repeatable), locals in value notation;
-//   result: 6                               exception: the last step signals
+//   step: g 0 n=0 caller=f:1 x=3 stack=7    statement, byte index, callers
+//   exception: Unary neg has failed         (repeatable), locals in value notation,
+//   fixed-by: k:10                          values above the call records (stack=,
+//   result: 6                               bottom first); exception: the step
+//                                           signals; fixed-by: a retry fails the
+//                                           same way until the instance receives
+//                                           that query
 //
-// Steps l[], next[], ef[] and s[] move one position; cont[] moves to the next
-// position with a breakpoint, an exception or the end. It is thread-safe.
+// The function "entry" is the agent's entry point {"Entry point"}. Steps l[],
+// next[], ef[] and s[] move one position; cont[] moves to the next position
+// with a breakpoint, an exception or the end. It is thread-safe.
 #pragma once
 
 #include "kdb/KPtr.h"
@@ -59,13 +65,16 @@ private:
         int byteIndex = 0;
         QList<QPair<QString, int>> callers;
         QList<QPair<QString, QString>> locals; // name, value notation
+        QStringList stack;                     // value notation, bottom first
         QString exception;
+        QString fixedBy;
     };
 
     KPtr stepAnswer(const QString& command);
     KPtr stateAnswer() const;
     KPtr listing(const QString& function) const;
     QStringList printedStack() const;
+    bool retryFails() const;
     QString currentLineText() const;
     QString functionNamed(const QString& nameOrSource) const;
     KPtr lambda(const QString& function) const;
@@ -78,6 +87,8 @@ private:
     bool m_everPrepared = false;
     QMap<QString, Function> m_functions;
     QList<Step> m_steps;
+    QStringList m_preparedStack;
+    QSet<QString> m_received;
     QString m_result = QStringLiteral("::");
     QMap<QString, QSet<int>> m_breakpoints;
     // -2 nothing running, -1 prepared, else the index of the current step

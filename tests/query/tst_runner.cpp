@@ -176,7 +176,7 @@ void TestRunner::secondRunNoLeavesFirstRunning()
     Rig rig(inst);
     QVERIFY(rig.connectNow());
     rig.runner->run("slow", true, false);
-    rig.prompter.expect(abortQuestion, "Tovo", B::YesNo, Ic::Warning, A::No);
+    rig.prompter.expect(abortQuestion, "Tovo", B::YesNo, Ic::Warning, A::No, A::No);
     rig.runner->run("1+1", true, false);
     QCOMPARE(rig.prompter.pending(), 0);
     QVERIFY(rig.runner->isRunning());
@@ -197,7 +197,7 @@ void TestRunner::abortedReplyIsNeverShown()
     QSignalSpy due(inst.events(), &InstanceEvents::delayedReplyWritten);
     rig.runner->run("slow", true, false);
     QVERIFY(inst.waitForReceived(1, 5000));
-    rig.prompter.expect(abortQuestion, "Tovo", B::YesNo, Ic::Warning, A::Yes);
+    rig.prompter.expect(abortQuestion, "Tovo", B::YesNo, Ic::Warning, A::Yes, A::No);
     rig.runner->run("2+2", true, false);
     QVERIFY(rig.waitReplies(1));
     QCOMPARE(rig.lastLong(), 4);

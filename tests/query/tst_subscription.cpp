@@ -329,7 +329,7 @@ void TestSubscription::tlsOnlyInstanceAsksToTurnTlsOn()
             ++flips;
         });
         fx.prompter.expect(question, QStringLiteral("Tovo"), Prompter::Buttons::YesNo, Prompter::Icon::Warning,
-                           yes ? Prompter::Answer::Yes : Prompter::Answer::No);
+                           yes ? Prompter::Answer::Yes : Prompter::Answer::No, Prompter::Answer::Yes);
         if (!yes)
             fx.prompter.expectInform(QStringLiteral("Can't connect to the instance."), Prompter::Icon::Warning, kCaption);
         QCOMPARE(fx.subscribe(QStringLiteral("trade")), yes);

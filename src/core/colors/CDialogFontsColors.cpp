@@ -280,7 +280,7 @@ bool CDialogFontsColors::resetToDefault(Prompter& prompter)
 {
     const auto answer = prompter.ask(
         QStringLiteral("You are about to Reset your current color schema to default.\n Are you sure?"),
-        QStringLiteral("Confirmation"), Prompter::Buttons::YesNo, Prompter::Icon::Warning);
+        QStringLiteral("Confirmation"), Prompter::Buttons::YesNo, Prompter::Icon::Warning, Prompter::Answer::No);
     if (answer != Prompter::Answer::Yes)
         return false;
     for (int e = 0; e < ElementCount; ++e)

@@ -7,10 +7,13 @@
 namespace {
 
 constexpr QFileDevice::Permissions kPrivate = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+// The mode asked of open(2) for a new file; the kernel takes the umask away.
 constexpr QFileDevice::Permissions kDefault = QFileDevice::ReadOwner | QFileDevice::WriteOwner
     | QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther;
 
-QFileDevice::Permissions permissionsOf(SafeFile::Access access)
+// Only for creating: a mode given to open(2), never set with chmod, which
+// would ignore the umask.
+QFileDevice::Permissions creationModeOf(SafeFile::Access access)
 {
     return access == SafeFile::Access::Private ? kPrivate : kDefault;
 }
@@ -77,7 +80,7 @@ bool SafeFile::ensure(const QString& path, Access access, QString* error)
     QFile file(target);
     if (!QFileInfo::exists(target)) {
         // Created with its final permissions from the start: never readable by others, even briefly.
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, permissionsOf(access))) {
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, creationModeOf(access))) {
             if (!QFileInfo::exists(target)) {
                 *error = file.errorString();
                 return false;
@@ -109,16 +112,20 @@ bool SafeFile::replace(const QString& path, const QByteArray& bytes, Access acce
         *error = QStringLiteral("not a regular file");
         return false;
     }
-    // QSaveFile writes a uniquely named temporary file beside the target
-    // (mode 0600 until it takes the target's permissions), syncs it to disk on
-    // commit and renames it over the target.
+    // A private file is first created empty with 0600, so that its
+    // temporary file is never open to others, not even before a chmod.
+    if (!existed && access == Access::Private && !ensure(target, access, error))
+        return false;
+    // QSaveFile writes a uniquely named temporary file beside the target,
+    // syncs it to disk on commit and renames it over the target. For an
+    // existing target the temporary file is created 0600 and then takes the
+    // target's permissions; for a new one it is created with 0666 less the
+    // umask, which is what a Default file gets.
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly)) {
         *error = file.errorString();
         return false;
     }
-    if (!existed)
-        file.setPermissions(permissionsOf(access));
     // flush() first: QSaveFile's commit() misses a failure to write its
     // buffer (a full disk) and would put an empty file in place.
     if (file.write(bytes) != bytes.size() || !file.flush()) {
@@ -143,7 +150,7 @@ bool SafeFile::append(const QString& path, const QByteArray& bytes, Access acces
         return false;
     }
     QFile file(target);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append, permissionsOf(access))) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append, creationModeOf(access))) {
         *error = file.errorString();
         return false;
     }

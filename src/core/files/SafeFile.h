@@ -1,8 +1,9 @@
 // Reading and writing the system's own files (server list, logs, settings,
 // documents) so that nothing is lost or leaked: only regular files are read,
 // each up to a size bound; a file is replaced whole through a uniquely named
-// temporary file in its folder, flushed to disk before the rename; files that
-// hold credentials are made readable by the user only.
+// temporary file in its folder, flushed to disk before the rename; a new file
+// follows the user's umask, except files that hold credentials, which are
+// made readable by the user only; a rewritten file keeps its permissions.
 #pragma once
 
 #include <QByteArray>
@@ -10,7 +11,9 @@
 
 class SafeFile {
 public:
-    // Who may read a file that is created.
+    // Who may read a file that is created: Default is read and write for
+    // everyone less the user's umask (0644 under 022), Private the owner only
+    // (0600) whatever the umask.
     enum class Access { Default, Private };
 
     // Reads path whole. False with error when it is not a regular file (a

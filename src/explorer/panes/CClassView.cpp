@@ -65,7 +65,7 @@ CClassView::CClassView(Prompter& prompter, QWidget* parent)
                 // A load cut short by a switch of connection is no failure
                 // to report: the new connection loads afresh.
                 if (loadIsCurrent())
-                    m_prompter.ask(text, QString(), Prompter::Buttons::Ok, Prompter::Icon::None);
+                    m_prompter.ask(text, QString(), Prompter::Buttons::Ok, Prompter::Icon::None, Prompter::Answer::Ok);
             });
     connect(m_loader, &NamespaceLoader::finished, this, &CClassView::onFinished);
     connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -267,7 +267,7 @@ void CClassView::deleteSelected()
         return;
     const QString query = EntityCommands::deleteQuery(*node->entity);
     if (m_prompter.ask(EntityCommands::deleteQuestion(query), QStringLiteral("Tovo"), Prompter::Buttons::YesNo,
-                       Prompter::Icon::Warning)
+                       Prompter::Icon::Warning, Prompter::Answer::No)
         != Prompter::Answer::Yes)
         return;
     const QString name = node->entity->fullName();
