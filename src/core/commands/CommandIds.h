@@ -8,7 +8,6 @@ namespace cmd {
 inline constexpr int FileNew = 57600, FileOpen = 57601, FileClose = 57602, FileSave = 57603, FileSaveAs = 57604;
 inline constexpr int FilePrintSetup = 57606, FilePrint = 57607, FilePrintPreview = 57609, AppExit = 57665, AppAbout = 57664;
 inline constexpr int ExportToExcel = 32892, OpenHomeFolder = 32964, ViewSearchLogs = 32987, RecoverTempFiles = 32989;
-inline constexpr int ImportServers = 33130;
 // Edit
 inline constexpr int EditCopy = 57634, EditCut = 57635, EditFind = 57636, EditPaste = 57637, EditPasteSpecial = 57638;
 inline constexpr int EditFindNext = 57640, EditReplace = 57641, EditSelectAll = 57642, EditUndo = 57643, EditRedo = 57644;
@@ -26,7 +25,7 @@ inline constexpr int GridFilterRow = 33120;
 // Window
 inline constexpr int WindowNew = 57648, Windows = 131;
 // Help
-inline constexpr int QHelp = 32848, StartDemo = 33131;
+inline constexpr int QHelp = 32848;
 // Toolbars
 inline constexpr int Customize = 126, Refresh = 32936, FileFilter = 408, ContentSearch = 409;
 // Tabs
