@@ -4,8 +4,14 @@
 // this program measures its own process only: the time from the run to the
 // grid's first paint, and the memory above idle at its peak (sampled every
 // millisecond on a thread while the reply arrives and is shown) and once the
-// reply is shown and the window has settled. It also checks that the last row
-// can be scrolled to.
+// reply is shown and the window has settled; the longest stall of the
+// window's event loop from the run until the window has settled (the
+// longest a typed key would have waited: the gap between ticks of a 1 ms
+// timer; on a loaded machine that includes waits for a core) and the most
+// processor time one event took on the window's thread (which does not), and,
+// as the baseline from the same run, decoding the same message
+// from memory (d9) on this thread. It also checks that the last row can be
+// scrolled to.
 // Usage: QT_QPA_PLATFORM=offscreen replygrid_timing [rows...]   (default 1000000 5000000)
 #include "GeneratedTable.h"
 #include "ScriptedPrompter.h"
@@ -26,6 +32,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
@@ -33,7 +40,51 @@
 #include <cstdio>
 #include <thread>
 
+#include <time.h>
+
 namespace {
+
+// Processor time of the calling thread, in microseconds.
+qint64 threadCpuMicros()
+{
+    timespec now {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}
+
+// Times every outermost event delivery on the window's thread in processor time.
+class TimedApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        if (m_depth++ > 0 || !m_timing) {
+            const bool done = QApplication::notify(receiver, event);
+            --m_depth;
+            return done;
+        }
+        const qint64 start = threadCpuMicros();
+        const bool done = QApplication::notify(receiver, event);
+        m_longest = std::max(m_longest, threadCpuMicros() - start);
+        --m_depth;
+        return done;
+    }
+    void startTiming()
+    {
+        m_timing = true;
+        m_longest = 0;
+    }
+    qint64 stopTiming()
+    {
+        m_timing = false;
+        return m_longest;
+    }
+
+private:
+    int m_depth = 0;
+    bool m_timing = false;
+    qint64 m_longest = 0;
+};
 
 constexpr int kSettleMs = 500; // events processed after the first paint before "held" is read
 
@@ -161,6 +212,19 @@ int measure(long long rows)
         const std::int64_t idle = ProcessMemory::workingSet();
 
         PeakSampler sampler;
+        // The event loop's longest stall: the widest gap between ticks.
+        QTimer ticks;
+        ticks.setTimerType(Qt::PreciseTimer);
+        ticks.setInterval(1);
+        QElapsedTimer sinceTick;
+        qint64 stall = 0;
+        QObject::connect(&ticks, &QTimer::timeout, [&] {
+            stall = std::max(stall, sinceTick.restart());
+        });
+        sinceTick.start();
+        ticks.start();
+        auto* timed = static_cast<TimedApplication*>(QCoreApplication::instance());
+        timed->startTiming();
         QElapsedTimer clock;
         clock.start();
         app.queryLink()->run(QStringLiteral("t"), false);
@@ -169,6 +233,8 @@ int measure(long long rows)
         grid->viewport()->repaint();
         const qint64 onScreen = clock.elapsed();
         processEventsFor(kSettleMs);
+        ticks.stop();
+        const double longestEventMs = double(timed->stopTiming()) / 1000;
         const std::int64_t held = ProcessMemory::workingSet();
         const std::int64_t peak = sampler.stop();
 
@@ -191,10 +257,15 @@ int measure(long long rows)
         KPtr table = GeneratedTable::make(rows);
         KPtr wire(b9(3, table.get()));
         const double wireMB = double(wire->n) / 1e6;
+        QElapsedTimer decodeClock;
+        decodeClock.start();
+        KPtr decoded(d9(wire.get()));
+        const qint64 decodeMs = decodeClock.elapsed();
         const double peakMB = double(peak - idle) / 1e6, heldMB = double(held - idle) / 1e6;
         const double valueMB = itemBytes(grid->renderer()->shownValue()) / 1e6;
-        std::printf("| %9lld | %7.1f | %9lld | %7.1f | %8.2fx | %7.1f | %8.2fx | %9.2fx | %-18s |\n", rows, wireMB,
-                    onScreen, peakMB, peakMB / wireMB, heldMB, heldMB / wireMB, valueMB / wireMB, reachable ? "yes" : "NO");
+        std::printf("| %9lld | %7.1f | %9lld | %9lld | %8lld | %12.1f | %7.1f | %8.2fx | %7.1f | %8.2fx | %9.2fx | %-18s |\n", rows,
+                    wireMB, onScreen, decodeMs, stall, longestEventMs, peakMB, peakMB / wireMB, heldMB, heldMB / wireMB, valueMB / wireMB,
+                    reachable ? "yes" : "NO");
         std::fflush(stdout);
         status = reachable ? 0 : 1;
     }
@@ -205,7 +276,7 @@ int measure(long long rows)
 
 int main(int argc, char* argv[])
 {
-    QApplication application(argc, argv);
+    TimedApplication application(argc, argv);
     const QStringList args = application.arguments().mid(1);
     if (args.size() == 2 && args[0] == QLatin1String("--one"))
         return measure(args[1].toLongLong());
@@ -216,8 +287,10 @@ int main(int argc, char* argv[])
     if (sizes.isEmpty())
         sizes = {1000000, 5000000};
     // value/wire: what the decoded value itself takes; held above it is the window's own cost.
-    std::printf("| rows      | wire MB | screen ms | peak MB | peak/wire | held MB | held/wire | value/wire | last row reachable |\n");
-    std::printf("|-----------|---------|-----------|---------|-----------|---------|-----------|------------|--------------------|\n");
+    // decode ms: the baseline, d9 of the same message from memory; stall ms: the longest the window's event loop
+    // did not run from the run until the window settled; event cpu ms: the most processor time one event took there.
+    std::printf("| rows      | wire MB | screen ms | decode ms | stall ms | event cpu ms | peak MB | peak/wire | held MB | held/wire | value/wire | last row reachable |\n");
+    std::printf("|-----------|---------|-----------|-----------|----------|--------------|---------|-----------|---------|-----------|------------|--------------------|\n");
     std::fflush(stdout);
     int status = 0;
     for (long long rows : sizes) {

@@ -300,10 +300,23 @@ private:
             std::uint64_t word;
             std::memcpy(&word, p, 8);
             word &= (std::uint64_t(1) << (8 * length)) - 1;
-            if (S hit = m_symbols.shortHit(word)) {
-                symbol = hit;
+            // Symbol columns come in runs of one name (tables kept by
+            // symbol): the name before is the first guess.
+            if (word == m_lastWord) {
+                symbol = m_lastShort;
                 return true;
             }
+            S hit = m_symbols.shortHit(word);
+            if (!hit) {
+                std::uint64_t hash = 0;
+                SymbolCache::scan(p, length + 1, length, hash);
+                if (!intern(p, length, hash, hit))
+                    return false;
+            }
+            m_lastWord = word;
+            m_lastShort = hit;
+            symbol = hit;
+            return true;
         }
         std::uint64_t hash = 0;
         SymbolCache::scan(p, length + 1, length, hash);
@@ -583,6 +596,10 @@ private:
     std::vector<G> m_window;
     std::string m_error;
     SymbolCache m_symbols;
+    // The last name of under eight bytes read, as its zero-padded word (all
+    // ones, which no such word is, before the first).
+    std::uint64_t m_lastWord = ~std::uint64_t(0);
+    S m_lastShort = nullptr;
 };
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "kdb/Serializer.h"
+#include "kdb/ScanCount.h"
 #include "kdb/BlockPool.h"
 #include "kdb/MessageHeader.h"
 #include "kdb/WireSizes.h"
@@ -52,6 +53,8 @@ public:
                 return fail("b9: bad vector length");
             total += 6;
             if (t == KS) {
+                if (m_measureTexts)
+                    ScanCount::add(x->n);
                 for (J i = 0; m_measureTexts && i < x->n; ++i)
                     total += textBytes(kS(x)[i]);
                 return true;
@@ -101,6 +104,7 @@ private:
         if (x->n < 0 || x->n > 0x7fffffff)
             return fail("b9: bad list length");
         total += head;
+        ScanCount::add(x->n);
         for (J i = 0; i < x->n; ++i)
             if (!size(kK(x)[i], total, depth + 1))
                 return false;

@@ -243,8 +243,8 @@ void CMainFrame::createMenus()
 void CMainFrame::createToolBars()
 {
     for (int id : m_actions->ids())
-        if (action(id)->icon().isNull())
-            action(id)->setIcon(CommandIcons::icon(id));
+        if (action(id)->icon().isNull() && CommandIcons::has(id))
+            action(id)->setIcon(CommandIcons::deferred(id));
     const int sep = CToolBarLayout::Separator;
     m_standardLayout = std::make_unique<CToolBarLayout>(
         QStringLiteral("Standard"),

@@ -83,7 +83,7 @@ CQueryLink::CQueryLink(CMainFrame& frame, SettingsStore& store, Prompter& prompt
 
     connect(m_runner, &QueryRunner::replyReady, this, [this](int) {
         bool refresh = m_runner->refreshAfter();
-        m_presenter->show(m_session->lastReply(), m_session->elapsedMs, refresh);
+        m_presenter->show(m_session->lastReply(), m_session->elapsedMs, refresh, m_session->lastReplyFacts);
     });
     registerCommands(frame.commands());
 }

@@ -20,7 +20,7 @@ CReplyPresenter::CReplyPresenter(CMainFrame& frame)
     m_hooks.openInShell = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
 }
 
-void CReplyPresenter::show(K reply, qint64 elapsedMs, bool& refreshAfter)
+void CReplyPresenter::show(K reply, qint64 elapsedMs, bool& refreshAfter, const std::shared_ptr<const ReplyFacts>& facts)
 {
     using namespace ReplyDisplay;
     const CDlgQSettings& settings = m_frame.qSettings();
@@ -34,7 +34,7 @@ void CReplyPresenter::show(K reply, qint64 elapsedMs, bool& refreshAfter)
 
     if (reply && m_hooks.showInGrid
         && gridRoute(reply, settings.QGridShowDicts, settings.QGridShowLists) != GridRoute::None)
-        m_hooks.showInGrid(reply);
+        m_hooks.showInGrid(reply, facts);
     const K gridAfter = m_hooks.gridValue ? m_hooks.gridValue() : nullptr;
     if (gridAfter == gridBefore) {
         QPointer<QWidget> focused = QApplication::focusWidget();

@@ -7,15 +7,18 @@
 #include <QObject>
 
 #include <functional>
+#include <memory>
 
 class CMainFrame;
+class ReplyFacts;
 
 class CReplyPresenter : public QObject {
     Q_OBJECT
 public:
     struct Hooks {
-        // Loads a grid-shaped reply into the output grid.
-        std::function<void(K reply)> showInGrid;
+        // Loads a grid-shaped reply into the output grid, with what was
+        // found of it on the worker (may be null).
+        std::function<void(K reply, const std::shared_ptr<const ReplyFacts>& facts)> showInGrid;
         // The value the output grid shows now (compared before and after a reply).
         std::function<K()> gridValue;
         std::function<void()> refreshWatches;
@@ -27,8 +30,9 @@ public:
     explicit CReplyPresenter(CMainFrame& frame);
     void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
 
-    // reply may be null (no reply); refreshAfter is the run's refresh-after flag.
-    void show(K reply, qint64 elapsedMs, bool& refreshAfter);
+    // reply may be null (no reply); refreshAfter is the run's refresh-after
+    // flag; facts, when given, were found of this reply on the worker.
+    void show(K reply, qint64 elapsedMs, bool& refreshAfter, const std::shared_ptr<const ReplyFacts>& facts = {});
 
 private:
     CMainFrame& m_frame;

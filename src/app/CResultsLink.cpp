@@ -10,6 +10,7 @@
 #include "core/commands/CommandIds.h"
 #include "core/settings/CDlgQSettings.h"
 #include "kdb/KPtr.h"
+#include "core/values/ReplyFacts.h"
 #include "kdb/Serializer.h"
 #include "query/QueryRunner.h"
 #include "results/COutputWnd.h"
@@ -65,9 +66,12 @@ CResultsLink::CResultsLink(CMainFrame& frame, CQueryLink& link, Prompter& prompt
         record.query = m_loadQuery.isEmpty() ? m_link.runner().lastQuery() : m_loadQuery;
         std::size_t size = 0;
         std::string error;
+        const K reply = session.lastReply();
         if (!m_loadQuery.isEmpty())
             record.size = session.memoryGrowth;
-        else if (K reply = session.lastReply(); reply && kdb::Serializer::valueSize(reply, 3, size, error))
+        else if (session.lastReplyFacts && session.lastReplyFacts->isOf(reply)) // sized on the worker
+            record.size = std::max<std::int64_t>(session.lastReplyFacts->messageSize(), 0);
+        else if (reply && kdb::Serializer::valueSize(reply, 3, size, error))
             record.size = std::int64_t(size + 8);
         return record;
     });

@@ -80,7 +80,7 @@ CTovoView* CSourceViews::activeView() const
     return child ? qobject_cast<CTovoView*>(child->view()) : nullptr;
 }
 
-void CSourceViews::registerCommands(std::shared_ptr<CViewPrinter> printer)
+void CSourceViews::registerCommands(std::function<CViewPrinter&()> printer)
 {
     using Scope = CommandHandlers::Scope;
     CommandHandlers& handlers = m_frame.commands();
@@ -115,12 +115,12 @@ void CSourceViews::registerCommands(std::shared_ptr<CViewPrinter> printer)
                         hasView);
     handlers.addHandler(cmd::QHelp, this, Scope::Window, onView([](CTovoView& v) { v.help(); }), hasView);
     handlers.addHandler(cmd::FilePrint, this, Scope::Window, onView([this, printer](CTovoView& v) {
-        printer->printDialog(v, m_frame.activeDocument()->title(), &m_frame);
+        printer().printDialog(v, m_frame.activeDocument()->title(), &m_frame);
     }), hasView);
     handlers.addHandler(cmd::FilePrintPreview, this, Scope::Window, onView([this, printer](CTovoView& v) {
-        printer->printPreview(v, m_frame.activeDocument()->title(), &m_frame);
+        printer().printPreview(v, m_frame.activeDocument()->title(), &m_frame);
     }), hasView);
-    handlers.addHandler(cmd::FilePrintSetup, this, Scope::Window, [this, printer] { printer->pageSetup(&m_frame); });
+    handlers.addHandler(cmd::FilePrintSetup, this, Scope::Window, [this, printer] { printer().pageSetup(&m_frame); });
 }
 
 bool CSourceViews::eventFilter(QObject* watched, QEvent* event)

@@ -38,7 +38,7 @@ public:
     void attach(CChildFrame* child);
     // The window's commands on the active source view, wherever the focus is:
     // execute, find, go to, wrapping, highlighting, printing.
-    void registerCommands(std::shared_ptr<CViewPrinter> printer);
+    void registerCommands(std::function<CViewPrinter&()> printer);
     // Execute Line / Execute Selection of a view: nothing without a session.
     void run(CTovoView* view, const QString& query, bool asIs);
 

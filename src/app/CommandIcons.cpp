@@ -1,5 +1,10 @@
 #include "app/CommandIcons.h"
 
+#include <QIconEngine>
+#include <QPainter>
+
+#include <memory>
+
 #include "app/CommandIds.h"
 
 #include <QApplication>
@@ -142,6 +147,69 @@ QColor CommandIcons::ink(QRgb colour, const QColor& background)
     }
     return c;
 }
+
+namespace {
+
+// Makes the command's icon at the first request and answers every request from it.
+class DeferredIconEngine : public QIconEngine {
+public:
+    explicit DeferredIconEngine(int id) : m_made(std::make_shared<Made>(Made {id, {}, false})) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        made().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return made().actualSize(size, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return made().pixmap(size, mode, state);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override
+    {
+        return made().pixmap(size, scale, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        return made().availableSizes(mode, state);
+    }
+    QIconEngine* clone() const override { return new DeferredIconEngine(m_made); }
+    bool isNull() override { return false; }
+
+private:
+    struct Made {
+        int id;
+        QIcon icon;
+        bool done;
+    };
+    explicit DeferredIconEngine(std::shared_ptr<Made> made) : m_made(std::move(made)) {}
+    const QIcon& made()
+    {
+        if (!m_made->done) {
+            m_made->icon = CommandIcons::icon(m_made->id);
+            m_made->done = true;
+        }
+        return m_made->icon;
+    }
+
+    std::shared_ptr<Made> m_made;
+};
+
+} // namespace
+
+bool CommandIcons::has(int id)
+{
+    if (id == cmd::FileNew || id == cmd::FileOpen || id == cmd::FileSave)
+        return true;
+    for (const IconDef& def : kIcons)
+        if (def.id == id)
+            return true;
+    return false;
+}
+
+QIcon CommandIcons::deferred(int id) { return QIcon(new DeferredIconEngine(id)); }
 
 QIcon CommandIcons::icon(int id) { return icon(id, QApplication::palette().color(QPalette::Window)); }
 

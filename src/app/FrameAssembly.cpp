@@ -65,7 +65,13 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     // One find/replace box and one printer serve every source view of the window.
     auto* finder = new CFindReplace(prompter, &frame);
     finder->setParent(&frame);
-    auto printer = std::make_shared<CViewPrinter>();
+    // The printer is made at the first print command: making one asks the
+    // print system for its printers, which the first screen does not need.
+    auto printer = [kept = std::make_shared<std::unique_ptr<CViewPrinter>>()]() -> CViewPrinter& {
+        if (!*kept)
+            *kept = std::make_unique<CViewPrinter>();
+        return **kept;
+    };
 
     // Source views for documents.
     frame.setDocumentFactory([&frame, &prompter, scheme, finder](const QString& path, QString* title) -> QWidget* {
@@ -258,7 +264,9 @@ CQueryLink* FrameAssembly::assemble(CTovoApp& app, CMainFrame& frame, Prompter& 
     QObject::connect(debugger, &CDebuggerLink::debuggerRefreshed, watches, refreshWatches);
     CReplyPresenter::Hooks hooks;
     hooks.refreshWatches = refreshWatches;
-    hooks.showInGrid = [table](K reply) { table->setValue(reply); };
+    hooks.showInGrid = [table](K reply, const std::shared_ptr<const ReplyFacts>& facts) {
+        table->setValue(reply, nullptr, nullptr, facts);
+    };
     hooks.gridValue = [table] { return table->renderer()->shownValue(); };
     link->presenter().setHooks(hooks);
     return link;

@@ -2,9 +2,12 @@
 #include "app/CMainFrame.h"
 #include "app/CMessageBoxPrompter.h"
 #include "app/CTovoApp.h"
+#include "connect/ProcessMemory.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QTimer>
 
 #include <cstdio>
@@ -42,6 +45,45 @@ bool answeredAlone(int argc, char* argv[], int* exitCode)
 
 } // namespace
 
+namespace {
+
+// For start-up measurements: tells on stderr when the main window is first
+// painted (wall clock in nanoseconds, and milliseconds since main began),
+// then, after a second of idling, the resident memory, and quits.
+class FirstPaintReport : public QObject {
+public:
+    FirstPaintReport(QWidget* window, const QElapsedTimer& sinceMain)
+        : QObject(window), m_sinceMain(sinceMain)
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && !m_painted) {
+            m_painted = true;
+            // Posted: runs once this paint (and the flush after it) is done.
+            QTimer::singleShot(0, this, [this] {
+                std::fprintf(stderr, "painted at %lld ns, %lld ms in main\n",
+                             static_cast<long long>(QDateTime::currentMSecsSinceEpoch()) * 1000000LL,
+                             static_cast<long long>(m_sinceMain.elapsed()));
+                QTimer::singleShot(1000, this, [] {
+                    std::fprintf(stderr, "resident %lld bytes\n", static_cast<long long>(ProcessMemory::workingSet()));
+                    QApplication::quit();
+                });
+            });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const QElapsedTimer& m_sinceMain;
+    bool m_painted = false;
+};
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
     int exitCode = 0;
@@ -66,6 +108,8 @@ int main(int argc, char* argv[])
     prompter.setParent(app.mainFrame());
     QObject::connect(&application, &QApplication::aboutToQuit, &app, &CTovoApp::exitInstance);
 
+    if (qEnvironmentVariableIsSet("TOVO_REPORT_FIRST_PAINT"))
+        new FirstPaintReport(app.mainFrame(), sinceStart);
     // For start-up measurements: report when the shown window first goes idle, then quit.
     if (qEnvironmentVariableIsSet("TOVO_QUIT_WHEN_IDLE")) {
         QTimer::singleShot(0, &application, [&] {

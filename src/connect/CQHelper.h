@@ -15,6 +15,7 @@
 #include <memory>
 
 class AuthPlugins;
+class ReplyFacts;
 class CDlgQSettings;
 class QObject;
 class SessionWorker;
@@ -107,6 +108,9 @@ public:
 
     std::int64_t elapsedMs = 0;
     std::int64_t memoryGrowth = 0;
+    // Found with the last reply on the worker (see ReplyFacts::isOf); null
+    // when none were.
+    std::shared_ptr<const ReplyFacts> lastReplyFacts;
     // One-shot: the next synchronous run goes through the wrapping lambda.
     std::atomic<bool> wrapNext{false};
 

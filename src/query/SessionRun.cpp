@@ -7,12 +7,15 @@
 #include "connect/SessionWorker.h"
 #include "query/QueryComposer.h"
 
+#include "core/values/ReplyFacts.h"
+
 #include <QElapsedTimer>
 
 int SessionRun::run(CQHelper& session, const QString& query, const CDlgQSettings& q, const CDlgEditorSettings& editor,
                     const std::shared_ptr<ReplyGate>& gate)
 {
     session.releaseLastReply();
+    session.lastReplyFacts.reset();
     const std::int64_t memoryBefore = ProcessMemory::workingSet();
     QElapsedTimer timer;
     timer.start();
@@ -32,6 +35,9 @@ int SessionRun::run(CQHelper& session, const QString& query, const CDlgQSettings
         return ConnectionLost;
     }
     const bool error = reply->t == KERR;
+    // What the window needs of the reply that grows with its length is
+    // found here, on the worker, and goes with it.
+    std::shared_ptr<const ReplyFacts> facts = error ? nullptr : ReplyFacts::of(reply);
     if (gate) {
         // Stored under the gate's lock so that an abort either comes first
         // (the reply is dropped here) or takes the stored reply back.
@@ -39,6 +45,7 @@ int SessionRun::run(CQHelper& session, const QString& query, const CDlgQSettings
             // Freed by this worker when its last holder lets go.
             ReplyRegistry::instance().insert(reply, session.worker().poster());
             session.setLastReply(reply);
+            session.lastReplyFacts = std::move(facts);
         });
         if (!stored) {
             r0(reply);
@@ -46,6 +53,7 @@ int SessionRun::run(CQHelper& session, const QString& query, const CDlgQSettings
         }
     } else {
         session.setLastReply(reply);
+        session.lastReplyFacts = std::move(facts);
     }
     return error ? ErrorReply : Reply;
 }

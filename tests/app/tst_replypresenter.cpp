@@ -3,10 +3,17 @@
 #include "app/CFrameStatusBar.h"
 #include "app/CMainFrame.h"
 #include "app/CReplyPresenter.h"
+#include "app/CQueryLink.h"
+#include "connect/CQHelper.h"
 #include "app/CTovoApp.h"
+#include "core/values/ReplyFacts.h"
 #include "kdb/KPtr.h"
+#include "kdb/ScanCount.h"
+#include "kdb/Serializer.h"
 #include "results/CImagePane.h"
 #include "results/COutputWnd.h"
+#include "results/grid/CKTableRenderer.h"
+#include "results/grid/COutputTable.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -15,6 +22,51 @@
 #include <QSet>
 #include <QTest>
 #include <QTextEdit>
+
+#include <thread>
+
+namespace {
+
+// A reply of the given shape and rows: a table of long, float, symbol and
+// timestamp columns, that table keyed by its first column, or a long list.
+K replyOf(const QByteArray& kind, J rows)
+{
+    K id = ktn(KJ, rows), price = ktn(KF, rows), sym = ktn(KS, rows), time = ktn(KP, rows);
+    const S names[] = {ss("a"), ss("bb"), ss("ccc")};
+    for (J i = 0; i < rows; ++i) {
+        kJ(id)[i] = (i * 7919) % 100003 - 50000;
+        kF(price)[i] = double(i % 1000) / 7;
+        kS(sym)[i] = names[i % 3];
+        kJ(time)[i] = i * 1000000;
+    }
+    if (kind == "list") {
+        r0(price);
+        r0(sym);
+        r0(time);
+        return id;
+    }
+    K columns = ktn(KS, 3);
+    kS(columns)[0] = ss("price");
+    kS(columns)[1] = ss("sym");
+    kS(columns)[2] = ss("time");
+    K values = xT(xD(columns, knk(3, price, sym, time)));
+    K keyName = ktn(KS, 1);
+    kS(keyName)[0] = ss("id");
+    K key = xT(xD(keyName, knk(1, id)));
+    if (kind == "keyed table")
+        return xD(key, values);
+    // The plain table: the key's column first.
+    K all = ktn(KS, 4);
+    kS(all)[0] = ss("id");
+    for (int c = 0; c < 3; ++c)
+        kS(all)[c + 1] = kS(columns)[c];
+    K table = xT(xD(all, knk(4, r1(id), r1(price), r1(sym), r1(time))));
+    r0(key);
+    r0(values);
+    return table;
+}
+
+} // namespace
 
 class TestReplyPresenter : public QObject {
     Q_OBJECT
@@ -28,6 +80,8 @@ private slots:
     void documentReplyOpensInShell();
     void refreshAfterFlag();
     void functionTextIsColoured();
+    void handOverDoesNotGrowWithRows_data();
+    void handOverDoesNotGrowWithRows();
 
 private:
     std::unique_ptr<TempHome> m_home;
@@ -49,7 +103,7 @@ void TestReplyPresenter::init()
     m_opened.clear();
     m_watchRefreshes = 0;
     CReplyPresenter::Hooks hooks;
-    hooks.showInGrid = [this](K v) { m_gridShown.append(v); };
+    hooks.showInGrid = [this](K v, const std::shared_ptr<const ReplyFacts>&) { m_gridShown.append(v); };
     hooks.gridValue = [this] { return m_gridShown.isEmpty() ? K(nullptr) : m_gridShown.last(); };
     hooks.openInShell = [this](const QString& path) { m_opened.append(path); };
     hooks.refreshWatches = [this] { ++m_watchRefreshes; };
@@ -178,6 +232,62 @@ void TestReplyPresenter::functionTextIsColoured()
         colours.insert(c.charFormat().foreground().color().rgb());
     }
     QVERIFY2(colours.size() > 1, "the function text is not coloured");
+}
+
+// The window's thread shows a reply of a million rows with the same steps as
+// one of ten: the column extremes for the widths, the record's size and a
+// list's index column come with the reply, found on the worker. Steps are the
+// items visited by passes over whole vectors on the window's thread
+// (kdb::ScanCount); without the facts those passes happen and are counted.
+void TestReplyPresenter::handOverDoesNotGrowWithRows_data()
+{
+    QTest::addColumn<QByteArray>("kind");
+    QTest::newRow("table") << QByteArray("table");
+    QTest::newRow("keyed table") << QByteArray("keyed table");
+    QTest::newRow("list") << QByteArray("list");
+}
+
+void TestReplyPresenter::handOverDoesNotGrowWithRows()
+{
+    QFETCH(QByteArray, kind);
+    CReplyPresenter& presenter = m_app->queryLink()->presenter();
+    auto* grid = m_app->mainFrame()->outputWnd()->findChild<COutputTable*>();
+    QVERIFY(grid);
+    // Steps of the window's thread for one reply, with or without its facts.
+    const auto handOver = [&](J rows, bool withFacts) {
+        KPtr reply(replyOf(kind, rows));
+        std::shared_ptr<const ReplyFacts> facts;
+        if (withFacts) {
+            std::thread worker([&] { facts = ReplyFacts::of(reply.get()); });
+            worker.join();
+        }
+        // As a run leaves them: the session's last reply, with its facts.
+        CQHelper& session = m_app->queryLink()->session();
+        session.setLastReply(r1(reply.get()));
+        session.lastReplyFacts = facts;
+        bool refresh = false;
+        const long long before = kdb::ScanCount::onThisThread();
+        presenter.show(reply.get(), 5, refresh, facts);
+        QCoreApplication::processEvents(); // the grid's posted "loaded" message
+        const long long steps = kdb::ScanCount::onThisThread() - before;
+        [&] { QCOMPARE(grid->renderer()->shownValue(), reply.get()); }();
+        [&] { QCOMPARE(grid->renderer()->rowCount(), int(rows)); }();
+        grid->clear();
+        session.releaseLastReply();
+        return steps;
+    };
+    const J few = 10, many = 1000000;
+    const long long fewSteps = handOver(few, true), manySteps = handOver(many, true);
+    QCOMPARE(manySteps, fewSteps);
+    // The count sees the work: done on the window's thread, it grows with the rows.
+    QVERIFY2(handOver(many, false) >= many + fewSteps, "the window's thread did no counted pass without the facts");
+
+    // The facts' size is the reply's size as a message, which the history records.
+    KPtr reply(replyOf(kind, few));
+    std::size_t size = 0;
+    std::string error;
+    QVERIFY(kdb::Serializer::valueSize(reply.get(), 3, size, error));
+    QCOMPARE(ReplyFacts::of(reply.get())->messageSize(), std::int64_t(size + 8));
 }
 
 QTEST_MAIN(TestReplyPresenter)

@@ -47,6 +47,8 @@ private slots:
     void newPrivateFilesAreOwnerOnly();
     void makePrivateNarrowsAnOpenFile();
     void appendCreatesPrivateLog();
+    void newFilesFollowTheUmask_data();
+    void newFilesFollowTheUmask();
     void tempFolderIsPrivateAndGoesAway();
 };
 
@@ -192,6 +194,50 @@ void TestFiles::appendCreatesPrivateLog()
     QVERIFY(!SafeFile::append(dir.filePath(QStringLiteral("no/such/folder/x.log")), "c", SafeFile::Access::Private,
                               &error));
     QVERIFY(!error.isEmpty());
+}
+
+void TestFiles::newFilesFollowTheUmask_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<bool>("isPrivate");
+    QTest::addColumn<int>("umask");
+    QTest::addColumn<int>("mode");
+    for (const char* op : {"replace", "append", "ensure"}) {
+        // Default: read and write for everyone less the umask.
+        QTest::addRow("%s, default, 022", op) << op << false << 022 << 0644;
+        QTest::addRow("%s, default, 077", op) << op << false << 077 << 0600;
+        QTest::addRow("%s, default, 000", op) << op << false << 000 << 0666;
+        // Private: the owner's alone, whatever the umask allows.
+        QTest::addRow("%s, private, 000", op) << op << true << 000 << 0600;
+        QTest::addRow("%s, private, 022", op) << op << true << 022 << 0600;
+    }
+}
+
+void TestFiles::newFilesFollowTheUmask()
+{
+#ifdef Q_OS_WIN
+    QSKIP("POSIX permissions");
+#else
+    QFETCH(QString, operation);
+    QFETCH(bool, isPrivate);
+    QFETCH(int, umask);
+    QFETCH(int, mode);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("new.cfg"));
+    const SafeFile::Access access = isPrivate ? SafeFile::Access::Private : SafeFile::Access::Default;
+    QString error;
+    const mode_t old = ::umask(mode_t(umask));
+    const bool ok = operation == QLatin1String("replace") ? SafeFile::replace(path, "x\n", access, &error)
+        : operation == QLatin1String("append")            ? SafeFile::append(path, "x\n", access, &error)
+                                                          : SafeFile::ensure(path, access, &error);
+    ::umask(old);
+    QVERIFY2(ok, qPrintable(error));
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+    QCOMPARE(QString::number(st.st_mode & 0777, 8), QString::number(mode, 8));
+    // Nothing is left beside it.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"new.cfg"});
+#endif
 }
 
 void TestFiles::tempFolderIsPrivateAndGoesAway()

@@ -275,16 +275,33 @@ private slots:
 
     // Symbols go through a per-decode cache keyed by text: names that share
     // prefixes, lengths around the eight-byte word, and many repeats must
-    // all come back as the very pointers ss() gives.
+    // all come back as the very pointers ss() gives, whether the names are
+    // spread out or come in runs of one name (of lengths 1 to 40).
+    void symbolColumnsKeepEveryName_data()
+    {
+        QTest::addColumn<bool>("runs");
+        QTest::newRow("spread") << false;
+        QTest::newRow("in runs") << true;
+    }
+
     void symbolColumnsKeepEveryName()
     {
+        QFETCH(bool, runs);
         std::vector<QByteArray> names = {"", "a", "ab", "abcdefg", "abcdefgh", "abcdefghi", "abcdefgI",
                                          "abcdefgh1", "abcdefgh2", "a\xff\x80", "aaaaaaaaaaaaaaaaaaaaaaaa"};
         for (int i = 0; i < 3000; ++i)
             names.push_back("n" + QByteArray::number(i * 7919 % 4000));
         K column = ktn(KS, 20000);
-        for (J i = 0; i < column->n; ++i)
-            kS(column)[i] = ss(names[static_cast<std::size_t>((i * 31) % static_cast<J>(names.size()))].constData());
+        J name = 0, left = 0;
+        for (J i = 0; i < column->n; ++i) {
+            if (!runs) {
+                name = (i * 31) % static_cast<J>(names.size());
+            } else if (left-- == 0) {
+                name = (name * 7 + i) % static_cast<J>(names.size());
+                left = i % 40;
+            }
+            kS(column)[i] = ss(names[static_cast<std::size_t>(name)].constData());
+        }
         KPtr value(column);
         KPtr bytes(b9(3, value.get()));
         KPtr back(d9(bytes.get()));

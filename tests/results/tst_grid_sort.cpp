@@ -59,6 +59,7 @@ private slots:
     void keyedTableSortsByValueColumns();
     void matchesComparisonSort_data();
     void matchesComparisonSort();
+    void longColumnTiesKeepPreviousOrder();
 };
 
 void TestGridSort::orderByType_data()
@@ -162,25 +163,34 @@ void TestGridSort::keyedTableSortsByValueColumns()
 void TestGridSort::matchesComparisonSort_data()
 {
     QTest::addColumn<int>("type");
-    QTest::addColumn<int>("spread"); // distinct values, 0 for the whole range
-    QTest::newRow("long, whole range") << int(KJ) << 0;
-    QTest::newRow("long, few values") << int(KJ) << 5;
-    QTest::newRow("int, whole range") << int(KI) << 0;
-    QTest::newRow("float") << int(KF) << 0;
-    QTest::newRow("real") << int(KE) << 0;
-    QTest::newRow("symbol, many distinct") << int(KS) << 5000;
-    QTest::newRow("symbol, few distinct") << int(KS) << 3;
+    QTest::addColumn<int>("spread"); // distinct values, 0 for the whole range, -k for values below 2^k
+    QTest::addColumn<int>("rows");
+    // Long enough columns are split among the cores and into buckets by their top bits.
+    for (int rows : {20000, 300000}) {
+        const QByteArray size = " (" + QByteArray::number(rows) + " rows)";
+        QTest::newRow("long, whole range" + size) << int(KJ) << 0 << rows;
+        QTest::newRow("long, few values" + size) << int(KJ) << 5 << rows;
+        QTest::newRow("long, 2^40 values" + size) << int(KJ) << -40 << rows;
+        QTest::newRow("int, whole range" + size) << int(KI) << 0 << rows;
+        QTest::newRow("float" + size) << int(KF) << 0 << rows;
+        QTest::newRow("real" + size) << int(KE) << 0 << rows;
+        QTest::newRow("symbol, many distinct" + size) << int(KS) << 5000 << rows;
+        QTest::newRow("symbol, few distinct" + size) << int(KS) << 3 << rows;
+    }
 }
 
 void TestGridSort::matchesComparisonSort()
 {
     QFETCH(int, type);
     QFETCH(int, spread);
-    const int n = 20000;
+    QFETCH(int, rows);
+    const int n = rows;
     QRandomGenerator random(7);
     K column = ktn(type, n);
     const auto draw = [&]() -> qint64 {
         const qint64 v = static_cast<qint64>(random.generate64());
+        if (spread < 0)
+            return v % (qint64(1) << -spread);
         return spread ? v % spread : v;
     };
     for (int i = 0; i < n; ++i) {
@@ -222,6 +232,31 @@ void TestGridSort::matchesComparisonSort()
     grid.sortBy(1, 0);
     grid.sortBy(1, -1);
     QCOMPARE(displayOrder(grid), expected);
+}
+
+// A second sort of a long table: equal items of the second column keep the
+// order the first sort gave them, in both directions.
+void TestGridSort::longColumnTiesKeepPreviousOrder()
+{
+    const int n = 400000;
+    QRandomGenerator random(11);
+    K a = ktn(KJ, n), b = ktn(KP, n);
+    for (int i = 0; i < n; ++i) {
+        kJ(a)[i] = i % 53 == 0 ? nj : static_cast<J>(random.bounded(1000000));
+        kJ(b)[i] = i % 61 == 0 ? nj : static_cast<J>(random.bounded(7)) * 1000000000000LL - 3000000000000LL;
+    }
+    CKTableRenderer grid;
+    KPtr t(table({"a", "b"}, {a, b}));
+    grid.setValue(t.get());
+    for (int direction : {1, -1}) {
+        grid.sortBy(0, 1);
+        QList<int> expected = displayOrder(grid);
+        std::stable_sort(expected.begin(), expected.end(), [&](int x, int y) {
+            return direction > 0 ? kJ(b)[x] < kJ(b)[y] : kJ(b)[y] < kJ(b)[x];
+        });
+        grid.sortBy(1, direction);
+        QCOMPARE(displayOrder(grid), expected);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestGridSort)

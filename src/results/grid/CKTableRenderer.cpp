@@ -5,6 +5,8 @@
 #include "results/grid/TableColumns.h"
 
 #include "core/Prompter.h"
+#include "core/values/ReplyFacts.h"
+#include "kdb/ScanCount.h"
 #include "core/settings/CDlgQSettings.h"
 #include "core/values/ValueCatalogue.h"
 
@@ -103,7 +105,8 @@ void CKTableRenderer::setColours(const GridColors& colours)
                          {ColourRefRole, Qt::BackgroundRole, Qt::ForegroundRole});
 }
 
-CKTableRenderer::Outcome CKTableRenderer::setValue(K value, const CResultInfo* record, K underlying)
+CKTableRenderer::Outcome CKTableRenderer::setValue(K value, const CResultInfo* record, K underlying,
+                                                   std::shared_ptr<const ReplyFacts> facts)
 {
     // The record and the underlying object may belong to this grid (a cell of
     // the Grid View sent to itself): keep them through the clear below.
@@ -113,7 +116,11 @@ CKTableRenderer::Outcome CKTableRenderer::setValue(K value, const CResultInfo* r
         keptRecord = *record;
         record = &*keptRecord;
     }
+    m_incoming = facts && facts->isOf(value) ? std::move(facts) : nullptr;
     const Outcome outcome = load(value, record);
+    if (outcome == Outcome::Shown)
+        m_facts = std::move(m_incoming);
+    m_incoming.reset();
     if (keptUnderlying && (outcome == Outcome::Shown || outcome == Outcome::Same))
         m_underlying = std::move(keptUnderlying);
     return outcome;
@@ -170,9 +177,16 @@ CKTableRenderer::Outcome CKTableRenderer::load(K value, const CResultInfo* recor
             m_title = QStringLiteral("List");
             return Outcome::Refused;
         }
-        K index = ktn(KI, value->n);
-        for (J i = 0; i < value->n; ++i)
-            kI(index)[i] = static_cast<I>(i);
+        // The index column comes made with the reply's facts; otherwise it is made here.
+        K index = m_incoming && m_incoming->listIndex() && m_incoming->listIndex()->n == value->n
+                      ? r1(m_incoming->listIndex())
+                      : nullptr;
+        if (!index) {
+            index = ktn(KI, value->n);
+            for (J i = 0; i < value->n; ++i)
+                kI(index)[i] = static_cast<I>(i);
+            kdb::ScanCount::add(value->n);
+        }
         KPtr list(twoColumnTable("index", index, "value", r1(value)));
         addTable(list.get(), QStringLiteral("List"), value, record);
     }
@@ -248,6 +262,7 @@ void CKTableRenderer::clear()
 {
     ResetScope reset(*this);
     m_shown.reset();
+    m_facts.reset();
     m_first.reset();
     m_second.reset();
     m_underlying.reset();

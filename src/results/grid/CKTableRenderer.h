@@ -21,6 +21,7 @@
 
 class CDlgQSettings;
 class Prompter;
+class ReplyFacts;
 
 class CKTableRenderer : public QAbstractTableModel {
     Q_OBJECT
@@ -55,13 +56,18 @@ public:
 
     // underlying: for a cell sent from a grid, the object it came from, which
     // then stays the underlying object (it may be held only by this grid).
-    Outcome setValue(K value, const CResultInfo* record = nullptr, K underlying = nullptr);
+    // facts: what was found of a reply on its worker (ignored unless they
+    // are of value); kept while the value is shown.
+    Outcome setValue(K value, const CResultInfo* record = nullptr, K underlying = nullptr,
+                     std::shared_ptr<const ReplyFacts> facts = {});
     void addTable(K table, const QString& title, K underlying, const CResultInfo* record);
     void clear();
     // Replaces the underlying object only; what is shown stays.
     void setUnderlyingObject(K value) { m_underlying = KPtr(value ? r1(value) : nullptr); }
 
     K shownValue() const { return m_shown.get(); }
+    // Found of the shown value on the worker that decoded it; null when none were.
+    const ReplyFacts* facts() const { return m_facts.get(); }
     K firstTable() const { return m_first.get(); }
     K secondTable() const { return m_second.get(); }
     K underlyingObject() const { return m_underlying.get(); }
@@ -172,6 +178,8 @@ private:
     QPointer<QObject> m_chart;
 
     KPtr m_shown;      // the value given to set value
+    std::shared_ptr<const ReplyFacts> m_facts;    // of m_shown
+    std::shared_ptr<const ReplyFacts> m_incoming; // of the value being loaded
     KPtr m_first;
     KPtr m_second;
     KPtr m_underlying;

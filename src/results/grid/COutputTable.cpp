@@ -4,7 +4,9 @@
 #include "core/commands/CommandIds.h"
 
 #include "results/grid/CGridFilterHeader.h"
-#include "results/grid/ColumnExtremes.h"
+#include "core/values/ColumnExtremes.h"
+#include "core/values/ReplyFacts.h"
+#include "results/grid/TextWidths.h"
 #include "results/grid/GridFilterRunner.h"
 #include "results/grid/GridRowWindow.h"
 
@@ -98,9 +100,10 @@ void COutputTable::applyRowHeight()
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
 }
 
-CKTableRenderer::Outcome COutputTable::setValue(K value, const CResultInfo* record, K underlying)
+CKTableRenderer::Outcome COutputTable::setValue(K value, const CResultInfo* record, K underlying,
+                                                std::shared_ptr<const ReplyFacts> facts)
 {
-    const auto outcome = m_renderer->setValue(value, record, underlying);
+    const auto outcome = m_renderer->setValue(value, record, underlying, std::move(facts));
     switch (outcome) {
     case CKTableRenderer::Outcome::Cleared:
         emit cleared();
@@ -149,9 +152,36 @@ void COutputTable::autoSizeColumns()
 {
     const bool updates = updatesEnabled();
     setUpdatesEnabled(false);
-    resizeColumnsToContents();
+    sizeColumnsToSample();
     widenForLastRows();
     setUpdatesEnabled(updates);
+}
+
+void COutputTable::sizeColumnsToSample()
+{
+    // As the view's own sizing to contents measures them (the header and the
+    // rows it samples from the top), but the texts' widths are estimated
+    // from their characters and only the widest measured whole: the view's
+    // delegate lays out every sampled cell, which for a few thousand cells
+    // keeps the window busy for tens of milliseconds.
+    QAbstractItemModel* shown = model();
+    if (!shown)
+        return;
+    const int rows = std::min(shown->rowCount(), std::max(verticalHeader()->resizeContentsPrecision(), 0));
+    const int padding = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1)
+                        + (showGrid() ? 1 : 0);
+    QHeaderView* header = horizontalHeader();
+    TextWidths widths {QFontMetrics(font())};
+    for (int section = 0; section < shown->columnCount(); ++section) {
+        if (header->isSectionHidden(section))
+            continue;
+        widths.clear();
+        for (int row = 0; row < rows; ++row)
+            widths.add(shown->index(row, section).data(Qt::DisplayRole).toString());
+        const int cells = widths.widest() > 0 ? widths.widest() + padding : 0;
+        const int width = std::max(cells, header->sectionSizeHint(section));
+        setColumnWidth(section, std::clamp(width, header->minimumSectionSize(), header->maximumSectionSize()));
+    }
 }
 
 void COutputTable::widenForLastRows()
@@ -172,13 +202,19 @@ void COutputTable::widenForLastRows()
         int widest = columnWidth(section);
         K column = m_renderer->columnVector(section);
         if (ColumnExtremes::applies(column)) {
-            for (long long row : ColumnExtremes::rows(column))
+            // A reply's extremes were found on its worker.
+            const ReplyFacts* facts = m_renderer->facts();
+            const ColumnExtremes::Found* known = facts ? facts->extremes(column) : nullptr;
+            const ColumnExtremes::Found found = known ? *known : ColumnExtremes::find(column);
+            for (long long row : found.rows)
                 widest = std::max(widest, metrics.horizontalAdvance(m_renderer->valueCellText(row, section)) + padding);
-            for (double value : ColumnExtremes::fullDigitValues(column, m_renderer->floatPrecision()))
+            for (double value : ColumnExtremes::fullDigitValues(found, m_renderer->floatPrecision()))
                 widest = std::max(widest, metrics.horizontalAdvance(m_renderer->floatingText(section, value)) + padding);
         } else if (rows > window) {
+            TextWidths last(metrics);
             for (int row = first; row < rows; ++row)
-                widest = std::max(widest, metrics.horizontalAdvance(m_renderer->cellText(row, section)) + padding);
+                last.add(m_renderer->cellText(row, section));
+            widest = std::max(widest, last.widest() + padding);
         }
         if (widest > columnWidth(section))
             setColumnWidth(section, widest);

@@ -41,7 +41,8 @@ public:
     void setCanPlot(std::function<bool()> canPlot) { m_canPlot = std::move(canPlot); }
 
     // underlying as for CKTableRenderer::setValue; sendToGridView connects here.
-    CKTableRenderer::Outcome setValue(K value, const CResultInfo* record = nullptr, K underlying = nullptr);
+    CKTableRenderer::Outcome setValue(K value, const CResultInfo* record = nullptr, K underlying = nullptr,
+                                      std::shared_ptr<const ReplyFacts> facts = {});
     void receiveValue(K value, const CResultInfo& record, K underlying) { setValue(value, &record, underlying); }
     void clear();
     // Every column as wide as its widest text, header included.
@@ -130,6 +131,7 @@ protected:
 
 private:
     // Auto-sized columns are made wide enough for the table's last rows too.
+    void sizeColumnsToSample();
     void widenForLastRows();
     void onHeaderClicked(int section);
     void syncSortIndicator();

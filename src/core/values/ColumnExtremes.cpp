@@ -1,4 +1,6 @@
-#include "results/grid/ColumnExtremes.h"
+#include "core/values/ColumnExtremes.h"
+
+#include "kdb/ScanCount.h"
 
 #include <algorithm>
 #include <cmath>
@@ -82,12 +84,13 @@ Magnitudes magnitudes(const T* items, long long n)
     return m;
 }
 
-Magnitudes magnitudesOf(K column)
-{
-    return column->t == KE ? magnitudes(kE(column), column->n) : magnitudes(kF(column), column->n);
-}
-
 bool isFloating(K column) { return column->t == KE || column->t == KF; }
+
+void addOnce(std::vector<long long>& found, long long row)
+{
+    if (row >= 0 && std::find(found.begin(), found.end(), row) == found.end())
+        found.push_back(row);
+}
 
 } // namespace
 
@@ -102,39 +105,43 @@ bool ColumnExtremes::applies(K column)
     }
 }
 
-std::vector<long long> ColumnExtremes::rows(K column)
+ColumnExtremes::Found ColumnExtremes::find(K column)
 {
+    Found found;
     if (!applies(column) || column->n <= 0)
-        return {};
+        return found;
+    kdb::ScanCount::add(column->n);
     if (isFloating(column)) {
-        const Magnitudes m = magnitudesOf(column);
-        std::vector<long long> found;
+        const Magnitudes m = column->t == KE ? magnitudes(kE(column), column->n) : magnitudes(kF(column), column->n);
         for (long long row : {m.minRow, m.maxRow, m.smallRow, m.nullRow, m.infRow, m.negInfRow})
-            if (row >= 0 && std::find(found.begin(), found.end(), row) == found.end())
-                found.push_back(row);
+            addOnce(found.rows, row);
+        found.floating = true;
+        found.largest = m.largest;
+        found.smallest = m.smallest;
+        found.negative = m.negative;
         return found;
     }
     switch (column->t) {
-    case KH: return extremes(kH(column), column->n);
-    case KJ: case KP: case KN: return extremes(kJ(column), column->n);
-    default: return extremes(kI(column), column->n);
+    case KH: found.rows = extremes(kH(column), column->n); break;
+    case KJ: case KP: case KN: found.rows = extremes(kJ(column), column->n); break;
+    default: found.rows = extremes(kI(column), column->n); break;
     }
+    return found;
 }
 
-std::vector<double> ColumnExtremes::fullDigitValues(K column, int precision)
+std::vector<double> ColumnExtremes::fullDigitValues(const Found& found, int precision)
 {
-    if (!column || !isFloating(column) || column->n <= 0)
+    if (!found.floating)
         return {};
-    const Magnitudes m = magnitudesOf(column);
     const int digits = std::clamp(precision, 1, 17);
     std::vector<double> values;
-    for (double magnitude : {m.largest, m.smallest}) {
+    for (double magnitude : {found.largest, found.smallest}) {
         if (magnitude == 0)
             continue;
         // (10^digits - 1) * 10^(e + 1 - digits): all nines at the magnitude's exponent e.
         const int e = static_cast<int>(std::floor(std::log10(magnitude)));
         const double v = (std::pow(10.0, digits) - 1) * std::pow(10.0, e + 1 - digits);
-        values.push_back(m.negative ? -v : v);
+        values.push_back(found.negative ? -v : v);
     }
     return values;
 }
