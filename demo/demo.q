@@ -18,6 +18,11 @@ positions
 .demo.report`AAPL
 .risk.breaches`AAPL`TSLA`XOM
 
+/ the explorer's Get source and F12 (Go to Definition) on a name show the text above;
+/ Ctrl+Q (Quick Watch) or the Watch pane show a variable
+.demo.open
+.risk.limit
+
 / a picture and an HTML page
 .demo.chart[]
 .demo.page[]

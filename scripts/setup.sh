@@ -12,6 +12,7 @@ packages=(
   clang lld
   xvfb xauth imagemagick xdotool
   fonts-dejavu-core
+  dpkg-dev file lintian desktop-file-utils appstream
 )
 
 missing=()

@@ -183,7 +183,7 @@ void CMainFrame::createMenus()
     m_fileMenu = bar->addMenu(QStringLiteral("&File"));
     fill(m_fileMenu,
          {cmd::FileNew, cmd::FileOpen, cmd::FileClose, cmd::FileSave, cmd::FileSaveAs, 0, cmd::ExportToExcel,
-          cmd::OpenHomeFolder, cmd::ViewSearchLogs, cmd::RecoverTempFiles, 0, cmd::FilePrint, cmd::FilePrintPreview,
+          cmd::OpenHomeFolder, cmd::ImportServers, cmd::ViewSearchLogs, cmd::RecoverTempFiles, 0, cmd::FilePrint, cmd::FilePrintPreview,
           cmd::FilePrintSetup});
     m_recentSeparator = m_fileMenu->addSeparator();
     m_recentSeparator->setVisible(false);
@@ -234,7 +234,7 @@ void CMainFrame::createMenus()
 
     m_windowMenu = bar->addMenu(QStringLiteral("&Window"));
     fill(m_windowMenu, {cmd::WindowNew, 0, cmd::Windows});
-    fill(bar->addMenu(QStringLiteral("&Help")), {cmd::AppAbout, 0, cmd::QHelp});
+    fill(bar->addMenu(QStringLiteral("&Help")), {cmd::AppAbout, 0, cmd::StartDemo, cmd::QHelp});
     // A menu shows the states of the moment it opens.
     for (QMenu* menu : bar->findChildren<QMenu*>())
         connect(menu, &QMenu::aboutToShow, m_actions, &CActionRegistry::updateCommands);

@@ -13,6 +13,9 @@
 #include "connect/CQHelper.h"
 #include "connect/ConnectionController.h"
 #include "connect/ServerExplorer.h"
+#include "connect/ServerImport.h"
+#include "core/FileChooser.h"
+#include "core/Prompter.h"
 #include "connect/ServerList.h"
 #include "query/CDlgSubscription.h"
 #include "results/grid/COutputTable.h"
@@ -89,12 +92,35 @@ CServerLink::CServerLink(CTovoApp& app, CMainFrame& frame, CQueryLink& link, Pro
             m_explorer->setShowServersAs(m_frame.qSettings().QShowServersAs);
     });
     frame.commands().addHandler(cmd::TestSubscription, this, CommandHandlers::Scope::Window, [this] { showSubscription(); });
+    frame.commands().addHandler(cmd::ImportServers, this, CommandHandlers::Scope::Window, [this] { importServers(); });
     link.setQuickConnect([this](const QString& text) { quickConnect(text); });
 }
 
 CServerLink::~CServerLink() = default;
 
 void CServerLink::quickConnect(const QString& text) { m_explorer->quickConnect(text); }
+
+void CServerLink::importServers()
+{
+    const QString caption = QStringLiteral("Import Servers");
+    const QString file = m_app.fileChooser().openFileName(
+        caption, QStringLiteral("Server lists (*.properties *.json);;All Files (*)"));
+    if (file.isEmpty())
+        return;
+    const ServerImport::Parsed parsed = ServerImport::read(file);
+    if (!parsed.error.isEmpty()) {
+        m_prompter.inform(QStringLiteral("%1 was not imported: %2.").arg(file, parsed.error), caption,
+                          Prompter::Icon::Error);
+        return;
+    }
+    const ServerImport::Outcome outcome = ServerImport::add(*m_list, parsed.servers, {});
+    if (!outcome.error.isEmpty()) {
+        m_prompter.inform(QStringLiteral("The server list could not be written: %1").arg(outcome.error), caption,
+                          Prompter::Icon::Error);
+        return;
+    }
+    m_prompter.inform(ServerImport::formatName(parsed.format) + QStringLiteral(": ") + outcome.summary(), caption);
+}
 
 CDlgSubscription* CServerLink::showSubscription()
 {

@@ -31,6 +31,8 @@ public:
     CDlgSubscription* showSubscription();
     CDlgSubscription* subscription() const { return m_subscription.get(); }
     void quickConnect(const QString& text);
+    // File > Import Servers...: another tool's server list into Servers.cfg.
+    void importServers();
 
 private:
     CTovoApp& m_app;

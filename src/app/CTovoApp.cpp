@@ -1,11 +1,14 @@
 #include "app/CTovoApp.h"
 
+#include "app/CDemoLink.h"
 #include "app/CFileDialogChooser.h"
 #include "app/CFrameStatusBar.h"
 #include "app/CMainFrame.h"
 #include "app/CQueryLink.h"
+#include "app/CServerLink.h"
 #include "app/FrameAssembly.h"
 #include "connect/ConnectionController.h"
+#include "connect/ServerList.h"
 #include "core/settings/KeptSettings.h"
 #include "core/settings/SettingsStore.h"
 #include "core/settings/SettingsUpgrade.h"
@@ -71,6 +74,22 @@ bool CTovoApp::initInstance()
                                                    HomeFolder::unavailableText(m_home.path(), homeError));
     else if (!m_store->problem().isEmpty())
         m_mainFrame->frameStatusBar()->setPaneText(CFrameStatusBar::Message, m_store->problem());
+
+    CServerLink* servers = m_mainFrame->findChild<CServerLink*>();
+    if (servers)
+        m_demo = new CDemoLink(m_demoFiles, *m_mainFrame, servers->list(), m_link->controller(), m_prompter);
+    // --demo: this Tovo's own demo instance, connected once it listens.
+    if (m_demo && m_commandLine.demo()) {
+        m_demo->start();
+        return true;
+    }
+    // A first start with nothing to connect to offers the demo, once the
+    // window is up and its event loop runs.
+    if (m_demo && upgrade && m_demo->available() && servers->list().entries().isEmpty()
+        && m_commandLine.server().isEmpty() && m_commandLine.files().isEmpty()) {
+        QMetaObject::invokeMethod(m_demo, &CDemoLink::offer, Qt::QueuedConnection);
+        return true;
+    }
 
     // The server of --server, or else the one connected at the last exit.
     QString server = m_commandLine.server();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/CommandLine.h"
+#include "app/DemoInstance.h"
 #include "core/HomeFolder.h"
 #include "core/files/PrivateTempFolder.h"
 #include "core/settings/SettingsStore.h"
@@ -10,6 +11,7 @@
 
 #include <memory>
 
+class CDemoLink;
 class CMainFrame;
 class FileChooser;
 class CQueryLink;
@@ -40,6 +42,10 @@ public:
     // The file dialogs; tests install their own before initInstance.
     FileChooser& fileChooser() { return *m_chooser; }
     void setFileChooser(FileChooser* chooser) { m_chooser = chooser; }
+    // Where the demo instance and its files are (main finds them; tests set
+    // their own before initInstance). Without them there is no demo.
+    void setDemoFiles(const DemoFiles& files) { m_demoFiles = files; }
+    CDemoLink* demoLink() const { return m_demo; }
 
     // The home folder when --homedir is absent: the executable's folder, or the
     // per-user application-data folder when that one is not writable.
@@ -56,4 +62,6 @@ private:
     FileChooser* m_chooser;
     std::unique_ptr<CMainFrame> m_mainFrame;
     CQueryLink* m_link = nullptr;
+    DemoFiles m_demoFiles;
+    CDemoLink* m_demo = nullptr;
 };

@@ -10,6 +10,7 @@ CommandLine::CommandLine(const QString& line)
     m_homeDir = HomeFolder::expandEnvironment(optionValue(padded, QStringLiteral("--homedir")));
     m_server = optionValue(padded, QStringLiteral("--server"));
     m_async = padded.contains(QStringLiteral(" --async"));
+    m_demo = padded.contains(QStringLiteral(" --demo "));
     for (const QString& word : line.split(u' ', Qt::SkipEmptyParts)) {
         if (!word.startsWith(u'-'))
             m_files.append(word);

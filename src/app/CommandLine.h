@@ -1,5 +1,5 @@
-// The program's command line: --profile, --homedir, --server, --async and
-// --dummyfileview, found by plain searches of the whole line.
+// The program's command line: --profile, --homedir, --server, --async,
+// --demo and --dummyfileview, found by plain searches of the whole line.
 #pragma once
 
 #include <QString>
@@ -18,6 +18,8 @@ public:
     QString homeDir() const { return m_homeDir; }
     QString server() const { return m_server; }
     bool async() const { return m_async; }
+    // --demo: start the bundled demo instance and connect to it.
+    bool demo() const { return m_demo; }
     bool dummyFileView() const { return m_raw.contains(QStringLiteral("--dummyfileview")); }
     // Arguments that are not options: files to open.
     QStringList files() const { return m_files; }
@@ -31,5 +33,6 @@ private:
     QString m_homeDir;
     QString m_server;
     bool m_async = false;
+    bool m_demo = false;
     QStringList m_files;
 };

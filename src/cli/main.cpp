@@ -25,9 +25,13 @@ int main(int argc, char** argv)
         errFilter = std::make_unique<TerminalText::Filter>(std::cerr);
     std::vector<std::string> args(argv + 1, argv + argc);
     CliIo io {std::cin, std::cout, std::cerr};
+    if (!args.empty() && args.front() == "--version") {
+        std::cout << "tovo-cli " << TOVO_VERSION << "\n";
+        return 0;
+    }
     if (args.empty() || args.front() == "--help" || args.front() == "-h") {
         std::ostream& os = args.empty() ? std::cerr : std::cout;
-        os << "usage: tovo-cli COMMAND [ARGS]\n";
+        os << "usage: tovo-cli COMMAND [ARGS] | --help | --version\n";
         for (const auto& command : CliCommands::all())
             os << "  tovo-cli " << command.name << " " << command.usage << "\n";
         return args.empty() ? 2 : 0;

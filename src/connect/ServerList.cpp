@@ -156,6 +156,20 @@ bool ServerList::append(const QByteArray& line)
     return SafeFile::replace(m_path, bytes, SafeFile::Access::Private, &m_error);
 }
 
+bool ServerList::appendLines(const QList<QByteArray>& lines)
+{
+    QByteArray bytes;
+    if (!readAll(&bytes))
+        return false;
+    if (!bytes.isEmpty() && !bytes.right(2).endsWith('\n'))
+        bytes += "\r\n";
+    for (const QByteArray& line : lines)
+        bytes += line + "\r\n";
+    const bool ok = SafeFile::replace(m_path, bytes, SafeFile::Access::Private, &m_error);
+    load();
+    return ok;
+}
+
 ServerList::Result ServerList::removeLines(const QString& namePath, int line, QList<int>* removed)
 {
     if (m_prompter.ask(QStringLiteral("Are you sure you want to delete this connection?"), QStringLiteral("Warning"),

@@ -61,6 +61,10 @@ public:
     // namePath's symbol followed by namePath. Asks first.
     Result remove(const QString& namePath, int line);
 
+    // Appends whole lines (entries or others) in one rewrite of the file and
+    // reloads. False with errorString() when the file could not be written.
+    bool appendLines(const QList<QByteArray>& lines);
+
     // Copies the file to target (overwriting) / replaces the file with a copy
     // of source and reloads.
     bool saveTo(const QString& target);

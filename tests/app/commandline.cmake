@@ -10,8 +10,10 @@ tovo_test(test_app_commands SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_commands.cpp L
 tovo_test(test_app_liveness SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_liveness.cpp LIBS tovo_app tovo_testinstance TIMEOUT 180)
 add_dependencies(test_app_liveness tovo)
 target_compile_definitions(test_app_liveness PRIVATE TOVO_EXE="$<TARGET_FILE:tovo>")
-tovo_test(test_app_demo SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_demo.cpp LIBS tovo_testinstance TIMEOUT 240)
-add_dependencies(test_app_demo tovo tovo-test-instance)
-target_compile_definitions(test_app_demo PRIVATE TOVO_EXE="$<TARGET_FILE:tovo>"
-  TOVO_INSTANCE_EXE="$<TARGET_FILE:tovo-test-instance>" TOVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+tovo_test(test_app_demo SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_demo.cpp LIBS tovo_testinstance tovo_watch TIMEOUT 240)
+target_compile_definitions(test_app_demo PRIVATE TOVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+tovo_test(test_app_demolaunch SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_demolaunch.cpp LIBS tovo_app tovo_testinstance TIMEOUT 180)
+add_dependencies(test_app_demolaunch tovo-test-instance)
+target_compile_definitions(test_app_demolaunch PRIVATE TOVO_INSTANCE_EXE="$<TARGET_FILE:tovo-test-instance>"
+  TOVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 tovo_test(test_app_commandicons SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_commandicons.cpp LIBS tovo_app)

@@ -115,7 +115,7 @@ void TestCommands::walkEveryCommand()
             continue;
         // An enabled command always reaches a handler.
         QVERIFY2(registry().target(id), qPrintable(action->text()));
-        if (id == cmd::FileOpen || ((id == cmd::FileSave || id == cmd::FileSaveAs) && !frame()->activeDocument()->filePath().size()))
+        if (id == cmd::FileOpen || id == cmd::ImportServers || ((id == cmd::FileSave || id == cmd::FileSaveAs) && !frame()->activeDocument()->filePath().size()))
             m_chooser.plan(QString()); // the user cancels the file dialog
         if (id == cmd::AppAbout)
             m_prompter.expectInform(QStringLiteral("Tovo version %1\nA development environment for q and kdb+.")

@@ -1,23 +1,22 @@
 // The demo shipped with Tovo: demo/demo.script answers every query of
-// demo/demo.q with values of the shape its comments promise, and
-// scripts/run.sh starts the demo instance beside Tovo, lists it in the server
-// list once, points Tovo at it and stops it when Tovo exits.
+// demo/demo.q with values of the shape its comments promise, and what Tovo's
+// own features ask about the names defined there (Get source, the files of
+// Go to Definition, watches of its variables). Starting it from Tovo is
+// tst_demolaunch.
+#include "InstanceNamespaces.h"
 #include "InstanceScript.h"
 #include "TestInstance.h"
 #include "ValueNotation.h"
 
 #include "kdb/KPtr.h"
+#include "watch/WatchList.h"
 #include "kdb/k.h"
 
-#include <QDir>
 #include <QFile>
-#include <QProcess>
+#include <QMap>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <cerrno>
 #include <map>
 
 namespace {
@@ -27,13 +26,6 @@ QString readText(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
-// A port free on loopback just now.
-int freePort()
-{
-    TestInstance probe;
-    return probe.start(0) ? probe.port() : 0;
 }
 
 // The demo instance in this process, and a handle to it.
@@ -68,45 +60,26 @@ K column(K table, const char* name)
     return nullptr;
 }
 
-struct Launch {
-    int exitCode = -1;
-    QString errors;
-    long long instancePid = 0;
-};
-
-Launch runScript(const QString& home, const QString& config, int port, const QStringList& arguments)
+// The demo script's model lines of one kind ("ns-lambda" ...): name -> key=value words.
+std::map<QString, QMap<QString, QString>> modelLines(const QString& kind)
 {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("TOVO_SKIP_BUILD"), QStringLiteral("1"));
-    env.insert(QStringLiteral("TOVO_EXE"), QStringLiteral(TOVO_EXE));
-    env.insert(QStringLiteral("TOVO_INSTANCE_EXE"), QStringLiteral(TOVO_INSTANCE_EXE));
-    env.insert(QStringLiteral("TOVO_QUIT_WHEN_IDLE"), QStringLiteral("1"));
-    env.insert(QStringLiteral("TOVO_DEMO_PORT"), QString::number(port));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral("bash"), QStringList {sourceFile("scripts/run.sh"), QStringLiteral("--homedir:") + home} + arguments);
-    Launch launch;
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        return launch;
+    std::map<QString, QMap<QString, QString>> out;
+    for (const QString& line : readText(sourceFile("demo/demo.script")).split(u'\n')) {
+        if (!line.startsWith(kind + QStringLiteral(": ")))
+            continue;
+        QString rest = line.mid(kind.size() + 2);
+        const qsizetype body = rest.indexOf(QLatin1String(" body="));
+        QMap<QString, QString> words;
+        if (body >= 0) {
+            words[QStringLiteral("body")] = rest.mid(body + 6);
+            rest.truncate(body);
+        }
+        const QStringList parts = rest.split(u' ', Qt::SkipEmptyParts);
+        for (const QString& part : parts.mid(1))
+            words[part.section(u'=', 0, 0)] = part.section(u'=', 1);
+        out[parts.value(0)] = words;
     }
-    launch.exitCode = process.exitCode();
-    launch.errors = QString::fromUtf8(process.readAllStandardError());
-    const auto pid = QRegularExpression(QStringLiteral(R"(demo instance on 127\.0\.0\.1:\d+ \(pid (\d+)\))")).match(launch.errors);
-    if (pid.hasMatch())
-        launch.instancePid = pid.captured(1).toLongLong();
-    return launch;
-}
-
-bool processAlive(long long pid) { return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH; }
-
-// The server Tovo was started with, from the command line run.sh reports.
-QString startedWithServer(const Launch& launch)
-{
-    return QRegularExpression(QStringLiteral(R"((?m)^run\.sh: \S*tovo .*--server:(\S+))")).match(launch.errors).captured(1);
+    return out;
 }
 } // namespace
 
@@ -117,8 +90,9 @@ private slots:
     void answers();
     void everyQueryOfTheDemoFileIsScripted();
     void aggregatesAgreeWithTheTradeTable();
-    void launchPath();
-    void ownServerListAndNoDemo();
+    void functionsSitAtTheirLinesOfDemoQ();
+    void getSourceGivesEachFunction();
+    void watchesOfTheVariables();
 };
 
 void TestDemo::answers_data()
@@ -195,7 +169,7 @@ void TestDemo::everyQueryOfTheDemoFileIsScripted()
         }
         ++asked;
     }
-    QCOMPARE(asked, 15);
+    QCOMPARE(asked, 17);
     QCOMPARE(kinds[QStringLiteral("picture")], 1);
     QCOMPARE(kinds[QStringLiteral("html")], 1);
     QCOMPARE(kinds[QStringLiteral("error")], 1);
@@ -235,54 +209,83 @@ void TestDemo::aggregatesAgreeWithTheTradeTable()
     QVERIFY(qAbs(vwapAapl->f - aapl.first / static_cast<double>(aapl.second)) < 0.0005);
 }
 
-void TestDemo::launchPath()
+void TestDemo::functionsSitAtTheirLinesOfDemoQ()
 {
-    QTemporaryDir dir;
-    const QString home = dir.filePath(QStringLiteral("home")), config = dir.filePath(QStringLiteral("config"));
-    const int port = freePort();
-    QVERIFY(port > 0);
-    const QString entry = QStringLiteral("`:127.0.0.1:%1::`Demo`trades and quotes\r\n").arg(port);
-    for (int run = 1; run <= 2; ++run) {
-        const Launch launch = runScript(home, config, port, {});
-        QCOMPARE(launch.exitCode, 0);
-        QVERIFY2(launch.instancePid > 0, qPrintable(launch.errors));
-        QVERIFY2(!processAlive(launch.instancePid), "the demo instance outlived Tovo");
-        // Added on the first run, not again on the second.
-        QCOMPARE(readText(home + QStringLiteral("/Servers.cfg")), entry);
-        QCOMPARE(startedWithServer(launch), QStringLiteral("`:127.0.0.1:%1::").arg(port));
-        // The demo file opens on the first run only (afterwards the last session's documents).
-        QCOMPARE(launch.errors.contains(QLatin1String("demo/demo.q")), run == 1);
+    // Go to Definition reads the file text the files query gives and goes to
+    // the function's line: each function of demo.q must be there, as in demo.q.
+    DemoInstance demo;
+    QVERIFY2(demo.start(), qPrintable(demo.error));
+    const QStringList demoQ = readText(sourceFile("demo/demo.q")).split(u'\n');
+    QMap<QString, QStringList> fileLines;
+    int checked = 0;
+    for (const auto& [name, words] : modelLines(QStringLiteral("ns-lambda"))) {
+        const QString file = words.value(QStringLiteral("file"));
+        const int line = words.value(QStringLiteral("line")).toInt();
+        QVERIFY2(!file.isEmpty() && line > 0, qPrintable(name));
+        if (!fileLines.contains(file))
+            fileLines[file] = demo.instance.namespaces().fileText(file).split(u'\n');
+        const QString expected = name + u':' + words.value(QStringLiteral("body"));
+        QCOMPARE(fileLines[file].value(line - 1), expected);
+        if (file == QLatin1String("/demo/demo.q")) {
+            QCOMPARE(demoQ.value(line - 1), expected);
+            ++checked;
+        }
     }
+    QCOMPARE(checked, 4); // the four definitions at the top of demo.q
+    QVERIFY(fileLines.contains(QStringLiteral("/demo/risk.q")));
 }
 
-void TestDemo::ownServerListAndNoDemo()
+void TestDemo::getSourceGivesEachFunction()
 {
-    QTemporaryDir dir;
-    const QString home = dir.filePath(QStringLiteral("home")), config = dir.filePath(QStringLiteral("config"));
-    QVERIFY(QDir().mkpath(home));
-    const int port = freePort();
-    const QByteArray own = "`:dbhost:5001::`Production`ticker"; // no line break at the end
-    {
-        QFile f(home + QStringLiteral("/Servers.cfg"));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(own);
+    DemoInstance demo;
+    QVERIFY2(demo.start(), qPrintable(demo.error));
+    const auto lambdas = modelLines(QStringLiteral("ns-lambda"));
+    QVERIFY(lambdas.size() >= 6);
+    QString all = QStringLiteral("{x!{.:[x]}each x}(),{x@where {112h<>type .:[x]}each x}(),");
+    for (const auto& [name, words] : lambdas) {
+        // "Get source" evaluates the name: the lambda, its own text.
+        KPtr f = demo.ask(name);
+        QVERIFY2(f && f->t == 100, qPrintable(name));
+        QCOMPARE(QString::fromUtf8(reinterpret_cast<const char*>(kC(kK(f.get())[1])), int(kK(f.get())[1]->n)),
+                 words.value(QStringLiteral("body")));
+        all += u'`' + name;
     }
-    // A list of the user's own gets the Demo folder but Tovo is not pointed at it.
-    const Launch withList = runScript(home, config, port, {});
-    QCOMPARE(withList.exitCode, 0);
-    QVERIFY(withList.instancePid > 0);
-    QVERIFY(!processAlive(withList.instancePid));
-    QCOMPARE(readText(home + QStringLiteral("/Servers.cfg")),
-             QString::fromLatin1(own) + QStringLiteral("\r\n`:127.0.0.1:%1::`Demo`trades and quotes\r\n").arg(port));
-    QVERIFY2(withList.errors.contains(QLatin1String("run.sh: ")), qPrintable(withList.errors));
-    QCOMPARE(startedWithServer(withList), QString());
-    // --no-demo and --server: start Tovo alone: no instance, the list untouched.
-    const QString before = readText(home + QStringLiteral("/Servers.cfg"));
-    for (const QStringList& arguments : {QStringList {QStringLiteral("--no-demo")}, QStringList {QStringLiteral("--server:`:127.0.0.1:1")}}) {
-        const Launch alone = runScript(home, config, port, arguments);
-        QCOMPARE(alone.exitCode, 0);
-        QCOMPARE(alone.instancePid, 0LL);
-        QCOMPARE(readText(home + QStringLiteral("/Servers.cfg")), before);
+    // "Get source (w/ all dependents)": one dictionary of them all.
+    KPtr dictionary = demo.ask(all);
+    QVERIFY(dictionary && dictionary->t == XD);
+    QCOMPARE(kK(dictionary.get())[0]->n, J(lambdas.size()));
+    // A name that is no function still gets the demo's own error.
+    KPtr other = demo.ask(QStringLiteral(".demo.nosuch"));
+    QVERIFY(other && other->t == KERR);
+    QVERIFY(QString::fromUtf8(other->s).contains(QLatin1String("answers only the lines of demo.q")));
+}
+
+void TestDemo::watchesOfTheVariables()
+{
+    DemoInstance demo;
+    QVERIFY2(demo.start(), qPrintable(demo.error));
+    WatchList watches;
+    const auto variables = modelLines(QStringLiteral("ns-variable"));
+    QCOMPARE(int(variables.size()), 3);
+    for (const auto& [name, words] : variables)
+        watches.append(name, true);
+    watches.append(QStringLiteral(".demo.nosuch"), true);
+    const WatchList::Query query = watches.buildQuery();
+    KPtr reply = demo.ask(query.text);
+    QVERIFY(reply && reply->t == 0 && reply->n >= watches.size());
+    // The watch query marks a failed expression with a symbol of "!SIGNAL!" and its error.
+    auto failed = [&](int i) {
+        K item = kK(reply.get())[i];
+        return item->t == -KS && QByteArray(item->s).startsWith("!SIGNAL!");
+    };
+    for (int i = 0; i < int(variables.size()); ++i)
+        QVERIFY2(!failed(i), qPrintable(watches.at(i).expression));
+    QVERIFY(failed(watches.size() - 1));
+    // Quick Watch sends the name itself.
+    for (const auto& [name, words] : variables) {
+        KPtr value = demo.ask(name);
+        QVERIFY2(value && value->t != KERR, qPrintable(name));
+        QCOMPARE(int(value->t), words.value(QStringLiteral("type")).toInt());
     }
 }
 

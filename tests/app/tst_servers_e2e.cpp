@@ -2,9 +2,11 @@
 // a double click that connects to the scripted instance, the bold node and
 // the window title; a filter typed into the pane's box rebuilds the tree once;
 // the subscription dialog from the Q menu.
+#include "ScriptedFileChooser.h"
 #include "ScriptedPrompter.h"
 #include "TempHome.h"
 #include "TestInstance.h"
+#include "app/CActionRegistry.h"
 #include "app/CConnectComboButton.h"
 #include "app/CMainFrame.h"
 #include "app/CTovoApp.h"
@@ -35,6 +37,7 @@ private slots:
     void filterRebuildsOnce();
     void subscriptionFromMenu();
     void connectToServerCommand();
+    void importFromFileMenu();
     // With TOVO_SHOTS set to a folder: pictures of the pane, the dialog and the subscription.
     void screenshots();
 
@@ -77,6 +80,50 @@ void TestServersEndToEnd::cleanup()
     m_app.reset();
     m_instance.reset();
     m_home.reset();
+}
+
+void TestServersEndToEnd::importFromFileMenu()
+{
+    static ScriptedFileChooser chooser; // outlives the window of this test
+    m_app->setFileChooser(&chooser);
+    CMainFrame* frame = m_app->mainFrame();
+    frame->actions().updateCommands();
+    QAction* import = frame->action(cmd::ImportServers);
+    QVERIFY(import->isEnabled());
+    const QByteArray before = [this] {
+        QFile f(m_home->filePath("Servers.cfg"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    // Cancelled: nothing happens.
+    chooser.plan(QString());
+    import->trigger();
+    QCOMPARE(chooser.pending(), 0);
+    // A file of no known format: said so, the list as it was.
+    const QString bad = m_home->filePath("notes.txt");
+    {
+        QFile f(bad);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("just notes\n");
+    }
+    chooser.plan(bad);
+    m_prompter.expectInform(bad + QStringLiteral(" was not imported: it is none of the server lists Tovo reads: a "
+                                                 "Studio for kdb+ properties file (server.NAME.host keys), a kdb-studio "
+                                                 "servers file (JSON) or VS Code settings with \"kdb.servers\"."),
+                            Prompter::Icon::Error, QStringLiteral("Import Servers"));
+    import->trigger();
+    QCOMPARE(m_prompter.pending(), 0);
+    QFile list(m_home->filePath("Servers.cfg"));
+    QVERIFY(list.open(QIODevice::ReadOnly));
+    QCOMPARE(list.readAll(), before);
+    list.close();
+    // VS Code settings: three servers, the tree shows them at once.
+    chooser.plan(QStringLiteral(TOVO_IMPORT_FIXTURES "/settings.json"));
+    m_prompter.expectInform(QStringLiteral("kdb VS Code extension: 3 servers imported, 0 already in the list skipped."),
+                            Prompter::Icon::Information, QStringLiteral("Import Servers"));
+    import->trigger();
+    QCOMPARE(m_prompter.pending(), 0);
+    QVERIFY(find(QStringLiteral("Production")).isValid());
+    QVERIFY(find(QStringLiteral("uat")).isValid());
 }
 
 QModelIndex TestServersEndToEnd::find(const QString& text, const QModelIndex& at)

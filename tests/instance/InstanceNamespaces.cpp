@@ -93,7 +93,7 @@ void InstanceNamespaces::addFunction(const QString& fullName, const Function& fu
     addNamespace(nameSpaceOf(fullName));
     m_functions.insert(fullName, function);
     if (!function.file.isEmpty())
-        m_files.insert(function.file, QStringLiteral("/ %1\n%2:%3\n").arg(function.file, fullName, function.body));
+        m_files[function.file].insert(function.line, fullName + u':' + function.body);
 }
 
 void InstanceNamespaces::addVariable(const QString& fullName, const Variable& variable)
@@ -299,12 +299,61 @@ KPtr InstanceNamespaces::filesReply(const QStringList& paths) const
 {
     K list = ktn(0, 0);
     for (const QString& path : paths) {
-        const QByteArray bytes = m_files.value(path).toUtf8();
+        const QByteArray bytes = fileText(path).toUtf8();
         K vector = ktn(KG, bytes.size());
         std::copy(bytes.begin(), bytes.end(), reinterpret_cast<char*>(kG(vector)));
         jk(&list, vector);
     }
     return KPtr(list);
+}
+
+QString InstanceNamespaces::fileText(const QString& path) const
+{
+    const auto file = m_files.constFind(path);
+    if (file == m_files.cend())
+        return QString();
+    QStringList lines {QStringLiteral("/ ") + path};
+    bool header = true; // line 1 still holds only the comment
+    QStringList unplaced;
+    for (auto it = file->cbegin(); it != file->cend(); ++it) {
+        const qint64 line = it.key();
+        if (line == 1 && header) {
+            lines.front() = it.value();
+            header = false;
+        } else if (line > lines.size() && line <= 100000) {
+            while (lines.size() < line - 1)
+                lines << QString();
+            lines << it.value();
+        } else {
+            unplaced << it.value(); // no line known, or the line is taken
+        }
+    }
+    return (lines + unplaced).join(u'\n') + u'\n';
+}
+
+KPtr InstanceNamespaces::sourceAnswer(const QString& query) const
+{
+    auto lambdaOf = [this](const QString& name) -> K {
+        const auto f = m_functions.constFind(name);
+        if (f == m_functions.cend() || f->type != KLAMBDA)
+            return nullptr;
+        return lambda(nameSpaceOf(name), f->body);
+    };
+    const QString text = query.trimmed();
+    static const QString dependents = QStringLiteral("{x!{.:[x]}each x}(),{x@where {112h<>type .:[x]}each x}(),");
+    if (text.startsWith(dependents)) {
+        QStringList keys;
+        K values = ktn(0, 0);
+        for (const QString& name : text.mid(dependents.size()).split(u'`', Qt::SkipEmptyParts)) {
+            if (K f = lambdaOf(name)) {
+                keys << name;
+                jk(&values, f);
+            }
+        }
+        return keys.isEmpty() ? KPtr() : KPtr(dictionary(keys, values));
+    }
+    K f = lambdaOf(text);
+    return f ? KPtr(f) : KPtr();
 }
 
 namespace {

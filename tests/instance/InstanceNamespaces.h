@@ -64,6 +64,14 @@ public:
 
     // The reply to a service query; null when the text is none of them.
     KPtr answer(const QString& query) const;
+    // What evaluating a function's name gives (its lambda, as "Get source"
+    // asks), or the name -> lambda dictionary of the dependents' source
+    // query; null for any other text.
+    KPtr sourceAnswer(const QString& query) const;
+    // The text the files query gives for a path: each of the file's functions
+    // as "name:body" on its own line, a comment naming the file on line 1
+    // when that one is free, functions of no known line after them.
+    QString fileText(const QString& path) const;
     static int queryNumber(const QString& query);
 
     int entityCount() const { return int(m_tables.size() + m_functions.size() + m_variables.size()); }
@@ -79,7 +87,8 @@ private:
     QMap<QString, Table> m_tables;
     QMap<QString, Function> m_functions;
     QMap<QString, Variable> m_variables;
-    QMap<QString, QString> m_files;
+    // Per file: the functions defined in it, by line (-1: unknown).
+    QMap<QString, QMultiMap<qint64, QString>> m_files;
     QMap<int, QString> m_failures;
     KPtr m_namespacesOverride;
 };

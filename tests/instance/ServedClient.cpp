@@ -179,6 +179,18 @@ void ServedClient::answer(const ReceivedMessage& message)
                 return;
             }
         }
+        // An unscripted function name evaluates to the model's lambda, as in q.
+        if (!rule) {
+            std::shared_ptr<InstanceNamespaces> model;
+            {
+                std::lock_guard lock(m_owner->mutex);
+                model = m_owner->namespaces;
+            }
+            if (model && (computed = model->sourceAnswer(message.text))) {
+                sendValue(computed.get(), kdb::MsgResponse, compressAll);
+                return;
+            }
+        }
         if (!rule || (rule->compute && !computed)) {
             KPtr error(krr(defaultError.toUtf8().constData()));
             sent = sendValue(error.get(), kdb::MsgResponse, false);

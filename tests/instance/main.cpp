@@ -8,6 +8,7 @@
 #include <QTextStream>
 
 #include <csignal>
+#include <cstdio>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -23,21 +24,33 @@ int main(int argc, char** argv)
     QTextStream out(stdout);
     QTextStream err(stderr);
     QStringList args = app.arguments().mid(1);
-    // --port N overrides the script's port (a launcher's choice wins over the file's).
+    // --port N overrides the script's port (a launcher's choice wins over the
+    // file's; 0 lets the system choose). --stop-on-eof ends the instance when
+    // standard input closes: a launcher holding the other end stops it by
+    // exiting, however it exits.
     int portOverride = -1;
-    if (args.size() == 3 && args.front() == QLatin1String("--port")) {
-        bool ok = false;
-        portOverride = args.at(1).toInt(&ok);
-        if (!ok || portOverride < 0 || portOverride > 65535) {
-            err << "tovo-test-instance: invalid port " << args.at(1) << "\n";
-            return 2;
+    bool stopOnEof = false;
+    for (;;) {
+        if (args.size() >= 2 && args.front() == QLatin1String("--port")) {
+            bool ok = false;
+            portOverride = args.at(1).toInt(&ok);
+            if (!ok || portOverride < 0 || portOverride > 65535) {
+                err << "tovo-test-instance: invalid port " << args.at(1) << "\n";
+                return 2;
+            }
+            args = args.mid(2);
+        } else if (!args.isEmpty() && args.front() == QLatin1String("--stop-on-eof")) {
+            stopOnEof = true;
+            args = args.mid(1);
+        } else {
+            break;
         }
-        args = args.mid(2);
     }
     if (args.size() != 1 || args.front() == QLatin1String("--help") || args.front() == QLatin1String("-h")) {
-        (args.size() == 1 ? out : err) << "usage: tovo-test-instance [--port N] SCRIPT\n"
+        (args.size() == 1 ? out : err) << "usage: tovo-test-instance [--port N] [--stop-on-eof] SCRIPT\n"
                                           "Serves kdb+ IPC on 127.0.0.1 and answers queries from SCRIPT\n"
-                                          "(on port N when given, whatever SCRIPT says).\n\n"
+                                          "(on port N when given, whatever SCRIPT says; 0: any free port).\n"
+                                          "With --stop-on-eof it stops when standard input closes.\n\n"
                                        << InstanceScript::formatHelp();
         return args.size() == 1 ? 0 : 2;
     }
@@ -69,6 +82,14 @@ int main(int argc, char** argv)
     out.flush();
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
+    if (stopOnEof) {
+        std::thread([] {
+            char buffer[256];
+            while (std::fread(buffer, 1, sizeof buffer, stdin) > 0) {
+            }
+            g_quit = true;
+        }).detach();
+    }
     int shown = 0;
     while (!g_quit) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
