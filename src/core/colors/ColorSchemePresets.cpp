@@ -4,7 +4,7 @@
 #include <cmath>
 
 namespace {
-using E = CDialogFontsColors;
+using Elem = CDialogFontsColors;
 
 // Written as 0xRRGGBB for reading; stored as colour references (0x00BBGGRR).
 constexpr std::uint32_t bgr(std::uint32_t rgb) { return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF); }
@@ -17,19 +17,19 @@ struct DarkEntry {
 // Chosen against the background for at least 4.5:1 (plain text also against
 // every highlight and row background).
 constexpr DarkEntry kDark[] = {
-    {E::Background, 0x1E1F22}, {E::BracketsBackground, 0x3B4252}, {E::BracketsContentBackground, 0x2A2D33},
-    {E::MarkedTextBackground, 0x264F36}, {E::Default, 0xD4D4D4}, {E::Whitespace, 0x8C93A0}, {E::Operator, 0xD4D4D4},
-    {E::Comment, 0x8A9199}, {E::String, 0x7EC16E}, {E::System, 0x4FC1FF}, {E::Command, 0x4FC1FF},
-    {E::Integer, 0xF0A35E}, {E::Short, 0xF0A35E}, {E::Long, 0xF0A35E}, {E::Byte, 0xF0A35E}, {E::Real, 0xF0A35E},
-    {E::Float, 0xF0A35E}, {E::Boolean, 0xE5C07B}, {E::Symbol, 0xD49BF0}, {E::Identifier, 0x56C8D8},
-    {E::Keyword, 0x6CA8FF}, {E::RecognizedGlobal, 0xFF7AD9}, {E::Time, 0xE6C86E}, {E::Month, 0xE6C86E},
-    {E::Second, 0xE6C86E}, {E::Minute, 0xE6C86E}, {E::Date, 0xE6C86E}, {E::Datetime, 0xE6C86E},
-    {E::Timespan, 0xE6C86E}, {E::Timestamp, 0xE6C86E}, {E::ParseError, 0xFF6B6B}, {E::OddRowsBackground, 0x26282C},
-    {E::EvenRowsBackground, 0x1E1F22}, {E::KeyOddRowsBackground, 0x203326}, {E::KeyEvenRowsBackground, 0x1C2C21},
-    {E::BreakpointBackground, 0x4A2226}, {E::CurrentLineBackground, 0x2C3A2F}, {E::ChangedValue, 0xFF6B6B},
-    {E::InactiveWatch, 0x9097A0}, {E::UndefinedErrorWatch, 0xFF8A80},
+    {Elem::Background, 0x1E1F22}, {Elem::BracketsBackground, 0x3B4252}, {Elem::BracketsContentBackground, 0x2A2D33},
+    {Elem::MarkedTextBackground, 0x264F36}, {Elem::Default, 0xD4D4D4}, {Elem::Whitespace, 0x8C93A0}, {Elem::Operator, 0xD4D4D4},
+    {Elem::Comment, 0x8A9199}, {Elem::String, 0x7EC16E}, {Elem::System, 0x4FC1FF}, {Elem::Command, 0x4FC1FF},
+    {Elem::Integer, 0xF0A35E}, {Elem::Short, 0xF0A35E}, {Elem::Long, 0xF0A35E}, {Elem::Byte, 0xF0A35E}, {Elem::Real, 0xF0A35E},
+    {Elem::Float, 0xF0A35E}, {Elem::Boolean, 0xE5C07B}, {Elem::Symbol, 0xD49BF0}, {Elem::Identifier, 0x56C8D8},
+    {Elem::Keyword, 0x6CA8FF}, {Elem::RecognizedGlobal, 0xFF7AD9}, {Elem::Time, 0xE6C86E}, {Elem::Month, 0xE6C86E},
+    {Elem::Second, 0xE6C86E}, {Elem::Minute, 0xE6C86E}, {Elem::Date, 0xE6C86E}, {Elem::Datetime, 0xE6C86E},
+    {Elem::Timespan, 0xE6C86E}, {Elem::Timestamp, 0xE6C86E}, {Elem::ParseError, 0xFF6B6B}, {Elem::OddRowsBackground, 0x26282C},
+    {Elem::EvenRowsBackground, 0x1E1F22}, {Elem::KeyOddRowsBackground, 0x203326}, {Elem::KeyEvenRowsBackground, 0x1C2C21},
+    {Elem::BreakpointBackground, 0x4A2226}, {Elem::CurrentLineBackground, 0x2C3A2F}, {Elem::ChangedValue, 0xFF6B6B},
+    {Elem::InactiveWatch, 0x9097A0}, {Elem::UndefinedErrorWatch, 0xFF8A80},
 };
-static_assert(std::size(kDark) == E::ElementCount, "one dark colour per element");
+static_assert(std::size(kDark) == Elem::ElementCount, "one dark colour per element");
 
 double channel(std::uint32_t value)
 {
@@ -48,21 +48,21 @@ ColorSchemePresets::ColorRef ColorSchemePresets::darkColor(int element)
 
 void ColorSchemePresets::applyDark(CDialogFontsColors& scheme)
 {
-    for (int e = 0; e < E::ElementCount; ++e)
+    for (int e = 0; e < Elem::ElementCount; ++e)
         scheme.setColor(e, darkColor(e));
     scheme.setModified(true);
 }
 
 void ColorSchemePresets::applyLight(CDialogFontsColors& scheme)
 {
-    for (int e = 0; e < E::ElementCount; ++e)
+    for (int e = 0; e < Elem::ElementCount; ++e)
         scheme.setColor(e, CDialogFontsColors::defaultColor(e));
     scheme.setModified(true);
 }
 
 bool ColorSchemePresets::isDarkPreset(const CDialogFontsColors& scheme)
 {
-    for (int e = 0; e < E::ElementCount; ++e)
+    for (int e = 0; e < Elem::ElementCount; ++e)
         if (scheme.color(e) != darkColor(e))
             return false;
     return true;
@@ -70,7 +70,7 @@ bool ColorSchemePresets::isDarkPreset(const CDialogFontsColors& scheme)
 
 bool ColorSchemePresets::isLightPreset(const CDialogFontsColors& scheme)
 {
-    for (int e = 0; e < E::ElementCount; ++e)
+    for (int e = 0; e < Elem::ElementCount; ++e)
         if (scheme.color(e) != CDialogFontsColors::defaultColor(e))
             return false;
     return true;
